@@ -1,0 +1,66 @@
+#include "app/form1.h"
+
+#include "texts/attributs.h"
+#include "texts/documents.h"
+#include "ui/dialogues.h"
+#include "ui/geometrie.h"
+#include "ui/pictogrammes.h"
+#include "ui/twips.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+Form1::Form1(ServicesForm1 services)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("b"));
+    setWindowIcon(iconePictogramme(Pictogramme::Plumor));
+
+    const QString depart = services.dossierDepart.isEmpty() ? QDir::currentPath() : services.dossierDepart;
+    m_c = construireControles(this, depart);
+    m_dialogues = services.dialogues ? std::move(services.dialogues) : std::make_unique<DialoguesQt>(this);
+    m_attributs = services.attributs ? std::move(services.attributs) : std::make_unique<AttributsSysteme>();
+    m_documents = std::make_unique<Documents>(m_etat, m_c, *this, *m_dialogues, *m_attributs);
+
+    resize(twips::taille(12105, 7875) + QSize(0, menuBar()->sizeHint().height()));
+    relier();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::Form_Load()
+{
+    if (const QScreen *ecran = screen()) {
+        const QSize e = ecran->geometry().size();
+        const QSize f = frameGeometry().size();
+        const int gauche = geometrie::centrer(twips::depuisPixels(e.width()), twips::depuisPixels(f.width()));
+        const int haut = geometrie::centrer(twips::depuisPixels(e.height()), twips::depuisPixels(f.height()));
+        move(ecran->geometry().topLeft() + QPoint(twips::versPixels(gauche), twips::versPixels(haut)));
+    }
+    m_etat.fichier_courant.clear();
+    m_etat.zone_active = 1;
+    m_etat.mode_lecture = 0;
+    m_etat.ecriture_en_cours = 0;
+    m_c.Timer1->start();
+}
+
+void Form1::relier()
+{
+    Documents *d = m_documents.get();
+    connect(m_c.Command2, &QPushButton::clicked, this, [d] { d->Command2_Click(); });
+    connect(m_c.enregistrer, &QAction::triggered, this, [d] { d->enregistrer_Click(); });
+    connect(m_c.enregistrer_sous, &QAction::triggered, this, [d] { d->enregistrer_sous_Click(); });
+    connect(m_c.Quitter, &QAction::triggered, this, &QWidget::close);
+}
+
+void Form1::closeEvent(QCloseEvent *e)
+{
+    m_documents->liberer(m_etat.fichier_courant);
+    e->accept();
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/etat_fenetre.h"
+#include "texts/attributs.h"
+#include "ui/controles.h"
+#include "ui/dialogues.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class Documents;
+
+// What the window works with; tests put their own in.
+struct ServicesForm1 {
+    std::unique_ptr<Dialogues> dialogues;  // default: Qt's dialogs
+    std::unique_ptr<Attributs> attributs;  // default: the system's attributes
+    QString dossierDepart;                 // default: the current directory
+};
+
+// The main window: it owns the controls and the window state and routes each
+// event to the subsystem that handles it.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit Form1(ServicesForm1 services = {});
+    ~Form1() override;
+
+    EtatFenetre &etat() { return m_etat; }
+    Controles &controles() { return m_c; }
+    Documents &documents() { return *m_documents; }
+    Dialogues &dialogues() { return *m_dialogues; }
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    void Form_Load();
+    void relier();
+
+    EtatFenetre m_etat;
+    Controles m_c;
+    std::unique_ptr<Dialogues> m_dialogues;
+    std::unique_ptr<Attributs> m_attributs;
+    std::unique_ptr<Documents> m_documents;
+};

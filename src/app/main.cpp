@@ -1,0 +1,13 @@
+#include "app/demarrage.h"
+#include "app/form1.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    preparerApplication(app);
+    Form1 fenetre;
+    fenetre.show();
+    return app.exec();
+}

@@ -1,0 +1,110 @@
+#include "lexicon/lexique.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+
+// Every character of lettres_mot is Latin-1, so one byte-indexed table
+// answers membership.
+constexpr std::array<bool, 256> table_lettres_mot = [] {
+    std::array<bool, 256> table{};
+    for (char16_t c : std::u16string_view(lettres_mot))
+        table[c] = true;
+    return table;
+}();
+
+} // namespace
+
+bool est_lettre_mot(QChar c) noexcept
+{
+    const char16_t u = c.unicode();
+    return u < table_lettres_mot.size() && table_lettres_mot[u];
+}
+
+Lexique charge_lexique(QStringView contenu)
+{
+    Lexique lexique;
+    const qsizetype taille = contenu.size();
+    qsizetype position = 0;
+    int suivant = 1;
+
+    // The file is at its end when no character is left after the last line
+    // end consumed, so a final CR LF (or CR) opens no empty line of its own.
+    while (position < taille) {
+        if (suivant > max_themes) {
+            lexique.trop_long = true;
+            break;
+        }
+        qsizetype fin = contenu.indexOf(u'\r', position);
+        qsizetype apres;
+        if (fin < 0) {
+            fin = taille;
+            apres = taille;
+        } else {
+            apres = fin + 1;
+            if (apres < taille && contenu[apres] == u'\n')
+                ++apres;
+        }
+        // Short lines are only measured, never copied.
+        if (fin - position > 2)
+            lexique.lignes_lexique[suivant++] = contenu.sliced(position, fin - position).toString();
+        position = apres;
+    }
+    lexique.nb_themes = static_cast<qint16>(suivant - 1);
+    return lexique;
+}
+
+DecoupageLigne decoupe_lex(QStringView texte)
+{
+    DecoupageLigne decoupage;
+    const qsizetype n = texte.size();
+    qsizetype position = 0;
+    QStringView mot;           // the word being built, always a run of texte
+    char etat = 0;             // 'm' after a word character, 's' after a separator
+    bool nom_pris = false;
+
+    while (position < n) {
+        const qsizetype debut = position;
+        while (position < n && est_lettre_mot(texte[position])) {
+            etat = 'm';
+            ++position;
+        }
+        mot = texte.sliced(debut, position - debut);
+        if (position == n)
+            break; // the line ends inside a word: the end-of-line rule decides
+
+        // A separator follows the run: it is an entry, and the line's first
+        // such run names the theme.
+        if (!mot.isEmpty() && etat == 'm') {
+            decoupage.entrees.append(mot.toString());
+            if (!nom_pris) {
+                decoupage.nom = decoupage.entrees.constLast();
+                nom_pris = true;
+            }
+        }
+        mot = {};
+        while (position < n && !est_lettre_mot(texte[position])) {
+            etat = 's';
+            ++position;
+        }
+    }
+
+    // The run ending the line never names the theme, and a lone space there
+    // is dropped (a line ending "; " would otherwise show a blank entry).
+    if (!mot.isEmpty() && mot != u" ")
+        decoupage.entrees.append(mot.toString());
+    return decoupage;
+}
+
+qint16 cherche_theme(const LignesLexique &lignes_lexique, qint16 nb_themes,
+                     QStringView nom)
+{
+    const int dernier = std::clamp<int>(nb_themes, 0, max_themes);
+    // Searching backwards: the first hit is the last line in file order.
+    for (int i = dernier; i >= 1; --i) {
+        if (QStringView(lignes_lexique[i]).left(nom.size()) == nom)
+            return static_cast<qint16>(i);
+    }
+    return 0;
+}

@@ -1,0 +1,88 @@
+#include "texts/attributs.h"
+
+#include "texts/ecriture.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+namespace {
+
+constexpr const char *kDosAttrib = "user.cifs.dosattrib";
+
+} // namespace
+
+AppelsXattr AppelsXattr::systeme()
+{
+    AppelsXattr a;
+    a.lire = [](const QByteArray &chemin, const char *nom, QByteArray &valeur) {
+        char tampon[16];
+        const ssize_t n = ::getxattr(chemin.constData(), nom, tampon, sizeof tampon);
+        if (n < 0)
+            return errno;
+        valeur = QByteArray(tampon, int(n));
+        return 0;
+    };
+    a.ecrire = [](const QByteArray &chemin, const char *nom, const QByteArray &valeur) {
+        return ::setxattr(chemin.constData(), nom, valeur.constData(), size_t(valeur.size()), 0) == 0
+                   ? 0 : errno;
+    };
+    return a;
+}
+
+unsigned int bitsEcritureLiberee(unsigned int modeDossier, unsigned int masque)
+{
+    const unsigned int permis = 0222u & ~masque & (modeDossier | S_IWUSR);
+    return permis | S_IWUSR;
+}
+
+AttributsSysteme::AttributsSysteme(AppelsXattr appels) : m_xattr(std::move(appels)) {}
+
+LectureAttribut AttributsSysteme::lire(const QString &chemin) const
+{
+    const QByteArray natif = QFile::encodeName(chemin);
+    QByteArray valeur;
+    const int err = m_xattr.lire(natif, kDosAttrib, valeur);
+    if (err == 0 && valeur.size() >= 4) {
+        const auto *o = reinterpret_cast<const unsigned char *>(valeur.constData());
+        // The high bytes hold no attribute a Windows copy tests; keep the word.
+        return {quint16(o[0] | (o[1] << 8)), 0};
+    }
+    struct stat st {};
+    if (::stat(natif.constData(), &st) != 0)
+        return {0, errno};
+    return {quint16((st.st_mode & 0222) == 0 ? attribut::lectureSeule : 0), 0};
+}
+
+int AttributsSysteme::ecrire(const QString &chemin, quint16 mot)
+{
+    const QByteArray natif = QFile::encodeName(chemin);
+    QByteArray existant;
+    if (m_xattr.lire(natif, kDosAttrib, existant) == 0 && existant.size() >= 4) {
+        // CIFS ignores a word of 0: "normal" is how a file is made free there.
+        const quint32 valeur = mot == 0 ? attribut::normal : mot;
+        QByteArray octets(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            octets[i] = char((valeur >> (8 * i)) & 0xFF);
+        return m_xattr.ecrire(natif, kDosAttrib, octets);
+    }
+
+    struct stat st {};
+    if (::stat(natif.constData(), &st) != 0)
+        return errno;
+    mode_t mode = st.st_mode & 07777;
+    if (mot & attribut::lectureSeule) {
+        mode &= ~mode_t(0222);
+    } else if ((mode & 0222) == 0) {
+        struct stat dossier {};
+        const QByteArray parent = QFile::encodeName(QFileInfo(chemin).absolutePath());
+        const unsigned int modeDossier = ::stat(parent.constData(), &dossier) == 0 ? dossier.st_mode : 0;
+        mode = (mode & ~mode_t(0222)) | bitsEcritureLiberee(modeDossier, ecriture::masqueCreation());
+    }
+    if (mode == (st.st_mode & 07777))
+        return 0;
+    return ::chmod(natif.constData(), mode) == 0 ? 0 : errno;
+}

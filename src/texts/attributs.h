@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+#include <memory>
+
+// The attribute word of a file, as the class's Windows machines keep it.
+// A text is held by a copy exactly when its word is 1 (read-only and nothing
+// else); every other value means free.
+namespace attribut {
+constexpr quint16 lectureSeule = 0x01;
+constexpr quint16 archive = 0x20;
+constexpr quint16 normal = 0x80;
+constexpr quint16 marque = lectureSeule;
+constexpr quint16 libre = 0;
+
+inline bool estMarque(quint16 mot) { return mot == marque; }
+} // namespace attribut
+
+struct LectureAttribut {
+    quint16 mot = 0;
+    int erreur = 0; // errno; 0 when the word was read
+    bool ok() const { return erreur == 0; }
+};
+
+// Reads and sets the attribute word. Every copy on one share must use the
+// same mapping, so there is one system implementation; tests substitute
+// their own to drive the protocol.
+class Attributs
+{
+public:
+    virtual ~Attributs() = default;
+    virtual LectureAttribut lire(const QString &chemin) const = 0;
+    // Returns 0, or the errno of the failure.
+    virtual int ecrire(const QString &chemin, quint16 mot) = 0;
+};
+
+// The extended-attribute calls, injectable so that the CIFS mapping can be
+// tested without a share. Each returns 0 or an errno.
+struct AppelsXattr {
+    std::function<int(const QByteArray &chemin, const char *nom, QByteArray &valeur)> lire;
+    std::function<int(const QByteArray &chemin, const char *nom, const QByteArray &valeur)> ecrire;
+    static AppelsXattr systeme();
+};
+
+// On a CIFS mount the real DOS word is exposed as the extended attribute
+// "user.cifs.dosattrib" (4 bytes, little-endian), shared with the Windows
+// copies. Elsewhere the word is derived from the POSIX write bits:
+//  - read: 1 when nobody may write the file, 0 otherwise;
+//  - mark: all write bits removed;
+//  - release: the owner may write again; group and others get write back
+//    only where the process umask allows it AND the folder grants the same
+//    class write access, so a file never becomes more writable than its folder.
+class AttributsSysteme : public Attributs
+{
+public:
+    explicit AttributsSysteme(AppelsXattr appels = AppelsXattr::systeme());
+    LectureAttribut lire(const QString &chemin) const override;
+    int ecrire(const QString &chemin, quint16 mot) override;
+
+private:
+    AppelsXattr m_xattr;
+};
+
+// The write bits a released file gets, from the folder's mode and the umask.
+unsigned int bitsEcritureLiberee(unsigned int modeDossier, unsigned int masque);

@@ -1,0 +1,157 @@
+#include "texts/ecriture.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ecriture {
+namespace {
+
+int ecrireTout(int fd, const QByteArray &octets)
+{
+    const char *p = octets.constData();
+    qsizetype reste = octets.size();
+    while (reste > 0) {
+        const ssize_t n = ::write(fd, p, size_t(reste));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        p += n;
+        reste -= n;
+    }
+    return 0;
+}
+
+} // namespace
+
+unsigned int masqueCreation()
+{
+    // umask can only be read by setting it; read it once, on the UI thread.
+    static const unsigned int masque = [] {
+        const mode_t m = ::umask(022);
+        ::umask(m);
+        return static_cast<unsigned int>(m);
+    }();
+    return masque;
+}
+
+int remplacer(const QString &chemin, const QByteArray &octets)
+{
+    // Write through a link to its target, so the link stays a link.
+    QFileInfo info(chemin);
+    const QString cible = info.isSymLink() && info.exists() ? info.canonicalFilePath() : chemin;
+    const QByteArray natif = QFile::encodeName(cible);
+    const QFileInfo infoCible(cible);
+
+    struct stat existant {};
+    const bool existe = ::stat(natif.constData(), &existant) == 0;
+    if (existe && S_ISDIR(existant.st_mode))
+        return EISDIR;
+
+    QByteArray modele = QFile::encodeName(infoCible.absolutePath() + QLatin1String("/.")
+                                          + infoCible.fileName() + QLatin1String(".XXXXXX"));
+    const int fd = ::mkostemp(modele.data(), O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+
+    int err = ecrireTout(fd, octets);
+    if (err == 0)
+        err = ::fchmod(fd, existe ? (existant.st_mode & 07777) : (0666 & ~masqueCreation())) == 0 ? 0 : errno;
+    if (err == 0 && existe) {
+        // Keep the group of a shared folder's file where we are allowed to.
+        if (::fchown(fd, existant.st_uid, existant.st_gid) != 0)
+            (void)!::fchown(fd, uid_t(-1), existant.st_gid);
+    }
+    if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL)
+        err = errno;
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err == 0 && ::rename(modele.constData(), natif.constData()) != 0)
+        err = errno;
+    if (err != 0) {
+        ::unlink(modele.constData());
+        return err;
+    }
+    // Make the rename itself durable; some network file systems refuse this.
+    const int dossier = ::open(QFile::encodeName(infoCible.absolutePath()).constData(),
+                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dossier >= 0) {
+        (void)::fsync(dossier);
+        ::close(dossier);
+    }
+    return 0;
+}
+
+int lire(const QString &chemin, qint64 limite, QByteArray &octets)
+{
+    octets.clear();
+    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EINVAL);
+        ::close(fd);
+        return err;
+    }
+    octets.resize(qsizetype(qMin<qint64>(st.st_size, limite + 1)));
+    qsizetype lus = 0;
+    while (lus < octets.size()) {
+        const ssize_t n = ::read(fd, octets.data() + lus, size_t(octets.size() - lus));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            octets.clear();
+            return err;
+        }
+        if (n == 0)
+            break;
+        lus += n;
+    }
+    octets.truncate(lus);
+    ::close(fd);
+    return 0;
+}
+
+QString description(int erreur)
+{
+    switch (erreur) {
+    case ENOSPC: case EDQUOT:
+        return QStringLiteral("Il n'y a plus de place sur le disque.");
+    case EFBIG:
+        return QStringLiteral("Le fichier dépasse la taille permise.");
+    case EACCES: case EPERM:
+        return QStringLiteral("Accès refusé.");
+    case EROFS:
+        return QStringLiteral("Le disque est en lecture seule.");
+    case ENOENT:
+        return QStringLiteral("Fichier ou dossier introuvable.");
+    case ENOTDIR:
+        return QStringLiteral("Chemin d'accès introuvable.");
+    case EISDIR:
+        return QStringLiteral("C'est un dossier, pas un fichier.");
+    case ENAMETOOLONG:
+        return QStringLiteral("Le nom du fichier est trop long.");
+    case EIO:
+        return QStringLiteral("Erreur de lecture ou d'écriture sur le disque.");
+    case EBUSY: case ETXTBSY:
+        return QStringLiteral("Le fichier est utilisé par un autre programme.");
+    case ENOTCONN: case EHOSTDOWN: case EHOSTUNREACH: case ESTALE: case ETIMEDOUT:
+        return QStringLiteral("Le lecteur réseau ne répond plus.");
+    case EMFILE: case ENFILE: case ENOMEM:
+        return QStringLiteral("Le système manque de ressources.");
+    default:
+        return QStringLiteral("Erreur système n° %1.").arg(erreur);
+    }
+}
+
+} // namespace ecriture

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMainWindow;
+class QMenu;
+class QPushButton;
+class QTimer;
+class QWidget;
+class ListeDossiers;
+class ZoneTexte;
+
+// The main window's controls and menus, each named as the program's
+// procedures know it (and with that object name).
+struct Controles {
+    QWidget *client = nullptr; // the client area the twip places are measured in
+
+    QFrame *Frame1 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QPushButton *couper = nullptr;
+    QPushButton *copier = nullptr;
+    QPushButton *coller = nullptr;
+    QPushButton *Command4 = nullptr;
+    QLabel *Label3 = nullptr;
+    ZoneTexte *Text1 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLabel *taille_plumor = nullptr;
+    QFrame *Frame3 = nullptr;
+    QLabel *Label5 = nullptr;
+    QListWidget *File1 = nullptr;
+    ListeDossiers *Dir1 = nullptr;
+    QLabel *Label6 = nullptr;
+    QComboBox *Combo2 = nullptr;
+    QLabel *theme = nullptr;
+    QListWidget *lexique = nullptr;
+    ZoneTexte *Text2 = nullptr;
+    QLabel *nom_texte2 = nullptr;
+    QLabel *taille = nullptr;
+    QTimer *Timer1 = nullptr;
+
+    QMenu *fichier = nullptr;
+    QAction *ouvrir = nullptr;
+    QAction *Fermer = nullptr;
+    QAction *enregistrer = nullptr;
+    QAction *enregistrer_sous = nullptr;
+    QAction *Imprimer = nullptr;
+    QAction *trait1 = nullptr;
+    QAction *Quitter = nullptr;
+    QMenu *Edition = nullptr;
+    std::array<QAction *, 3> Edititem {};
+    QAction *police = nullptr;
+    QMenu *a_propos = nullptr;
+    QAction *aide = nullptr;
+    QAction *trait2 = nullptr;
+    QAction *about = nullptr;
+};
+
+// Builds every control at its designed place, with its look, its initial
+// state and the tab order; the client area is 12105 x 7875 twips.
+Controles construireControles(QMainWindow *fenetre, const QString &dossierDepart);
+
+// Every label that shows text from the shared folder shows it as plain text.
+QLabel *nouveauLabel(QWidget *parent, const char *nom, const QString &texte = {});

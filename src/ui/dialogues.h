@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QWidget;
+class QFileDialog;
+
+// Everything modal the pupil answers goes through this interface, so that
+// tests can script the answers.
+class Dialogues
+{
+public:
+    enum class Boutons { Ok, OkAnnuler, OuiNon };
+    enum class Icone { Aucune, Exclamation };
+    enum class Reponse { Ok, Annuler, Oui, Non };
+    enum class ModeFichier { Ouvrir, Enregistrer };
+
+    struct Message {
+        QString texte;
+        Boutons boutons = Boutons::Ok;
+        Icone icone = Icone::Aucune;
+        QString titre; // empty: the application title
+    };
+
+    virtual ~Dialogues() = default;
+
+    virtual Reponse message(const Message &m) = 0;
+    // The chosen full path, or nothing when the pupil cancelled.
+    virtual std::optional<QString> choisirFichier(ModeFichier mode, const QString &dossier) = 0;
+    // The chosen font, or nothing when the pupil cancelled.
+    virtual std::optional<QFont> choisirPolice() = 0;
+
+    // Shorthands for the message shapes the program uses.
+    void information(const QString &texte) { message({texte, Boutons::Ok, Icone::Aucune, {}}); }
+    bool question(const QString &texte)
+    {
+        return message({texte, Boutons::OuiNon, Icone::Aucune, {}}) == Reponse::Oui;
+    }
+};
+
+// The title of message boxes that have none of their own.
+inline QString titreApplication() { return QStringLiteral("Plumor"); }
+
+// Qt's own dialogs; texts are always shown as plain text.
+class DialoguesQt : public Dialogues
+{
+public:
+    explicit DialoguesQt(QWidget *parent);
+    ~DialoguesQt() override;
+
+    Reponse message(const Message &m) override;
+    std::optional<QString> choisirFichier(ModeFichier mode, const QString &dossier) override;
+    std::optional<QFont> choisirPolice() override;
+
+private:
+    QWidget *m_parent;
+    std::unique_ptr<QFileDialog> m_dialogue1; // kept: it remembers the last name chosen
+};

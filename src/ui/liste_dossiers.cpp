@@ -1,0 +1,61 @@
+#include "ui/liste_dossiers.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStyle>
+
+namespace {
+constexpr int kRoleChemin = Qt::UserRole;
+}
+
+ListeDossiers::ListeDossiers(QWidget *parent) : QListWidget(parent)
+{
+    connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
+        const QString chemin = item->data(kRoleChemin).toString();
+        if (chemin == m_dossier)
+            return;
+        if (definirDossier(chemin))
+            emit dossierChange();
+        else
+            emit dossierIllisible(chemin);
+    });
+}
+
+bool ListeDossiers::definirDossier(const QString &chemin)
+{
+    const QDir dir(chemin);
+    if (!dir.exists() || !dir.isReadable())
+        return false;
+    const QStringList sousDossiers =
+        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    // An unreadable folder lists nothing at all, not even "." and "..".
+    if (sousDossiers.isEmpty() && dir.entryList(QDir::AllEntries | QDir::System | QDir::Hidden).isEmpty())
+        return false;
+
+    m_dossier = QDir::cleanPath(dir.absolutePath());
+    clear();
+    const QIcon ouvert = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon ferme = style()->standardIcon(QStyle::SP_DirClosedIcon);
+
+    // The path from the root, one entry per folder, each indented one step more.
+    QStringList ancetres;
+    for (QDir d(m_dossier);; ) {
+        ancetres.prepend(d.absolutePath());
+        if (d.isRoot() || !d.cdUp())
+            break;
+    }
+    int profondeur = 0;
+    for (const QString &a : std::as_const(ancetres)) {
+        const QString nom = QDir(a).isRoot() ? QDir::toNativeSeparators(a) : QFileInfo(a).fileName();
+        auto *item = new QListWidgetItem(ouvert, QString(profondeur * 2, u' ') + nom, this);
+        item->setData(kRoleChemin, a);
+        ++profondeur;
+    }
+    setCurrentRow(count() - 1);
+    for (const QString &nom : sousDossiers) {
+        auto *item = new QListWidgetItem(ferme, QString(profondeur * 2, u' ') + nom, this);
+        item->setData(kRoleChemin, dir.absoluteFilePath(nom));
+    }
+    return true;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/form1.h"
+#include "dialogues_scriptes.h"
+#include "texts/attributs.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A temporary class folder with helpers to put texts in and look at the bytes
+// and marks on disk.
+class Classe
+{
+public:
+    Classe();
+    QString dossier() const { return m_dir.path(); }
+    QString chemin(const QString &nom) const;
+    QString ecrire(const QString &nom, const QByteArray &octets) const;
+    QByteArray octets(const QString &nom) const;
+    // True when nobody may write the file (how a mark looks on a local disk).
+    bool marqueSurDisque(const QString &nom) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Attribute words kept in memory for files that exist on disk, so that tests
+// can give a file any DOS word (33: read-only and archive, ...).
+class AttributsMemoire : public Attributs
+{
+public:
+    QHash<QString, quint16> mots;
+    quint16 motParDefaut = attribut::archive;
+    LectureAttribut lire(const QString &chemin) const override;
+    int ecrire(const QString &chemin, quint16 mot) override;
+};
+
+// A main window on a class folder with scripted dialogs.
+struct Fenetre {
+    std::unique_ptr<Form1> form;
+    DialoguesScriptes *dialogues = nullptr;
+    Controles &c() { return form->controles(); }
+    EtatFenetre &etat() { return form->etat(); }
+};
+Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs = nullptr);
+
+// Types text into a widget as key events, accents included.
+void taper(QWidget *w, const QString &texte);
