@@ -2,10 +2,12 @@
 
 #include "texts/attributs.h"
 #include "texts/documents.h"
+#include "texts/navigateur.h"
 #include "ui/dialogues.h"
 #include "ui/geometrie.h"
 #include "ui/pictogrammes.h"
 #include "ui/twips.h"
+#include "ui/zone_texte.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -26,6 +28,7 @@ Form1::Form1(ServicesForm1 services)
     m_dialogues = services.dialogues ? std::move(services.dialogues) : std::make_unique<DialoguesQt>(this);
     m_attributs = services.attributs ? std::move(services.attributs) : std::make_unique<AttributsSysteme>();
     m_documents = std::make_unique<Documents>(m_etat, m_c, *this, *m_dialogues, *m_attributs);
+    m_navigateur = std::make_unique<Navigateur>(m_etat, m_c, *m_dialogues, *m_documents);
 
     resize(twips::taille(12105, 7875) + QSize(0, menuBar()->sizeHint().height()));
     relier();
@@ -53,14 +56,29 @@ void Form1::Form_Load()
 void Form1::relier()
 {
     Documents *d = m_documents.get();
+    connect(m_c.Command1, &QPushButton::clicked, this, [d] { d->ouvrir_Click(); });
+    connect(m_c.ouvrir, &QAction::triggered, this, [d] { d->ouvrir_Click(); });
     connect(m_c.Command2, &QPushButton::clicked, this, [d] { d->Command2_Click(); });
     connect(m_c.enregistrer, &QAction::triggered, this, [d] { d->enregistrer_Click(); });
     connect(m_c.enregistrer_sous, &QAction::triggered, this, [d] { d->enregistrer_sous_Click(); });
+    connect(m_c.Fermer, &QAction::triggered, this, [d] { d->Fermer_Click(); });
+    // "Quitter" runs the same sequence as closing the window.
     connect(m_c.Quitter, &QAction::triggered, this, &QWidget::close);
+    // Any change the pupil makes counts: a changed text is never dropped unasked.
+    connect(m_c.Text1, &ZoneTexte::modifieParLeLecteur, this, [this] { m_etat.ecriture_en_cours = 1; });
+    connect(m_c.Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    m_navigateur->relier(this);
+}
+
+void Form1::Timer1_Timer()
+{
+    m_navigateur->majLongueurEtCommandes();
 }
 
 void Form1::closeEvent(QCloseEvent *e)
 {
-    m_documents->liberer(m_etat.fichier_courant);
-    e->accept();
+    if (m_documents->Form_Unload())
+        e->accept();
+    else
+        e->ignore();
 }

@@ -10,6 +10,7 @@
 #include <memory>
 
 class Documents;
+class Navigateur;
 
 // What the window works with; tests put their own in.
 struct ServicesForm1 {
@@ -30,6 +31,7 @@ public:
     EtatFenetre &etat() { return m_etat; }
     Controles &controles() { return m_c; }
     Documents &documents() { return *m_documents; }
+    Navigateur &navigateur() { return *m_navigateur; }
     Dialogues &dialogues() { return *m_dialogues; }
 
 protected:
@@ -38,10 +40,12 @@ protected:
 private:
     void Form_Load();
     void relier();
+    void Timer1_Timer();
 
     EtatFenetre m_etat;
     Controles m_c;
     std::unique_ptr<Dialogues> m_dialogues;
     std::unique_ptr<Attributs> m_attributs;
     std::unique_ptr<Documents> m_documents;
+    std::unique_ptr<Navigateur> m_navigateur;
 };

@@ -1,3 +1,4 @@
+#include "app/arret.h"
 #include "app/demarrage.h"
 #include "app/form1.h"
 
@@ -8,6 +9,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     preparerApplication(app);
     Form1 fenetre;
+    relierArretPropre(fenetre);
     fenetre.show();
     return app.exec();
 }

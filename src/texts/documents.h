@@ -17,12 +17,14 @@ public:
 
     // --- File procedures -------------------------------------------------
     // Reads a text into contenu_lu; in writing mode refuses a marked text and
-    // marks the text it read. A bare name is taken in Dir1's folder.
-    void lire_fichier(const QString &texte_lu);
+    // marks the text it read. A bare name is taken in Dir1's folder. The
+    // text this copy already holds is read as its own, without refusal.
+    void lire_fichier(const QString &texte_lu, bool dejaTenu = false);
     // Writes the writing zone as a new file; enregistrement_ok tells whether it did.
     void closefile(const QString &filename);
-    // Rewrites the current text over its own file and keeps it marked.
-    void reenregistrer(const QString &filename);
+    // Rewrites the current text over its own file and keeps it marked;
+    // false when the text could not be written (the pupil was told).
+    bool reenregistrer(const QString &filename);
     // The file name after the last path separator.
     static QString extrait_nomfic(const QString &fichier, QChar separateur = nativeSeparator());
 
@@ -38,8 +40,20 @@ public:
     void enregistrer_Click();
     void Command2_Click();
     void enregistrer_sous_Click();
-    // Asks for a name and writes the text there; true when written.
-    bool etapeEnregistrerSous();
+    enum class Resultat { Ecrit, NonEcrit, Annule };
+    // Asks for a name and writes the text there; the written file becomes
+    // the text this copy holds.
+    Resultat etapeEnregistrerSous();
+
+    // --- Opening, closing, quitting ----------------------------------------
+    void ouvrir_Click();
+    void Fermer_Click();
+    // The closing sequence of "Quitter" and of the window's close; false
+    // when the window must stay open because the text could not be saved.
+    bool Form_Unload();
+    // Lets go of the current text's file without asking anything, for an
+    // end that no dialog may delay (a signal, the end of the session).
+    void abandonnerSansQuestion();
 
     // The writing zone's length limit for saving, each line break counting 2.
     static constexpr int longueurMaximale = 3200;
@@ -47,6 +61,10 @@ public:
 
 private:
     static QChar nativeSeparator();
+    void viderTexteCourant();
+    void desactiverCommandes();
+    void erreurFermer(int numero);
+    bool memeFichier(const QString &a, const QString &b) const;
     QString cheminComplet(const QString &chemin) const;
     QByteArray octetsAEcrire() const;
     bool refuserSiTropLong();

@@ -17,24 +17,24 @@ bool Documents::refuserSiTropLong()
     return true;
 }
 
-bool Documents::etapeEnregistrerSous()
+Documents::Resultat Documents::etapeEnregistrerSous()
 {
     const auto choix = m_dialogues.choisirFichier(Dialogues::ModeFichier::Enregistrer, m_c.Dir1->dossier());
     if (!choix)
-        return false;
+        return Resultat::Annule;
     m_etat.fichier_precedent = m_etat.fichier_courant;
     m_etat.fichier_courant = *choix;
     closefile(m_etat.fichier_courant);
     if (m_etat.enregistrement_ok == 0) {
         m_etat.fichier_courant = m_etat.fichier_precedent;
-        return false;
+        return Resultat::NonEcrit;
     }
     // The written file is now the text this copy holds; the previous one is not.
     if (const int err = marquer(m_etat.fichier_courant))
         m_dialogues.information(QStringLiteral("Erreur=") + ecriture::description(err));
-    if (m_etat.fichier_precedent != m_etat.fichier_courant)
+    if (!memeFichier(m_etat.fichier_precedent, m_etat.fichier_courant))
         liberer(m_etat.fichier_precedent);
-    return true;
+    return Resultat::Ecrit;
 }
 
 void Documents::enregistrer_Click()

@@ -75,13 +75,13 @@ void Documents::erreurOuverture()
                          QStringLiteral("Editeur de texte")});
 }
 
-void Documents::lire_fichier(const QString &texte_lu)
+void Documents::lire_fichier(const QString &texte_lu, bool dejaTenu)
 {
     const QString chemin = cheminComplet(texte_lu);
     const bool modeEcriture = m_etat.mode_lecture != 1;
     m_etat.contenu_lu.clear();
 
-    if (modeEcriture && estMarque(chemin)) {
+    if (modeEcriture && !dejaTenu && estMarque(chemin)) {
         m_dialogues.information(QStringLiteral("Quelqu'un travaille déjà sur ce texte!"));
         return;
     }
@@ -139,7 +139,7 @@ void Documents::closefile(const QString &filename)
     m_fenetre.setWindowTitle(filename);
 }
 
-void Documents::reenregistrer(const QString &filename)
+bool Documents::reenregistrer(const QString &filename)
 {
     // If the release fails the write below still replaces the file, or says why not.
     liberer(filename);
@@ -152,4 +152,5 @@ void Documents::reenregistrer(const QString &filename)
     }
     if (err != 0)
         m_dialogues.information(QStringLiteral("Erreur=") + ecriture::description(err));
+    return err == 0;
 }

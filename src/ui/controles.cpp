@@ -1,6 +1,7 @@
 #include "ui/controles.h"
 
 #include "ui/liste_dossiers.h"
+#include "ui/liste_fichiers.h"
 #include "ui/pictogrammes.h"
 #include "ui/twips.h"
 #include "ui/zone_texte.h"
@@ -159,12 +160,15 @@ Controles construireControles(QMainWindow *fenetre, const QString &dossierDepart
     c.Frame3 = cadre(w, "Frame3", 6465, 0, 5610, 7815);
     QWidget *f = c.Frame3;
     c.Label5 = place(nouveauLabel(f, "Label5", QStringLiteral("textes existants:")), "Label5", 150, 135, 2505, 195);
-    c.File1 = place(listeBlanche(new QListWidget(f)), "File1", 120, 360, 2640, 1455);
+    c.File1 = place(new ListeFichiers(f), "File1", 120, 360, 2640, 1455);
+    listeBlanche(c.File1);
     c.File1->setToolTip(QStringLiteral("clic sur un texte pour affichage"));
     c.Dir1 = place(new ListeDossiers(f), "Dir1", 2880, 360, 2475, 1215);
     listeBlanche(c.Dir1);
+    c.Dir1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     c.Dir1->setToolTip(QStringLiteral("sous-dossiers du dossier principal"));
     c.Dir1->definirDossier(dossierDepart);
+    c.File1->definirDossier(c.Dir1->dossier());
     c.Label6 = place(nouveauLabel(f, "Label6", QStringLiteral("lexique")), "Label6", 2880, 1680, 2070, 255);
     c.Combo2 = place(new QComboBox(f), "Combo2", 2880, 1920, 2475, 315);
     c.Combo2->setToolTip(QStringLiteral("lexique thématique"));

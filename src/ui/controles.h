@@ -15,6 +15,7 @@ class QPushButton;
 class QTimer;
 class QWidget;
 class ListeDossiers;
+class ListeFichiers;
 class ZoneTexte;
 
 // The main window's controls and menus, each named as the program's
@@ -36,7 +37,7 @@ struct Controles {
     QLabel *taille_plumor = nullptr;
     QFrame *Frame3 = nullptr;
     QLabel *Label5 = nullptr;
-    QListWidget *File1 = nullptr;
+    ListeFichiers *File1 = nullptr;
     ListeDossiers *Dir1 = nullptr;
     QLabel *Label6 = nullptr;
     QComboBox *Combo2 = nullptr;

@@ -53,9 +53,11 @@ bool ListeDossiers::definirDossier(const QString &chemin)
         ++profondeur;
     }
     setCurrentRow(count() - 1);
+    QListWidgetItem *courant = currentItem();
     for (const QString &nom : sousDossiers) {
         auto *item = new QListWidgetItem(ferme, QString(profondeur * 2, u' ') + nom, this);
         item->setData(kRoleChemin, dir.absoluteFilePath(nom));
     }
+    scrollToItem(courant, QAbstractItemView::PositionAtTop);
     return true;
 }

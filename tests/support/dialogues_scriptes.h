@@ -5,6 +5,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // Dialogs whose answers a test scripts in advance; every message shown is
@@ -18,6 +19,9 @@ public:
     QList<std::optional<QString>> fichiers;
     QList<ModeFichier> modesDemandes;
     QList<std::optional<QFont>> polices;
+    // Runs while a file dialog is open, before it answers: what other
+    // copies might do meanwhile.
+    std::function<void()> pendantDialogueFichier;
     int questionsImprevues = 0;
     int fichiersImprevus = 0;
 
@@ -36,6 +40,8 @@ public:
     std::optional<QString> choisirFichier(ModeFichier mode, const QString &) override
     {
         modesDemandes << mode;
+        if (pendantDialogueFichier)
+            pendantDialogueFichier();
         if (fichiers.isEmpty()) {
             ++fichiersImprevus;
             return std::nullopt;

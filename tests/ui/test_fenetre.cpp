@@ -3,6 +3,7 @@
 #include "app/demarrage.h"
 #include "ui/dialogues.h"
 #include "ui/liste_dossiers.h"
+#include "ui/liste_fichiers.h"
 #include "ui/twips.h"
 #include "ui/zone_texte.h"
 

@@ -1,0 +1,51 @@
+#include "app/arret.h"
+
+#include "app/form1.h"
+#include "texts/documents.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_tube[2] = {-1, -1};
+
+// Only async-signal-safe work here: hand the signal to the event loop.
+void surSignal(int numero)
+{
+    const unsigned char octet = static_cast<unsigned char>(numero);
+    (void)!::write(g_tube[0], &octet, 1);
+}
+
+} // namespace
+
+void relierArretPropre(Form1 &fenetre)
+{
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &fenetre,
+                     [&fenetre] { fenetre.documents().abandonnerSansQuestion(); });
+
+    if (g_tube[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_tube) != 0)
+        return;
+    auto *notificateur = new QSocketNotifier(g_tube[1], QSocketNotifier::Read, &fenetre);
+    QObject::connect(notificateur, &QSocketNotifier::activated, &fenetre, [&fenetre] {
+        unsigned char numero = 0;
+        if (::read(g_tube[1], &numero, 1) != 1)
+            return;
+        fenetre.documents().abandonnerSansQuestion();
+        // End as the signal would have, without running handlers that might
+        // write the text again or wait for a pupil's answer.
+        std::signal(numero, SIG_DFL);
+        std::raise(numero);
+    });
+
+    struct sigaction action {};
+    action.sa_handler = surSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int numero : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(numero, &action, nullptr);
+}

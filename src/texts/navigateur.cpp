@@ -1,0 +1,144 @@
+#include "texts/navigateur.h"
+
+#include "app/etat_fenetre.h"
+#include "texts/documents.h"
+#include "ui/controles.h"
+#include "ui/dialogues.h"
+#include "ui/liste_dossiers.h"
+#include "ui/liste_fichiers.h"
+#include "ui/zone_texte.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace {
+
+const QString kDossierIllisible = QStringLiteral("Ce dossier n'est pas accessible!");
+
+// Routes the reader pane's mouse events to the handlers.
+class FiltreLecteur : public QObject
+{
+public:
+    FiltreLecteur(Navigateur &n, QObject *parent) : QObject(parent), m_n(n) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            return m_n.Text2_MouseDown(static_cast<QMouseEvent *>(e)->button());
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton)
+                m_n.Text2_Click();
+            return false;
+        case QEvent::ContextMenu:
+            // The right button already said "Texte protégé!".
+            return static_cast<QContextMenuEvent *>(e)->reason() == QContextMenuEvent::Mouse;
+        default:
+            return false;
+        }
+    }
+
+private:
+    Navigateur &m_n;
+};
+
+} // namespace
+
+QString libelleLongueur(qsizetype longueur)
+{
+    return QLatin1Char(' ') + QString::number(longueur) + QLatin1String(" carac.");
+}
+
+Navigateur::Navigateur(EtatFenetre &etat, Controles &c, Dialogues &dialogues, Documents &documents)
+    : m_etat(etat), m_c(c), m_dialogues(dialogues), m_documents(documents)
+{
+}
+
+void Navigateur::relier(QWidget *fenetre)
+{
+    QObject::connect(m_c.Dir1, &ListeDossiers::dossierChange, fenetre, [this] { Dir1_Change(); });
+    QObject::connect(m_c.Dir1, &ListeDossiers::dossierIllisible, fenetre,
+                     [this] { m_dialogues.information(kDossierIllisible); });
+    QObject::connect(m_c.File1, &ListeFichiers::selectionParLeLecteur, fenetre, [this] { File1_Click(); });
+    QObject::connect(m_c.File1, &ListeFichiers::defileParLeLecteur, fenetre, [this] { File1_Scroll(); });
+    m_c.Text2->viewport()->installEventFilter(new FiltreLecteur(*this, m_c.Text2));
+}
+
+void Navigateur::Dir1_Change()
+{
+    m_c.Label5->setText(QStringLiteral("textes de ce dossier:"));
+    m_dossierPerdu = false;
+    if (!m_c.File1->definirDossier(m_c.Dir1->dossier()))
+        actualiserFichiers();
+}
+
+void Navigateur::actualiserFichiers()
+{
+    // A folder removed or a drive gone: say it once, keep the lists usable.
+    const bool lisible = m_c.File1->actualiser();
+    if (!lisible && !m_dossierPerdu)
+        m_dialogues.information(kDossierIllisible);
+    m_dossierPerdu = !lisible;
+}
+
+void Navigateur::File1_Click()
+{
+    m_etat.mode_lecture = 1;
+    m_c.lexique->hide();
+    const QString nom = m_c.File1->nomSelectionne();
+    if (!nom.isEmpty()) {
+        m_documents.lire_fichier(nom);
+    } else {
+        m_etat.contenu_lu.clear();
+    }
+    m_c.Text2->definirTexteCrLf(m_etat.contenu_lu);
+    if (!m_etat.contenu_lu.isEmpty()) {
+        m_c.nom_texte2->setText(QLatin1Char(' ') + nom);
+        m_c.taille->setText(libelleLongueur(m_etat.contenu_lu.size()));
+    } else {
+        m_c.nom_texte2->clear();
+        m_c.taille->clear();
+    }
+    m_etat.mode_lecture = 0;
+    actualiserFichiers();
+}
+
+void Navigateur::File1_Scroll()
+{
+    actualiserFichiers();
+}
+
+void Navigateur::Text2_Click()
+{
+    m_c.lexique->hide();
+    m_etat.zone_active = 2;
+}
+
+bool Navigateur::Text2_MouseDown(Qt::MouseButton bouton)
+{
+    if (bouton == Qt::LeftButton)
+        return false;
+    m_dialogues.information(QStringLiteral("Texte protégé!"));
+    QTextCursor curseur = m_c.Text2->textCursor();
+    curseur.setPosition(curseur.selectionStart());
+    m_c.Text2->setTextCursor(curseur);
+    return true;
+}
+
+void Navigateur::majLongueurEtCommandes()
+{
+    m_c.taille_plumor->setText(libelleLongueur(m_c.Text1->longueurCrLf()));
+    const bool t = !m_c.Text1->estVide();
+    m_c.Command2->setEnabled(t);
+    m_c.Command3->setEnabled(t);
+    m_c.Fermer->setEnabled(t);
+    m_c.Imprimer->setEnabled(t);
+    m_c.enregistrer->setEnabled(t);
+    m_c.enregistrer_sous->setEnabled(t);
+}

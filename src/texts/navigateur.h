@@ -1,0 +1,44 @@
+#pragma once
+
+#include <Qt>
+
+struct Controles;
+struct EtatFenetre;
+class Dialogues;
+class Documents;
+class QWidget;
+
+// " 123 carac.": a length as the labels under the panes show it.
+class QString;
+QString libelleLongueur(qsizetype longueur);
+
+// The folder browser, the reader pane and the periodic refresh of the labels
+// and document commands.
+class Navigateur
+{
+public:
+    Navigateur(EtatFenetre &etat, Controles &c, Dialogues &dialogues, Documents &documents);
+
+    // Connects the lists and the reader pane to the handlers below.
+    void relier(QWidget *fenetre);
+
+    void Dir1_Change();
+    void File1_Click();
+    void File1_Scroll();
+    void Text2_Click();
+    // Returns true when the press was handled (any button but the left one).
+    bool Text2_MouseDown(Qt::MouseButton bouton);
+
+    // Steps 2 and 3 of the timer tick: the writing zone's length, and the
+    // document commands enabled exactly while the writing zone holds text.
+    void majLongueurEtCommandes();
+
+private:
+    void actualiserFichiers();
+
+    EtatFenetre &m_etat;
+    Controles &m_c;
+    Dialogues &m_dialogues;
+    Documents &m_documents;
+    bool m_dossierPerdu = false;
+};

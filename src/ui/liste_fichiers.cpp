@@ -1,0 +1,77 @@
+#include "ui/liste_fichiers.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QScrollBar>
+
+ListeFichiers::ListeFichiers(QWidget *parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    // A click on the name already selected reads the text again, so the
+    // current-item signal alone is not enough.
+    connect(this, &QListWidget::itemClicked, this, [this] {
+        if (!m_actualisation)
+            emit selectionParLeLecteur();
+    });
+    connect(this, &QListWidget::currentRowChanged, this, [this](int ligne) {
+        // Mouse presses are announced by itemClicked once the click is complete.
+        if (!m_actualisation && ligne >= 0 && QGuiApplication::mouseButtons() == Qt::NoButton)
+            emit selectionParLeLecteur();
+    });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (!m_actualisation)
+            emit defileParLeLecteur();
+    });
+}
+
+QStringList ListeFichiers::nomsTextes(const QString &dossier, bool *lisible)
+{
+    const QDir dir(dossier);
+    const bool ok = dir.exists() && dir.isReadable();
+    if (lisible)
+        *lisible = ok;
+    if (!ok)
+        return {};
+    // Without QDir::CaseSensitive the pattern ignores case: "CONTE.TXT" is a
+    // text, as on Windows. Hidden files are not listed.
+    return QDir(dossier, QStringLiteral("*.txt"), QDir::Name | QDir::IgnoreCase, QDir::Files).entryList();
+}
+
+bool ListeFichiers::definirDossier(const QString &chemin)
+{
+    m_dossier = chemin;
+    const QSignalBlocker bloque(this);
+    clear();
+    return actualiser();
+}
+
+bool ListeFichiers::actualiser()
+{
+    m_actualisation = true;
+    const QString selection = nomSelectionne();
+    const int defilement = verticalScrollBar()->value();
+    bool lisible = false;
+    const QStringList noms = nomsTextes(m_dossier, &lisible);
+
+    bool identique = noms.size() == count();
+    for (int i = 0; identique && i < count(); ++i)
+        identique = item(i)->text() == noms.at(i);
+    if (!identique) {
+        clear();
+        addItems(noms);
+        if (!selection.isEmpty()) {
+            const int ligne = int(noms.indexOf(selection));
+            if (ligne >= 0)
+                setCurrentRow(ligne);
+        }
+        verticalScrollBar()->setValue(defilement);
+    }
+    m_actualisation = false;
+    return lisible;
+}
+
+QString ListeFichiers::nomSelectionne() const
+{
+    const QListWidgetItem *i = currentItem();
+    return i ? i->text() : QString();
+}
