@@ -3,7 +3,9 @@
 #include "texts/attributs.h"
 #include "texts/documents.h"
 #include "texts/navigateur.h"
+#include "ui/apropos.h"
 #include "ui/dialogues.h"
+#include "ui/disposition.h"
 #include "ui/geometrie.h"
 #include "ui/pictogrammes.h"
 #include "ui/twips.h"
@@ -14,6 +16,7 @@
 #include <QDir>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QTimer>
 
@@ -46,6 +49,11 @@ void Form1::Form_Load()
         const int haut = geometrie::centrer(twips::depuisPixels(e.height()), twips::depuisPixels(f.height()));
         move(ecran->geometry().topLeft() + QPoint(twips::versPixels(gauche), twips::versPixels(haut)));
     }
+    // Steps 3 to 11 of the layout once, before the first display.
+    const QSize exterieur = frameGeometry().size();
+    disposition::appliquer(disposition::calculer(twips::depuisPixels(exterieur.width()),
+                                                 twips::depuisPixels(exterieur.height()), false),
+                           m_c);
     m_etat.fichier_courant.clear();
     m_etat.zone_active = 1;
     m_etat.mode_lecture = 0;
@@ -67,7 +75,34 @@ void Form1::relier()
     // Any change the pupil makes counts: a changed text is never dropped unasked.
     connect(m_c.Text1, &ZoneTexte::modifieParLeLecteur, this, [this] { m_etat.ecriture_en_cours = 1; });
     connect(m_c.Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(m_c.Command4, &QPushButton::clicked, this, [this] { afficherAPropos(this); });
+    connect(m_c.about, &QAction::triggered, this, [this] { afficherAPropos(this); });
     m_navigateur->relier(this);
+}
+
+void Form1::resizeEvent(QResizeEvent *e)
+{
+    QMainWindow::resizeEvent(e);
+    Form_Resize();
+}
+
+void Form1::Form_Resize()
+{
+    // Sizes are the window's outer size: frame, title bar and menu bar included.
+    const Qt::WindowStates etat = windowState();
+    const QSize exterieur = frameGeometry().size();
+    const QSize cadre = exterieur - size();
+    const disposition::Disposition d = disposition::pourEtat(
+        twips::depuisPixels(exterieur.width()), twips::depuisPixels(exterieur.height()), etat);
+    if (disposition::minimumImposable(etat)) {
+        const QSize minimum = twips::taille(disposition::largeurMinimale, disposition::hauteurMinimale) - cadre;
+        if (minimumSize() != minimum)
+            setMinimumSize(minimum);
+        const QSize voulue = twips::taille(d.largeurFenetre, d.hauteurFenetre) - cadre;
+        if (voulue != size())
+            resize(voulue);
+    }
+    disposition::appliquer(d, m_c);
 }
 
 void Form1::Timer1_Timer()

@@ -36,11 +36,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
 
 private:
     void Form_Load();
     void relier();
     void Timer1_Timer();
+    void Form_Resize();
 
     EtatFenetre m_etat;
     Controles m_c;

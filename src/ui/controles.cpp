@@ -130,7 +130,6 @@ Controles construireControles(QMainWindow *fenetre, const QString &dossierDepart
     Controles c;
     c.client = new QWidget(fenetre);
     c.client->setObjectName(QStringLiteral("client"));
-    c.client->setMinimumSize(twips::taille(12105, 7875));
     fenetre->setCentralWidget(c.client);
     QWidget *w = c.client;
 

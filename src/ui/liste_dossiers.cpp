@@ -4,13 +4,30 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 namespace {
 constexpr int kRoleChemin = Qt::UserRole;
-}
+constexpr int kRoleProfondeur = Qt::UserRole + 1;
+constexpr int kRetraitPixels = 7;
+
+// Each level of the path stands a little to the right of its parent.
+class DelegueRetrait : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem decale(option);
+        decale.rect.setLeft(option.rect.left() + index.data(kRoleProfondeur).toInt() * kRetraitPixels);
+        QStyledItemDelegate::paint(p, decale, index);
+    }
+};
+} // namespace
 
 ListeDossiers::ListeDossiers(QWidget *parent) : QListWidget(parent)
 {
+    setItemDelegate(new DelegueRetrait(this));
     connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
         const QString chemin = item->data(kRoleChemin).toString();
         if (chemin == m_dossier)
@@ -48,15 +65,17 @@ bool ListeDossiers::definirDossier(const QString &chemin)
     int profondeur = 0;
     for (const QString &a : std::as_const(ancetres)) {
         const QString nom = QDir(a).isRoot() ? QDir::toNativeSeparators(a) : QFileInfo(a).fileName();
-        auto *item = new QListWidgetItem(ouvert, QString(profondeur * 2, u' ') + nom, this);
+        auto *item = new QListWidgetItem(ouvert, nom, this);
         item->setData(kRoleChemin, a);
+        item->setData(kRoleProfondeur, profondeur);
         ++profondeur;
     }
     setCurrentRow(count() - 1);
     QListWidgetItem *courant = currentItem();
     for (const QString &nom : sousDossiers) {
-        auto *item = new QListWidgetItem(ferme, QString(profondeur * 2, u' ') + nom, this);
+        auto *item = new QListWidgetItem(ferme, nom, this);
         item->setData(kRoleChemin, dir.absoluteFilePath(nom));
+        item->setData(kRoleProfondeur, profondeur);
     }
     scrollToItem(courant, QAbstractItemView::PositionAtTop);
     return true;
