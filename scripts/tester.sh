@@ -4,7 +4,8 @@ set -euo pipefail
 racine=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$racine/scripts/dependances.sh"
 
-installer_manquants "${PAQUETS_CONSTRUCTION[@]}" xvfb xauth
+# Printing is tested on PDF files and on a real CUPS queue.
+installer_manquants "${PAQUETS_CONSTRUCTION[@]}" xvfb xauth poppler-utils cups printer-driver-cups-pdf
 construire "$racine" "$racine/build"
 cd "$racine/build"
 ctest --output-on-failure -j"$(nproc)"

@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include "edit/edition.h"
+#include "lexicon/lexique_fenetre.h"
 #include "texts/attributs.h"
 #include "texts/documents.h"
 #include "texts/navigateur.h"
@@ -13,6 +15,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QMenuBar>
 #include <QPushButton>
@@ -32,6 +35,13 @@ Form1::Form1(ServicesForm1 services)
     m_attributs = services.attributs ? std::move(services.attributs) : std::make_unique<AttributsSysteme>();
     m_documents = std::make_unique<Documents>(m_etat, m_c, *this, *m_dialogues, *m_attributs);
     m_navigateur = std::make_unique<Navigateur>(m_etat, m_c, *m_dialogues, *m_documents);
+    m_edition = std::make_unique<Edition>(m_etat, m_c, *m_dialogues);
+    m_lexique = std::make_unique<LexiqueFenetre>(
+        m_etat, m_c, *m_dialogues,
+        services.dossierProgramme.isEmpty() ? QCoreApplication::applicationDirPath() : services.dossierProgramme);
+    m_impression = std::make_unique<Impression>(
+        *m_dialogues, services.imprimante ? std::move(services.imprimante) : std::make_unique<ImprimanteSysteme>(),
+        [this] { return TexteAImprimer{m_c.Text1->texteCrLf(), Documents::extrait_nomfic(m_etat.fichier_courant)}; });
 
     resize(twips::taille(12105, 7875) + QSize(0, menuBar()->sizeHint().height()));
     relier();
@@ -58,6 +68,7 @@ void Form1::Form_Load()
     m_etat.zone_active = 1;
     m_etat.mode_lecture = 0;
     m_etat.ecriture_en_cours = 0;
+    m_lexique->lire_intrus();
     m_c.Timer1->start();
 }
 
@@ -70,6 +81,9 @@ void Form1::relier()
     connect(m_c.enregistrer, &QAction::triggered, this, [d] { d->enregistrer_Click(); });
     connect(m_c.enregistrer_sous, &QAction::triggered, this, [d] { d->enregistrer_sous_Click(); });
     connect(m_c.Fermer, &QAction::triggered, this, [d] { d->Fermer_Click(); });
+    Impression *imp = m_impression.get();
+    connect(m_c.Imprimer, &QAction::triggered, this, [imp] { imp->Imprimer_Click(); });
+    connect(m_c.Command3, &QPushButton::clicked, this, [imp] { imp->Command3_Click(); });
     // "Quitter" runs the same sequence as closing the window.
     connect(m_c.Quitter, &QAction::triggered, this, &QWidget::close);
     // Any change the pupil makes counts: a changed text is never dropped unasked.
@@ -78,6 +92,8 @@ void Form1::relier()
     connect(m_c.Command4, &QPushButton::clicked, this, [this] { afficherAPropos(this); });
     connect(m_c.about, &QAction::triggered, this, [this] { afficherAPropos(this); });
     m_navigateur->relier(this);
+    m_edition->relier();
+    m_lexique->relier();
 }
 
 void Form1::resizeEvent(QResizeEvent *e)
@@ -107,6 +123,7 @@ void Form1::Form_Resize()
 
 void Form1::Timer1_Timer()
 {
+    m_edition->majBoutons();
     m_navigateur->majLongueurEtCommandes();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/etat_fenetre.h"
+#include "print/impression.h"
 #include "texts/attributs.h"
 #include "ui/controles.h"
 #include "ui/dialogues.h"
@@ -10,13 +11,17 @@
 #include <memory>
 
 class Documents;
+class Edition;
+class LexiqueFenetre;
 class Navigateur;
 
 // What the window works with; tests put their own in.
 struct ServicesForm1 {
     std::unique_ptr<Dialogues> dialogues;  // default: Qt's dialogs
     std::unique_ptr<Attributs> attributs;  // default: the system's attributes
+    std::unique_ptr<FournisseurImprimante> imprimante; // default: the system's default printer
     QString dossierDepart;                 // default: the current directory
+    QString dossierProgramme;              // where lexique.stw is; default: the executable's folder
 };
 
 // The main window: it owns the controls and the window state and routes each
@@ -32,6 +37,9 @@ public:
     Controles &controles() { return m_c; }
     Documents &documents() { return *m_documents; }
     Navigateur &navigateur() { return *m_navigateur; }
+    Edition &edition() { return *m_edition; }
+    LexiqueFenetre &lexique() { return *m_lexique; }
+    Impression &impression() { return *m_impression; }
     Dialogues &dialogues() { return *m_dialogues; }
 
 protected:
@@ -50,4 +58,7 @@ private:
     std::unique_ptr<Attributs> m_attributs;
     std::unique_ptr<Documents> m_documents;
     std::unique_ptr<Navigateur> m_navigateur;
+    std::unique_ptr<Edition> m_edition;
+    std::unique_ptr<LexiqueFenetre> m_lexique;
+    std::unique_ptr<Impression> m_impression;
 };

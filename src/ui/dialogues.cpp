@@ -1,6 +1,7 @@
 #include "ui/dialogues.h"
 
 #include <QFileDialog>
+#include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -58,11 +59,18 @@ std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QStri
     return QFileInfo(chemin).absoluteFilePath();
 }
 
-std::optional<QFont> DialoguesQt::choisirPolice()
+std::optional<QFont> DialoguesQt::choisirPolice(const Application &appliquer)
 {
-    bool ok = false;
-    const QFont police = QFontDialog::getFont(&ok, m_parent);
-    if (!ok)
+    // Created when needed: the font database is not read at start-up.
+    QFontDialog dialogue(m_parent);
+    if (auto *boutons = dialogue.findChild<QDialogButtonBox *>()) {
+        QPushButton *appliquerBouton = boutons->addButton(QDialogButtonBox::Apply);
+        QObject::connect(appliquerBouton, &QPushButton::clicked, &dialogue, [&] {
+            if (appliquer)
+                appliquer(dialogue.currentFont());
+        });
+    }
+    if (dialogue.exec() != QDialog::Accepted)
         return std::nullopt;
-    return police;
+    return dialogue.selectedFont();
 }

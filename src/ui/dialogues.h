@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -31,8 +32,11 @@ public:
     virtual Reponse message(const Message &m) = 0;
     // The chosen full path, or nothing when the pupil cancelled.
     virtual std::optional<QString> choisirFichier(ModeFichier mode, const QString &dossier) = 0;
-    // The chosen font, or nothing when the pupil cancelled.
-    virtual std::optional<QFont> choisirPolice() = 0;
+    // The chosen font, or nothing when the pupil cancelled. The dialog lists
+    // screen and printer fonts and has an Apply button, which hands the font
+    // shown to `appliquer` (when given) without closing the dialog.
+    using Application = std::function<void(const QFont &)>;
+    virtual std::optional<QFont> choisirPolice(const Application &appliquer = {}) = 0;
 
     // Shorthands for the message shapes the program uses.
     void information(const QString &texte) { message({texte, Boutons::Ok, Icone::Aucune, {}}); }
@@ -54,7 +58,7 @@ public:
 
     Reponse message(const Message &m) override;
     std::optional<QString> choisirFichier(ModeFichier mode, const QString &dossier) override;
-    std::optional<QFont> choisirPolice() override;
+    std::optional<QFont> choisirPolice(const Application &appliquer = {}) override;
 
 private:
     QWidget *m_parent;

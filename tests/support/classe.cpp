@@ -64,7 +64,7 @@ int AttributsMemoire::ecrire(const QString &chemin, quint16 mot)
     return 0;
 }
 
-Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs)
+Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs, const QString &dossierProgramme)
 {
     auto dialogues = std::make_unique<DialoguesScriptes>();
     Fenetre f;
@@ -73,6 +73,7 @@ Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attribu
     s.dialogues = std::move(dialogues);
     s.attributs = std::move(attributs);
     s.dossierDepart = dossier;
+    s.dossierProgramme = dossierProgramme.isEmpty() ? QStringLiteral(PLUMOR_DONNEES) : dossierProgramme;
     f.form = std::make_unique<Form1>(std::move(s));
     return f;
 }

@@ -46,7 +46,9 @@ struct Fenetre {
     Controles &c() { return form->controles(); }
     EtatFenetre &etat() { return form->etat(); }
 };
-Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs = nullptr);
+// The program folder defaults to one holding the shipped lexicon.
+Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs = nullptr,
+                      const QString &dossierProgramme = {});
 
 // Types text into a widget as key events, accents included.
 void taper(QWidget *w, const QString &texte);

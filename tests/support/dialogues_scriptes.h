@@ -49,8 +49,15 @@ public:
         return fichiers.takeFirst();
     }
 
-    std::optional<QFont> choisirPolice() override
+    // Fonts the pupil tries with Apply before answering.
+    QList<QFont> appliquees;
+
+    std::optional<QFont> choisirPolice(const Application &appliquer = {}) override
     {
+        if (appliquer) {
+            for (const QFont &f : std::as_const(appliquees))
+                appliquer(f);
+        }
         return polices.isEmpty() ? std::nullopt : polices.takeFirst();
     }
 

@@ -19,6 +19,7 @@
 #include <QClipboard>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -124,11 +125,24 @@ private slots:
         const EtatFenetre &e = f.etat();
         QVERIFY(e.contenu_lu.isEmpty() && e.fichier_courant.isEmpty() && e.fichier_precedent.isEmpty());
         QCOMPARE(e.zone_active, qint16(1));
-        QCOMPARE(e.nb_themes, qint16(0));
+        // The shipped lexicon is loaded at start-up.
+        QCOMPARE(e.nb_themes, qint16(f.c().Combo2->count()));
+        QVERIFY(e.nb_themes >= 20);
+        QVERIFY(f.dialogues->messages.isEmpty());
         QCOMPARE(e.mode_lecture, qint16(0));
         QCOMPARE(e.enregistrement_ok, qint16(0));
         QCOMPARE(e.ecriture_en_cours, qint16(0));
         QCOMPARE(e.lignes_lexique.size(), size_t(101));
+    }
+
+    void sansLexiqueLaFenetreSOuvreQuandMeme()
+    {
+        QTemporaryDir programme;
+        Fenetre f = ouvrirFenetre(m_classe.dossier(), nullptr, programme.path());
+        QCOMPARE(f.dialogues->textes(), QStringList{QStringLiteral("Fichier lexique.stw pas disponible!")});
+        QCOMPARE(f.c().Combo2->count(), 0);
+        QCOMPARE(f.etat().nb_themes, qint16(0));
+        QVERIFY(f.c().Timer1->isActive());
     }
 
     void menus()

@@ -1,0 +1,135 @@
+#include "lexicon/lexique_fenetre.h"
+
+#include "app/etat_fenetre.h"
+#include "lexicon/lexique.h"
+#include "texts/cp1252.h"
+#include "ui/controles.h"
+#include "ui/dialogues.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QScopedValueRollback>
+
+#include <exception>
+#include <utility>
+
+namespace {
+
+const char *const proprieteReliee = "plumor_lexique_relie";
+
+} // namespace
+
+LexiqueFenetre::LexiqueFenetre(EtatFenetre &etat, Controles &c, Dialogues &dialogues,
+                               QString dossierProgramme, QObject *parent)
+    : QObject(parent), m_etat(etat), m_c(c), m_dialogues(dialogues),
+      m_dossierProgramme(std::move(dossierProgramme))
+{
+}
+
+bool LexiqueFenetre::relier()
+{
+    if (m_c.Combo2->property(proprieteReliee).toBool())
+        return false;
+    m_c.Combo2->setProperty(proprieteReliee, true);
+
+    // activated: the pupil's choice, by mouse, keyboard or wheel, never filling.
+    connect(m_c.Combo2, &QComboBox::activated, this, &LexiqueFenetre::Combo2_Click);
+    // A selection, not the current item: tabbing into the list makes an item
+    // current without selecting it, and that is no pick.
+    connect(m_c.lexique, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_remplissage && !m_c.lexique->selectedItems().isEmpty())
+            lexique_Click();
+    });
+    return true;
+}
+
+void LexiqueFenetre::lire_intrus()
+{
+    // The file is found by its full path: the current directory stays as it is.
+    try {
+        open_intrus(QStringLiteral("lexique.stw"));
+        m_c.Combo2->clear();
+        for (int i = 1; i <= m_etat.nb_themes; ++i)
+            decoupe_lex(m_etat.lignes_lexique[size_t(i)]);
+    } catch (const std::exception &) {
+        m_dialogues.information(QStringLiteral("Le lexique n'est pas disponible!"));
+    }
+}
+
+void LexiqueFenetre::open_intrus(const QString &liste)
+{
+    const QString chemin = QDir(m_dossierProgramme).filePath(liste);
+    const auto pasDisponible = [&] {
+        m_dialogues.information(QStringLiteral("Fichier ") + liste + QStringLiteral(" pas disponible!"));
+    };
+    Lexique lu;
+    try {
+        // Only a plain file: opening a pipe could wait for ever.
+        QFile fichier(chemin);
+        if (!QFileInfo(chemin).isFile() || !fichier.open(QIODevice::ReadOnly)) {
+            pasDisponible();
+            return;
+        }
+        const QByteArray octets = fichier.read(tailleLue);
+        if (fichier.error() != QFileDevice::NoError) {
+            pasDisponible();
+            return;
+        }
+        lu = charge_lexique(cp1252::decode(octets));
+    } catch (const std::exception &) {
+        pasDisponible();
+        return;
+    }
+    if (lu.trop_long)
+        m_dialogues.information(QStringLiteral("Votre lexique est trop long! 100 thèmes maxi!"));
+    for (int i = 1; i <= lu.nb_themes; ++i)
+        m_etat.lignes_lexique[size_t(i)] = std::move(lu.lignes_lexique[size_t(i)]);
+    m_etat.nb_themes = lu.nb_themes;
+}
+
+void LexiqueFenetre::remplirListe(const QStringList &entrees)
+{
+    const QScopedValueRollback<bool> garde(m_remplissage, true);
+    m_c.lexique->clear();
+    m_c.lexique->addItems(entrees);
+}
+
+void LexiqueFenetre::decoupe_lex(const QString &texte)
+{
+    const DecoupageLigne d = ::decoupe_lex(QStringView(texte).left(longueurDecoupee));
+    remplirListe(d.entrees);
+    if (d.nom)
+        m_c.Combo2->addItem(*d.nom);
+}
+
+void LexiqueFenetre::decoupe_lex2(const QString &texte)
+{
+    remplirListe(::decoupe_lex(QStringView(texte).left(longueurDecoupee)).entrees);
+}
+
+void LexiqueFenetre::Combo2_Click()
+{
+    m_c.theme->setText(m_c.Combo2->currentText());
+    const qint16 i = cherche_theme(m_etat.lignes_lexique, m_etat.nb_themes, m_c.theme->text());
+    const QString ligne = m_etat.lignes_lexique[size_t(i)];
+    remplirListe({});
+    decoupe_lex2(ligne);
+    m_c.theme->setText(m_c.lexique->count() > 0 ? m_c.lexique->item(0)->text() : QString());
+    m_c.lexique->show();
+    m_c.lexique->raise(); // over the reader pane
+}
+
+void LexiqueFenetre::lexique_Click()
+{
+    const QList<QListWidgetItem *> choisis = m_c.lexique->selectedItems();
+    // Put as it stands, spaces included, and without emptying the clipboard first.
+    QGuiApplication::clipboard()->setText(choisis.isEmpty() ? QString() : choisis.first()->text());
+    m_c.lexique->hide();
+    m_etat.zone_active = 1;
+}
