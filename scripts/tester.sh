@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Plumor with its tests and runs them all.
+# Installs what is missing, builds Plumor with its tests and runs them all,
+# then the further checks of scripts/etapes (each a script of its own, run in
+# name order with the build folder as argument).
 set -euo pipefail
 racine=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$racine/scripts/dependances.sh"
@@ -7,5 +9,10 @@ source "$racine/scripts/dependances.sh"
 # Printing is tested on PDF files and on a real CUPS queue.
 installer_manquants "${PAQUETS_CONSTRUCTION[@]}" xvfb xauth poppler-utils cups printer-driver-cups-pdf
 construire "$racine" "$racine/build"
-cd "$racine/build"
-ctest --output-on-failure -j"$(nproc)"
+(cd "$racine/build" && ctest --output-on-failure -j"$(nproc)")
+
+shopt -s nullglob
+for etape in "$racine"/scripts/etapes/*.sh; do
+  echo "== $(basename "$etape")"
+  bash "$etape" "$racine/build"
+done
