@@ -199,12 +199,15 @@ private slots:
 
     void dossierCibleSansDroitDEcriture()
     {
+        // CI runs as root, which may write anywhere: ctest also runs this case
+        // as an unprivileged user (test_enregistrement_sans_droits).
         if (::geteuid() == 0)
-            QSKIP("root may write anywhere; the unprivileged write is tested in test_ecriture");
+            QSKIP("root may write anywhere");
         Classe classe;
         QDir(classe.dossier()).mkdir(QStringLiteral("ferme"));
         QFile::setPermissions(classe.chemin(QStringLiteral("ferme")), QFile::ReadOwner | QFile::ExeOwner);
         Fenetre f = ouvrirFenetre(classe.dossier());
+        f.dialogues->messages.clear(); // the lexicon may be out of this user's reach
         taper(f.c().Text1, QStringLiteral("Mon texte"));
         f.dialogues->fichiers << classe.chemin(QStringLiteral("ferme/texte.txt"));
         f.form->documents().Command2_Click();
