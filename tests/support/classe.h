@@ -11,6 +11,8 @@
 
 #include <memory>
 
+#include <sys/resource.h>
+
 // A temporary class folder with helpers to put texts in and look at the bytes
 // and marks on disk.
 class Classe
@@ -49,6 +51,20 @@ struct Fenetre {
 // The program folder defaults to one holding the shipped lexicon.
 Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs = nullptr,
                       const QString &dossierProgramme = {});
+
+// Runs `f` with writes limited to a few bytes, as on a full disk. SIGXFSZ
+// must be ignored, as the program does.
+template <typename F>
+void avecDisquePlein(F f)
+{
+    rlimit avant {};
+    ::getrlimit(RLIMIT_FSIZE, &avant);
+    rlimit petite = avant;
+    petite.rlim_cur = 4;
+    ::setrlimit(RLIMIT_FSIZE, &petite);
+    f();
+    ::setrlimit(RLIMIT_FSIZE, &avant);
+}
 
 // Types text into a widget as key events, accents included.
 void taper(QWidget *w, const QString &texte);

@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -16,18 +15,6 @@ const QString kPris = QStringLiteral("Quelqu'un travaille déjà sur ce texte!")
 const QString kTropLong = QStringLiteral("Ce texte dépasse 32000 caractères!");
 const QString kErreurOuverture = QStringLiteral("Erreur lors d'une tentative d'ouverture de fichier.");
 
-// Runs `f` with writes limited to a few bytes, as a full disk would.
-template <typename F>
-void avecDisquePlein(F f)
-{
-    rlimit avant {};
-    ::getrlimit(RLIMIT_FSIZE, &avant);
-    rlimit petite = avant;
-    petite.rlim_cur = 4;
-    ::setrlimit(RLIMIT_FSIZE, &petite);
-    f();
-    ::setrlimit(RLIMIT_FSIZE, &avant);
-}
 
 class AttributsRefusantLaMarque : public AttributsMemoire
 {

@@ -8,7 +8,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -23,17 +22,6 @@ void ouvrir(Fenetre &f, const QString &chemin)
     f.form->documents().ouvrir_Click();
 }
 
-template <typename F>
-void avecDisquePlein(F f)
-{
-    rlimit avant {};
-    ::getrlimit(RLIMIT_FSIZE, &avant);
-    rlimit petite = avant;
-    petite.rlim_cur = 4;
-    ::setrlimit(RLIMIT_FSIZE, &petite);
-    f();
-    ::setrlimit(RLIMIT_FSIZE, &avant);
-}
 
 bool commandesActives(Fenetre &f)
 {
