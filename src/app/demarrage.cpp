@@ -15,6 +15,8 @@ void preparerApplication(QApplication &app)
     std::signal(SIGXFSZ, SIG_IGN);
 
     app.setApplicationName(QStringLiteral("plumor"));
+    // Ties the window to its menu entry and icon on Wayland desktops.
+    app.setDesktopFileName(QStringLiteral("plumor"));
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     auto *qtFr = new QTranslator(&app);
     if (qtFr->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

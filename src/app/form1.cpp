@@ -58,6 +58,12 @@ void Form1::Form_Load()
         const int gauche = geometrie::centrer(twips::depuisPixels(e.width()), twips::depuisPixels(f.width()));
         const int haut = geometrie::centrer(twips::depuisPixels(e.height()), twips::depuisPixels(f.height()));
         move(ecran->geometry().topLeft() + QPoint(twips::versPixels(gauche), twips::versPixels(haut)));
+        const QRect cadre = frameGeometry();
+        const QRect ajuste = geometrie::dansLEcran(cadre, ecran->availableGeometry());
+        if (ajuste != cadre) {
+            resize(size() - (cadre.size() - ajuste.size()));
+            move(ajuste.topLeft());
+        }
     }
     // Steps 3 to 11 of the layout once, before the first display.
     const QSize exterieur = frameGeometry().size();

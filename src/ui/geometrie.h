@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 // Window geometry in twips, free of widgets.
 namespace geometrie {
 
@@ -8,6 +10,20 @@ namespace geometrie {
 constexpr int centrer(int ecran, int fenetre)
 {
     return (ecran - fenetre) / 2;
+}
+
+// A window's frame kept inside the screen's usable area (without panels):
+// shrunk when it is larger, moved when it stands out. On a small screen at a
+// high scale the centred window would otherwise hide its menu bar.
+inline QRect dansLEcran(QRect cadre, const QRect &disponible)
+{
+    if (disponible.isEmpty())
+        return cadre;
+    cadre.setWidth(qMin(cadre.width(), disponible.width()));
+    cadre.setHeight(qMin(cadre.height(), disponible.height()));
+    cadre.moveLeft(qBound(disponible.left(), cadre.left(), disponible.right() - cadre.width() + 1));
+    cadre.moveTop(qBound(disponible.top(), cadre.top(), disponible.bottom() - cadre.height() + 1));
+    return cadre;
 }
 
 } // namespace geometrie

@@ -2,6 +2,7 @@
 
 #include "app/demarrage.h"
 #include "ui/disposition.h"
+#include "ui/geometrie.h"
 #include "ui/twips.h"
 #include "ui/zone_texte.h"
 
@@ -221,6 +222,27 @@ private slots:
         QCOMPARE(c.Text1->geometry().y() + c.Text1->height(), basText2);
         QCOMPARE(c.Label4->y(), c.taille_plumor->y());
         QCOMPARE(c.nom_texte2->mapTo(c.client, QPoint()).y(), c.Label4->y());
+    }
+
+    void fenetreGardeeDansLEcran_data()
+    {
+        QTest::addColumn<QRect>("cadre");
+        QTest::addColumn<QRect>("disponible");
+        QTest::addColumn<QRect>("attendu");
+        const QRect ecran(0, 0, 1024, 768);
+        QTest::newRow("tient deja") << QRect(100, 100, 807, 544) << ecran << QRect(100, 100, 807, 544);
+        QTest::newRow("centree trop haute, echelle 2") << QRect(-153, -4, 1614, 1088) << QRect(0, 0, 960, 540)
+                                                       << QRect(0, 0, 960, 540);
+        QTest::newRow("sous un panneau") << QRect(100, 0, 807, 544) << QRect(0, 30, 1024, 738)
+                                         << QRect(100, 30, 807, 544);
+        QTest::newRow("deborde a droite") << QRect(400, 100, 807, 544) << ecran << QRect(217, 100, 807, 544);
+    }
+    void fenetreGardeeDansLEcran()
+    {
+        QFETCH(QRect, cadre);
+        QFETCH(QRect, disponible);
+        QFETCH(QRect, attendu);
+        QCOMPARE(geometrie::dansLEcran(cadre, disponible), attendu);
     }
 };
 
