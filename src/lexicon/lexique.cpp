@@ -22,34 +22,52 @@ bool est_lettre_mot(QChar c) noexcept
     return u < table_lettres_mot.size() && table_lettres_mot[u];
 }
 
+LigneFichier ligne_fichier(QStringView contenu, qsizetype position)
+{
+    LigneFichier ligne;
+    ligne.debut = position;
+    const qsizetype taille = contenu.size();
+    qsizetype fin = contenu.indexOf(u'\r', position);
+    if (fin < 0) {
+        fin = taille;
+        ligne.suite = taille;
+    } else {
+        ligne.suite = fin + 1;
+        if (ligne.suite < taille && contenu[ligne.suite] == u'\n')
+            ++ligne.suite;
+    }
+    ligne.longueur = fin - position;
+    return ligne;
+}
+
 Lexique charge_lexique(QStringView contenu)
 {
+    return charge_lexique_detaille(contenu, {});
+}
+
+Lexique charge_lexique_detaille(QStringView contenu, const LigneLue &lue)
+{
     Lexique lexique;
-    const qsizetype taille = contenu.size();
     qsizetype position = 0;
     int suivant = 1;
 
     // The file is at its end when no character is left after the last line
     // end consumed, so a final CR LF (or CR) opens no empty line of its own.
-    while (position < taille) {
+    while (position < contenu.size()) {
         if (suivant > max_themes) {
             lexique.trop_long = true;
             break;
         }
-        qsizetype fin = contenu.indexOf(u'\r', position);
-        qsizetype apres;
-        if (fin < 0) {
-            fin = taille;
-            apres = taille;
-        } else {
-            apres = fin + 1;
-            if (apres < taille && contenu[apres] == u'\n')
-                ++apres;
-        }
+        const LigneFichier ligne = ligne_fichier(contenu, position);
+        int index = 0;
         // Short lines are only measured, never copied.
-        if (fin - position > 2)
-            lexique.lignes_lexique[suivant++] = contenu.sliced(position, fin - position).toString();
-        position = apres;
+        if (est_ligne_theme(ligne.longueur)) {
+            index = suivant++;
+            lexique.lignes_lexique[index] = contenu.sliced(ligne.debut, ligne.longueur).toString();
+        }
+        if (lue)
+            lue(ligne, index);
+        position = ligne.suite;
     }
     lexique.nb_themes = static_cast<qint16>(suivant - 1);
     return lexique;

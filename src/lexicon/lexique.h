@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <array>
+#include <functional>
 #include <iterator>
 #include <optional>
 
@@ -41,6 +42,26 @@ struct Lexique {
 // CR LF and a lone CR end a line; a lone LF is an ordinary character.
 // Reading stops as soon as anything at all follows the 100th kept line.
 Lexique charge_lexique(QStringView contenu);
+
+// One line of the decoded file as the loader cuts it: `longueur` characters
+// from `debut`, without the line end; the next line begins at `suite`.
+struct LigneFichier {
+    qsizetype debut = 0;
+    qsizetype longueur = 0;
+    qsizetype suite = 0;
+};
+
+// The line beginning at `position`, which must lie inside `contenu`.
+LigneFichier ligne_fichier(QStringView contenu, qsizetype position);
+
+// Whether a line of that many characters is kept as a theme.
+constexpr bool est_ligne_theme(qsizetype longueur) noexcept { return longueur > 2; }
+
+// charge_lexique, telling `lue` about every line it reads, in file order,
+// with the index the line got in lignes_lexique (0: skipped as too short).
+// When trop_long is set, the text after the last line reported was not read.
+using LigneLue = std::function<void(const LigneFichier &, int index)>;
+Lexique charge_lexique_detaille(QStringView contenu, const LigneLue &lue);
 
 struct DecoupageLigne {
     // The line's entries in order, exactly as they stand; the theme's name,

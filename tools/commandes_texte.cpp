@@ -1,0 +1,189 @@
+#include "commandes.h"
+
+#include "jetons.h"
+#include "ligne_commande.h"
+#include "print/decoupe.h"
+#include "print/mise_en_page.h"
+#include "texts/cp1252.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <optional>
+
+using namespace outils;
+
+bool est_jeton_mot(const QString &jeton)
+{
+    if (jeton.isEmpty())
+        return true;
+    // The splitter keeps its word characters to itself: a character it glues
+    // to the letters around it is one of them, and only words begin with one.
+    const QChar c = jeton.front();
+    const QStringList essai = decoupe(u'x' + QString(c) + u'x');
+    return !essai.isEmpty() && essai.front().contains(c);
+}
+
+QString jeton_visible(const QString &jeton)
+{
+    QString visible;
+    for (const QChar c : jeton) {
+        switch (c.unicode()) {
+        case u' ': visible += u'␣'; break;
+        case u'\u00A0': visible += u'⍽'; break;
+        case u'\n': visible += u'⏎'; break;
+        case u'\r': visible += u'↵'; break;
+        case u'\t': visible += u'⇥'; break;
+        default: visible += c;
+        }
+    }
+    return visible;
+}
+
+namespace {
+
+const QString utilisationDecoupe = QStringLiteral("Utilisation : plumor-outils decoupe [FICHIER] [--json]");
+const QString utilisationPage = QStringLiteral(
+    "Utilisation : plumor-outils page [FICHIER] [--largeur N] [--lignes N] [--json]");
+
+const QString aideDecoupe = utilisationDecoupe + QStringLiteral(R"(
+
+Montre les jetons que Plumor tire d'un texte Windows-1252 avant de
+l'imprimer, un par ligne : son numéro, sa nature (mot ou sep) et le jeton
+entre ⟨ ⟩, où ␣ est une espace, ⍽ une espace insécable, ⏎ un saut de ligne,
+↵ un retour chariot et ⇥ une tabulation.
+
+  FICHIER   le texte (par défaut, ou « - » : l'entrée standard)
+  --json    un tableau JSON des jetons
+  --help    cette aide
+
+Code de sortie : 0 réussite, 1 fichier illisible, 2 mauvaise utilisation.
+)");
+
+const QString aidePage = utilisationPage + QStringLiteral(R"(
+
+Montre la page que Plumor imprimerait pour un texte Windows-1252 : chaque
+chaîne placée, avec sa colonne, sa ligne et son texte entre ⟨ ⟩. Chaque
+caractère compte pour une colonne (police à chasse fixe). L'en-tête est le
+nom du fichier.
+
+  FICHIER      le texte (par défaut, ou « - » : l'entrée standard)
+  --largeur N  la largeur imprimable en colonnes (80 par défaut)
+  --lignes N   les lignes d'une page (par défaut, une seule page sans fin)
+  --json       un tableau JSON d'objets {"page", "colonne", "ligne", "texte"}
+  --help       cette aide
+
+Code de sortie : 0 réussite, 1 fichier illisible, 2 mauvaise utilisation.
+)");
+
+constexpr int lignesSansFin = 1'000'000;
+
+// The text of a file, or of stdin for no name or "-".
+std::optional<QString> lit_texte(const QString &chemin)
+{
+    QFile fichier;
+    const bool ouvert = chemin.isEmpty() || chemin == u"-"
+        ? fichier.open(stdin, QIODevice::ReadOnly)
+        : (fichier.setFileName(chemin), QFileInfo(chemin).isFile() && fichier.open(QIODevice::ReadOnly));
+    if (!ouvert) {
+        ecrit(stderr, QStringLiteral("Fichier %1 pas disponible!\n").arg(chemin));
+        return std::nullopt;
+    }
+    const QByteArray octets = fichier.readAll();
+    if (fichier.error() != QFileDevice::NoError) {
+        ecrit(stderr, QStringLiteral("Erreur de lecture : %1\n").arg(fichier.errorString()));
+        return std::nullopt;
+    }
+    return cp1252::decode(octets);
+}
+
+} // namespace
+
+int commande_decoupe(const QStringList &args)
+{
+    const Arguments a = lit_arguments(args, {QStringLiteral("--json")}, {});
+    if (!a.erreur.isEmpty())
+        return mauvaise_utilisation(a.erreur, utilisationDecoupe);
+    if (a.drapeaux.contains(QStringLiteral("--help"))) {
+        ecrit(stdout, aideDecoupe);
+        return reussite;
+    }
+    if (a.positionnels.size() > 1)
+        return mauvaise_utilisation(QStringLiteral("un seul texte à la fois"), utilisationDecoupe);
+    const std::optional<QString> texte = lit_texte(a.positionnels.value(0));
+    if (!texte)
+        return probleme;
+
+    const QStringList jetons = decoupe(*texte);
+    if (a.drapeaux.contains(QStringLiteral("--json"))) {
+        ecrit_json(QJsonArray::fromStringList(jetons));
+        return reussite;
+    }
+    QString sortie;
+    const int largeur = int(QString::number(jetons.size()).size());
+    for (qsizetype k = 0; k < jetons.size(); ++k) {
+        sortie += QStringLiteral("%1  %2  ⟨%3⟩\n")
+                      .arg(k, largeur)
+                      .arg(est_jeton_mot(jetons[k]) ? QStringLiteral("mot") : QStringLiteral("sep"),
+                           jeton_visible(jetons[k]));
+    }
+    ecrit(stdout, sortie);
+    return reussite;
+}
+
+int commande_page(const QStringList &args)
+{
+    const Arguments a = lit_arguments(args, {QStringLiteral("--json")},
+                                      {QStringLiteral("--largeur"), QStringLiteral("--lignes")});
+    if (!a.erreur.isEmpty())
+        return mauvaise_utilisation(a.erreur, utilisationPage);
+    if (a.drapeaux.contains(QStringLiteral("--help"))) {
+        ecrit(stdout, aidePage);
+        return reussite;
+    }
+    if (a.positionnels.size() > 1)
+        return mauvaise_utilisation(QStringLiteral("un seul texte à la fois"), utilisationPage);
+    const std::optional<int> largeur = entier(a.valeurs.value(QStringLiteral("--largeur"), QStringLiteral("80")), 1, 10000);
+    if (!largeur)
+        return mauvaise_utilisation(QStringLiteral("--largeur attend un nombre de colonnes de 1 à 10000"), utilisationPage);
+    const std::optional<int> lignes =
+        entier(a.valeurs.value(QStringLiteral("--lignes"), QString::number(lignesSansFin)), 1, lignesSansFin);
+    if (!lignes)
+        return mauvaise_utilisation(QStringLiteral("--lignes attend un nombre de lignes de 1 à %1").arg(lignesSansFin),
+                                    utilisationPage);
+    const QString chemin = a.positionnels.value(0);
+    const std::optional<QString> texte = lit_texte(chemin);
+    if (!texte)
+        return probleme;
+
+    const auto chasseFixe = [](const QString &s) { return double(s.size()); };
+    const QString entete = chemin == u"-" ? QString() : QFileInfo(chemin).fileName();
+    const QList<FragmentImprime> fragments = mise_en_page(decoupe(*texte), *largeur, *lignes, entete, chasseFixe);
+
+    if (a.drapeaux.contains(QStringLiteral("--json"))) {
+        QJsonArray tableau;
+        for (const FragmentImprime &f : fragments) {
+            tableau.append(QJsonObject{{"page", f.page + 1}, {"colonne", f.colonne},
+                                       {"ligne", f.ligne}, {"texte", f.texte}});
+        }
+        ecrit_json(tableau);
+        return reussite;
+    }
+    const bool plusieursPages = !fragments.isEmpty() && fragments.constLast().page > 0;
+    QString sortie = QStringLiteral("colonne  ligne  texte\n");
+    int page = -1;
+    for (const FragmentImprime &f : fragments) {
+        if (plusieursPages && f.page != page)
+            sortie += QStringLiteral("— page %1 —\n").arg(f.page + 1);
+        page = f.page;
+        sortie += QStringLiteral("%1  %2  ⟨%3⟩\n")
+                      .arg(QString::number(f.colonne), 7)
+                      .arg(f.ligne, 5)
+                      .arg(f.texte);
+    }
+    ecrit(stdout, sortie);
+    return reussite;
+}

@@ -1,0 +1,93 @@
+#include "ligne_commande.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace outils {
+
+Arguments lit_arguments(const QStringList &args, const QStringList &drapeaux,
+                        const QStringList &avecValeur)
+{
+    Arguments a;
+    bool options = true;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (!options || !arg.startsWith(u'-') || arg == u"-") {
+            a.positionnels << arg;
+            continue;
+        }
+        if (arg == u"--") {
+            options = false;
+            continue;
+        }
+        if (arg == u"--help" || arg == u"-h") {
+            a.drapeaux << QStringLiteral("--help");
+            continue;
+        }
+        const qsizetype egal = arg.indexOf(u'=');
+        const QString nom = egal < 0 ? arg : arg.left(egal);
+        if (avecValeur.contains(nom)) {
+            if (egal >= 0) {
+                a.valeurs[nom] = arg.mid(egal + 1);
+            } else if (i + 1 < args.size()) {
+                a.valeurs[nom] = args[++i];
+            } else {
+                a.erreur = QStringLiteral("l'option %1 attend une valeur").arg(nom);
+                return a;
+            }
+        } else if (egal < 0 && drapeaux.contains(arg)) {
+            a.drapeaux << arg;
+        } else {
+            a.erreur = QStringLiteral("option inconnue : %1").arg(arg);
+            return a;
+        }
+    }
+    return a;
+}
+
+std::optional<int> entier(const QString &texte, int min, int max)
+{
+    bool ok = false;
+    const int n = texte.toInt(&ok);
+    if (!ok || n < min || n > max)
+        return std::nullopt;
+    return n;
+}
+
+void ecrit(std::FILE *flux, const QString &texte)
+{
+    const QByteArray octets = texte.toUtf8();
+    std::fwrite(octets.constData(), 1, size_t(octets.size()), flux);
+    std::fflush(flux);
+}
+
+void ecrit_json(const QJsonValue &document)
+{
+    const QJsonDocument doc = document.isArray() ? QJsonDocument(document.toArray())
+                                                 : QJsonDocument(document.toObject());
+    ecrit(stdout, QString::fromUtf8(doc.toJson(QJsonDocument::Indented)));
+}
+
+int mauvaise_utilisation(const QString &raison, const QString &utilisation)
+{
+    ecrit(stderr, QStringLiteral("plumor-outils : %1\n%2\n").arg(raison, utilisation));
+    return mauvaiseUtilisation;
+}
+
+QString cite(const QString &texte)
+{
+    QString visible;
+    visible.reserve(texte.size() + 2);
+    for (const QChar c : texte) {
+        switch (c.unicode()) {
+        case u'\n': visible += u'⏎'; break;
+        case u'\r': visible += u'↵'; break;
+        case u'\t': visible += u'⇥'; break;
+        default: visible += c;
+        }
+    }
+    return u'«' + visible + u'»';
+}
+
+} // namespace outils
