@@ -20,8 +20,10 @@ public:
     // marks the text it read. A bare name is taken in Dir1's folder. The
     // text this copy already holds is read as its own, without refusal.
     void lire_fichier(const QString &texte_lu, bool dejaTenu = false);
-    // Writes the writing zone as a new file; enregistrement_ok tells whether it did.
-    void closefile(const QString &filename);
+    // Writes the writing zone as a new file; enregistrement_ok tells whether
+    // it did. With garderMarque an existing file stays marked from before the
+    // write on, for a caller that takes the text it wrote.
+    void closefile(const QString &filename, bool garderMarque = false);
     // Rewrites the current text over its own file and keeps it marked;
     // false when the text could not be written (the pupil was told).
     bool reenregistrer(const QString &filename);
@@ -67,6 +69,7 @@ private:
     bool memeFichier(const QString &a, const QString &b) const;
     QString cheminComplet(const QString &chemin) const;
     QByteArray octetsAEcrire() const;
+    int remplacerSansLacher(const QString &chemin);
     bool refuserSiTropLong();
     void erreurOuverture();
 

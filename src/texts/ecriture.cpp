@@ -92,7 +92,9 @@ int remplacer(const QString &chemin, const QByteArray &octets)
 int lire(const QString &chemin, qint64 limite, QByteArray &octets)
 {
     octets.clear();
-    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO named like a text would otherwise block the window
+    // until someone writes into it; it is refused below as not a file.
+    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errno;
     struct stat st {};

@@ -24,7 +24,7 @@ Documents::Resultat Documents::etapeEnregistrerSous()
         return Resultat::Annule;
     m_etat.fichier_precedent = m_etat.fichier_courant;
     m_etat.fichier_courant = *choix;
-    closefile(m_etat.fichier_courant);
+    closefile(m_etat.fichier_courant, true);
     if (m_etat.enregistrement_ok == 0) {
         m_etat.fichier_courant = m_etat.fichier_precedent;
         return Resultat::NonEcrit;

@@ -5,6 +5,7 @@
 #include "texts/attributs.h"
 #include "texts/cp1252.h"
 #include "texts/ecriture.h"
+#include "texts/verrou.h"
 #include "ui/controles.h"
 #include "ui/dialogues.h"
 #include "ui/liste_dossiers.h"
@@ -81,31 +82,68 @@ void Documents::lire_fichier(const QString &texte_lu, bool dejaTenu)
     const bool modeEcriture = m_etat.mode_lecture != 1;
     m_etat.contenu_lu.clear();
 
-    if (modeEcriture && !dejaTenu && estMarque(chemin)) {
-        m_dialogues.information(QStringLiteral("Quelqu'un travaille déjà sur ce texte!"));
-        return;
+    // Test and mark in one step under an OS lock, so that two copies opening
+    // the same free text at once cannot both take it. The content is read
+    // once the text is ours, so it is the latest saved.
+    bool pris = false;
+    quint16 motAvant = attribut::libre;
+    int errMarque = 0;
+    if (modeEcriture) {
+        VerrouFichier verrou(chemin);
+        const LectureAttribut a = m_attributs.lire(chemin);
+        if (!dejaTenu && a.ok() && attribut::estMarque(a.mot)) {
+            m_dialogues.information(QStringLiteral("Quelqu'un travaille déjà sur ce texte!"));
+            return;
+        }
+        // A file that will not be read (missing, empty, too long) is left untouched.
+        const QFileInfo info(chemin);
+        if (info.isFile() && info.size() > 0 && info.size() <= tailleMaximaleFichier) {
+            motAvant = a.ok() ? a.mot : attribut::libre;
+            errMarque = marquer(chemin);
+            pris = errMarque == 0;
+        }
     }
 
     QByteArray octets;
-    if (ecriture::lire(chemin, tailleMaximaleFichier, octets) != 0) {
+    const int errLecture = ecriture::lire(chemin, tailleMaximaleFichier, octets);
+    const bool tropLong = errLecture == 0 && octets.size() > tailleMaximaleFichier;
+    // An empty file counts as nothing read, so it is not taken either.
+    const bool lu = errLecture == 0 && !tropLong && !octets.isEmpty();
+    if (pris && !lu)
+        m_attributs.ecrire(chemin, motAvant); // the file changed after the test
+
+    if (errLecture != 0) {
         erreurOuverture();
         return;
     }
-    if (octets.size() > tailleMaximaleFichier) {
+    if (tropLong) {
         m_dialogues.information(QStringLiteral("Ce texte dépasse 32000 caractères!"));
         return;
     }
     m_etat.contenu_lu = cp1252::decode(octets);
-
-    // An empty file counts as nothing read, so it is not taken either.
-    if (modeEcriture && !octets.isEmpty() && marquer(chemin) != 0) {
-        // A text this copy cannot mark would be written by two pupils at once.
-        m_etat.contenu_lu.clear();
-        erreurOuverture();
+    if (modeEcriture && lu && !pris) {
+        if (errMarque == 0)
+            errMarque = marquer(chemin); // it was empty at the test and filled since
+        if (errMarque != 0) {
+            // A text this copy cannot mark would be written by two pupils at once.
+            m_etat.contenu_lu.clear();
+            erreurOuverture();
+        }
     }
 }
 
-void Documents::closefile(const QString &filename)
+int Documents::remplacerSansLacher(const QString &chemin)
+{
+    // The text keeps its mark while it is written, so no other copy can take
+    // it meanwhile (a marked file's mode goes to the new content). A share
+    // that refuses to replace a read-only file gets it released first.
+    int err = ecriture::remplacer(chemin, octetsAEcrire());
+    if ((err == EACCES || err == EPERM) && estMarque(chemin) && liberer(chemin) == 0)
+        err = ecriture::remplacer(chemin, octetsAEcrire());
+    return err;
+}
+
+void Documents::closefile(const QString &filename, bool garderMarque)
 {
     m_etat.enregistrement_ok = 0;
     const auto erreur = [this](int err) {
@@ -124,26 +162,35 @@ void Documents::closefile(const QString &filename)
         }
         if (!m_dialogues.question(QStringLiteral("Ce fichier existe déjà! Ecraser le fichier?")))
             return;
-        motAvant = a.mot;
-        if (const int err = liberer(filename))
+        // Another copy may have opened the text while the pupil answered:
+        // test again and take it in one step, so that its text is not
+        // replaced under it and nobody opens it while it is written.
+        VerrouFichier verrou(filename);
+        const LectureAttribut b = m_attributs.lire(filename);
+        if (b.ok() && attribut::estMarque(b.mot)) {
+            m_dialogues.information(QStringLiteral("Quelqu'un travaille sur un fichier de même nom!"));
+            return;
+        }
+        motAvant = b.ok() ? b.mot : a.mot;
+        if (const int err = marquer(filename))
             return erreur(err);
     }
 
-    if (const int err = ecriture::remplacer(filename, octetsAEcrire())) {
+    if (const int err = existait ? remplacerSansLacher(filename) : ecriture::remplacer(filename, octetsAEcrire())) {
         // The old content is untouched; give it back its attributes too.
         if (existait)
             m_attributs.ecrire(filename, motAvant);
         return erreur(err);
     }
+    if (existait && !garderMarque)
+        liberer(filename);
     m_etat.enregistrement_ok = 1;
     m_fenetre.setWindowTitle(filename);
 }
 
 bool Documents::reenregistrer(const QString &filename)
 {
-    // If the release fails the write below still replaces the file, or says why not.
-    liberer(filename);
-    int err = ecriture::remplacer(filename, octetsAEcrire());
+    int err = remplacerSansLacher(filename);
     if (err == 0) {
         err = marquer(filename);
     } else if (existe(filename)) {

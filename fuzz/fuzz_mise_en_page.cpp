@@ -1,0 +1,25 @@
+// Page layout of any text on any page size: fragments are never empty, never
+// hold a line break, and stay on the grid.
+#include "print/decoupe.h"
+#include "print/mise_en_page.h"
+#include "texts/cp1252.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *donnees, size_t taille)
+{
+    if (taille < 2)
+        return 0;
+    const double largeur = 1 + donnees[0] % 120;
+    const int lignes = 1 + donnees[1] % 80;
+    const QString texte = cp1252::decode(QByteArrayView(donnees + 2, qsizetype(taille - 2)));
+    const QList<FragmentImprime> fragments =
+        mise_en_page(decoupe(texte), largeur, lignes, QStringLiteral("conte.txt"),
+                     [](const QString &s) { return double(s.size()); });
+    for (const FragmentImprime &f : fragments) {
+        if (f.texte.isEmpty() || f.texte.contains(u'\n') || f.page < 0 || f.ligne < 0 || f.colonne < 0)
+            std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,41 @@
+#include "texts/verrou.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+// Holders keep the lock for a few file-system calls; a holder slower than
+// this is not a Plumor copy, and the pupil must not wait on it.
+constexpr int kAttenteMaxMs = 2000;
+} // namespace
+
+VerrouFichier::VerrouFichier(const QString &chemin)
+{
+    // O_NONBLOCK: a FIFO or device named like a text must not freeze the window.
+    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return;
+    for (int attente = 0;; ++attente) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            m_fd = fd;
+            return;
+        }
+        if ((errno != EWOULDBLOCK && errno != EINTR) || attente >= kAttenteMaxMs)
+            break; // ENOLCK, EOPNOTSUPP, EINVAL, EBADF (NFS wants a writable descriptor)...
+        const timespec ms{0, 1000000};
+        ::nanosleep(&ms, nullptr);
+    }
+    ::close(fd);
+}
+
+VerrouFichier::~VerrouFichier()
+{
+    // Closing the only descriptor drops the lock.
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
