@@ -6,8 +6,10 @@ set -euo pipefail
 racine=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$racine/scripts/dependances.sh"
 
-# Printing is tested on PDF files and on a real CUPS queue.
-installer_manquants "${PAQUETS_CONSTRUCTION[@]}" xvfb xauth poppler-utils cups printer-driver-cups-pdf
+# Printing is tested on PDF files and on a real CUPS queue; the benchmarks
+# need Google Benchmark and Xlib for the start-up measure.
+installer_manquants "${PAQUETS_CONSTRUCTION[@]}" xvfb xauth poppler-utils cups printer-driver-cups-pdf \
+  libbenchmark-dev libx11-dev
 construire "$racine" "$racine/build"
 (cd "$racine/build" && ctest --output-on-failure -j"$(nproc)")
 

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/form1.h"
+#include "ui/dialogues.h"
+
+#include <QString>
+
+#include <memory>
+
+// A French class text of exactly `longueur` characters with LF line breaks:
+// dialogue dashes, guillemets, elisions, inverted pronouns, and the
+// typographic characters of the code page's upper half (’ « » œ …). Without
+// `paragraphes` it is one single line.
+QString texteFrancais(qsizetype longueur, bool paragraphes = true);
+
+// Dialogs that answer at once and only count what they were asked.
+class DialoguesMuets : public Dialogues
+{
+public:
+    int messages = 0;
+    Reponse message(const Message &m) override
+    {
+        ++messages;
+        return m.boutons == Boutons::OuiNon ? Reponse::Non : Reponse::Ok;
+    }
+    std::optional<QString> choisirFichier(ModeFichier, const QString &) override { return std::nullopt; }
+    std::optional<QFont> choisirPolice(const Application & = {}) override { return std::nullopt; }
+};
+
+// The main window on a class folder, with silent dialogs and the shipped lexicon.
+struct FenetreBench {
+    std::unique_ptr<Form1> form;
+    DialoguesMuets *dialogues = nullptr;
+};
+FenetreBench ouvrirFenetre(const QString &dossier, const QString &dossierProgramme = QStringLiteral(PLUMOR_DONNEES));
+
+// Runs the benchmarks named on the command line inside a QApplication on the
+// offscreen platform (unless QT_QPA_PLATFORM says otherwise).
+int executerAvecApplication(int argc, char **argv);
+
+// Peak resident memory of the process so far, in KiB.
+long rssMaxKio();
