@@ -9,7 +9,6 @@
 #include "ui/dialogues.h"
 #include "ui/disposition.h"
 #include "ui/geometrie.h"
-#include "ui/pictogrammes.h"
 #include "ui/twips.h"
 #include "ui/zone_texte.h"
 
@@ -27,10 +26,13 @@ Form1::Form1(ServicesForm1 services)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("b"));
-    setWindowIcon(iconePictogramme(Pictogramme::Plumor));
 
     const QString depart = services.dossierDepart.isEmpty() ? QDir::currentPath() : services.dossierDepart;
     m_c = construireControles(this, depart);
+    // The window manager gets the program's picture (the about button's) once
+    // the window is up: X11 takes all seven sizes, up to 256 pixels, and
+    // painting them costs more than building the rest of the window.
+    QTimer::singleShot(0, this, [this] { setWindowIcon(m_c.Command4->icon()); });
     m_dialogues = services.dialogues ? std::move(services.dialogues) : std::make_unique<DialoguesQt>(this);
     m_attributs = services.attributs ? std::move(services.attributs) : std::make_unique<AttributsSysteme>();
     m_documents = std::make_unique<Documents>(m_etat, m_c, *this, *m_dialogues, *m_attributs);

@@ -22,30 +22,31 @@ bool est_lettre_mot(QChar c) noexcept
     return u < table_lettres_mot.size() && table_lettres_mot[u];
 }
 
-LigneFichier ligne_fichier(QStringView contenu, qsizetype position)
+namespace {
+
+// The loader on characters or on bytes alike: line ends are the same code
+// units in both.
+template <typename Vue>
+LigneFichier ligne_dans(Vue contenu, qsizetype position)
 {
     LigneFichier ligne;
     ligne.debut = position;
     const qsizetype taille = contenu.size();
-    qsizetype fin = contenu.indexOf(u'\r', position);
+    qsizetype fin = contenu.indexOf('\r', position);
     if (fin < 0) {
         fin = taille;
         ligne.suite = taille;
     } else {
         ligne.suite = fin + 1;
-        if (ligne.suite < taille && contenu[ligne.suite] == u'\n')
+        if (ligne.suite < taille && contenu[ligne.suite] == '\n')
             ++ligne.suite;
     }
     ligne.longueur = fin - position;
     return ligne;
 }
 
-Lexique charge_lexique(QStringView contenu)
-{
-    return charge_lexique_detaille(contenu, {});
-}
-
-Lexique charge_lexique_detaille(QStringView contenu, const LigneLue &lue)
+template <typename Vue, typename Garde>
+Lexique charge(Vue contenu, const LigneLue &lue, Garde garde)
 {
     Lexique lexique;
     qsizetype position = 0;
@@ -58,12 +59,12 @@ Lexique charge_lexique_detaille(QStringView contenu, const LigneLue &lue)
             lexique.trop_long = true;
             break;
         }
-        const LigneFichier ligne = ligne_fichier(contenu, position);
+        const LigneFichier ligne = ligne_dans(contenu, position);
         int index = 0;
         // Short lines are only measured, never copied.
         if (est_ligne_theme(ligne.longueur)) {
             index = suivant++;
-            lexique.lignes_lexique[index] = contenu.sliced(ligne.debut, ligne.longueur).toString();
+            lexique.lignes_lexique[index] = garde(contenu.sliced(ligne.debut, ligne.longueur));
         }
         if (lue)
             lue(ligne, index);
@@ -71,6 +72,30 @@ Lexique charge_lexique_detaille(QStringView contenu, const LigneLue &lue)
     }
     lexique.nb_themes = static_cast<qint16>(suivant - 1);
     return lexique;
+}
+
+} // namespace
+
+LigneFichier ligne_fichier(QStringView contenu, qsizetype position)
+{
+    return ligne_dans(contenu, position);
+}
+
+Lexique charge_lexique(QStringView contenu)
+{
+    return charge_lexique_detaille(contenu, {});
+}
+
+Lexique charge_lexique_detaille(QStringView contenu, const LigneLue &lue)
+{
+    return charge(contenu, lue, [](QStringView ligne) { return ligne.toString(); });
+}
+
+Lexique charge_lexique_octets(QByteArrayView octets, DecodeurLexique decode, qsizetype longueurGardee)
+{
+    return charge(octets, {}, [&](QByteArrayView ligne) {
+        return decode(longueurGardee < 0 ? ligne : ligne.first(std::min(ligne.size(), longueurGardee)));
+    });
 }
 
 DecoupageLigne decoupe_lex(QStringView texte)
@@ -113,6 +138,21 @@ DecoupageLigne decoupe_lex(QStringView texte)
     if (!mot.isEmpty() && mot != u" ")
         decoupage.entrees.append(mot.toString());
     return decoupage;
+}
+
+std::optional<QString> nom_theme(QStringView texte)
+{
+    // The first run of word characters, when a separator follows it.
+    const qsizetype n = texte.size();
+    qsizetype debut = 0;
+    while (debut < n && !est_lettre_mot(texte[debut]))
+        ++debut;
+    qsizetype fin = debut;
+    while (fin < n && est_lettre_mot(texte[fin]))
+        ++fin;
+    if (fin == debut || fin == n)
+        return std::nullopt;
+    return texte.sliced(debut, fin - debut).toString();
 }
 
 qint16 cherche_theme(const LignesLexique &lignes_lexique, qint16 nb_themes,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -43,6 +44,14 @@ struct Lexique {
 // Reading stops as soon as anything at all follows the 100th kept line.
 Lexique charge_lexique(QStringView contenu);
 
+// The same on the file's bytes, before decoding: CR and LF are the same
+// bytes in Windows-1252, so only what is kept is decoded (by `decode`), and a
+// kept line is cut after `longueurGardee` characters when that is not -1.
+// A damaged file's megabytes are then neither decoded nor copied.
+using DecodeurLexique = QString (*)(QByteArrayView);
+Lexique charge_lexique_octets(QByteArrayView octets, DecodeurLexique decode,
+                              qsizetype longueurGardee = -1);
+
 // One line of the decoded file as the loader cuts it: `longueur` characters
 // from `debut`, without the line end; the next line begins at `suite`.
 struct LigneFichier {
@@ -76,6 +85,9 @@ struct DecoupageLigne {
 // the theme chooser; its decoupe_lex2 ignores it. A window method of the
 // same name must call this one as ::decoupe_lex.
 DecoupageLigne decoupe_lex(QStringView texte);
+
+// decoupe_lex(texte).nom, without building the entries.
+std::optional<QString> nom_theme(QStringView texte);
 
 // The line whose first nom.size() characters are exactly `nom`, among lines
 // 1 to nb_themes; the last such line wins; 0 when there is none.

@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QScopedValueRollback>
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -55,8 +56,17 @@ void LexiqueFenetre::lire_intrus()
     try {
         open_intrus(QStringLiteral("lexique.stw"));
         m_c.Combo2->clear();
-        for (int i = 1; i <= m_etat.nb_themes; ++i)
-            decoupe_lex(m_etat.lignes_lexique[size_t(i)]);
+        // The chooser needs only the names; the list, hidden until a theme is
+        // chosen, is left holding the last line's entries as decoupe_lex
+        // line after line would leave it, but is filled once.
+        QStringList noms;
+        for (int i = 1; i <= m_etat.nb_themes; ++i) {
+            if (auto nom = ::nom_theme(QStringView(m_etat.lignes_lexique[size_t(i)]).left(longueurDecoupee)))
+                noms.append(std::move(*nom));
+        }
+        if (m_etat.nb_themes > 0)
+            decoupe_lex2(m_etat.lignes_lexique[size_t(m_etat.nb_themes)]);
+        m_c.Combo2->addItems(noms);
     } catch (const std::exception &) {
         m_dialogues.information(QStringLiteral("Le lexique n'est pas disponible!"));
     }
@@ -76,12 +86,13 @@ void LexiqueFenetre::open_intrus(const QString &liste)
             pasDisponible();
             return;
         }
-        const QByteArray octets = fichier.read(tailleLue);
+        // No bigger a buffer than the file needs.
+        const QByteArray octets = fichier.read(std::min(fichier.size(), tailleLue));
         if (fichier.error() != QFileDevice::NoError) {
             pasDisponible();
             return;
         }
-        lu = charge_lexique(cp1252::decode(octets));
+        lu = charge_lexique_octets(octets, cp1252::decode, longueurDecoupee);
     } catch (const std::exception &) {
         pasDisponible();
         return;

@@ -32,28 +32,66 @@ enum class Cas {
 
 Cas casDe(QStringView t)
 {
-    Cas cas = Cas::Ordinaire;
-    if (t.contains(u'«') || t.contains(u'»') || t.contains(u'-'))
-        cas = Cas::Marque;
-    if (t.contains(u"\n«"))
-        cas = Cas::RetourGuillemetOuvrant;
-    if (t.contains(u"«\n"))
-        cas = Cas::GuillemetOuvrantRetour;
-    if (t.contains(u"\n»"))
-        cas = Cas::RetourGuillemetFermant;
-    if (t.contains(u"»\n"))
-        cas = Cas::GuillemetFermantRetour;
-    if (t.contains(u"\n-"))
-        cas = Cas::RetourTiret;
-    return cas;
+    // One pass over the token instead of one search per pattern; the later
+    // case still wins over the earlier one.
+    bool marque = false, retourOuvrant = false, ouvrantRetour = false, retourFermant = false,
+         fermantRetour = false, retourTiret = false;
+    QChar precedent;
+    for (const QChar c : t) {
+        switch (c.unicode()) {
+        case u'«':
+            marque = true;
+            retourOuvrant |= precedent == u'\n';
+            break;
+        case u'»':
+            marque = true;
+            retourFermant |= precedent == u'\n';
+            break;
+        case u'-':
+            marque = true;
+            retourTiret |= precedent == u'\n';
+            break;
+        case u'\n':
+            ouvrantRetour |= precedent == u'«';
+            fermantRetour |= precedent == u'»';
+            break;
+        default:
+            break;
+        }
+        precedent = c;
+    }
+    if (retourTiret)
+        return Cas::RetourTiret;
+    if (fermantRetour)
+        return Cas::GuillemetFermantRetour;
+    if (retourFermant)
+        return Cas::RetourGuillemetFermant;
+    if (ouvrantRetour)
+        return Cas::GuillemetOuvrantRetour;
+    if (retourOuvrant)
+        return Cas::RetourGuillemetOuvrant;
+    return marque ? Cas::Marque : Cas::Ordinaire;
 }
 
 // Marks that must never begin a line; the apostrophe counts among them.
 bool contientPonctuation(QStringView t)
 {
     return std::any_of(t.begin(), t.end(), [](QChar c) {
-        return QStringView(u"!:;.,?'").contains(c);
+        switch (c.unicode()) {
+        case u'!': case u':': case u';': case u'.': case u',': case u'?': case u'\'':
+            return true;
+        default:
+            return false;
+        }
     });
+}
+
+// Where the first line feed is, or -1; QStringView::indexOf(QChar) goes
+// through the general substring search, too slow for one call a token.
+qsizetype indexSaut(QStringView t)
+{
+    const auto saut = std::find(t.begin(), t.end(), u'\n');
+    return saut == t.end() ? -1 : saut - t.begin();
 }
 
 // The column of a new line is where its text starts: spaces (and further line
@@ -96,22 +134,32 @@ public:
 
     double colonne() const { return m_colonne; }
 
+    // About one fragment a token, and two more a page.
+    void reserver(qsizetype jetons) { m_fragments.reserve(jetons + jetons / 64 + 16); }
+
     void positionne(double colonne) { m_colonne = colonne; }
 
     // Prints without ending the line. Line feeds are not drawn: the layout
-    // alone decides where lines break.
+    // alone decides where lines break. A whole token without them is shared,
+    // not copied.
+    void imprime(const QString &texte)
+    {
+        if (sansSaut(texte))
+            ajoute(texte);
+        else
+            imprime(QStringView(texte));
+    }
+
     void imprime(QStringView texte)
     {
+        if (sansSaut(texte)) {
+            ajoute(texte.toString());
+            return;
+        }
         QString visible = texte.toString();
         visible.remove(u'\n');
         visible.remove(u'\r');
-        if (visible.isEmpty())
-            return;
-        if (!m_pageCommencee)
-            commencePage();
-        const double largeur = m_mesure(visible);
-        m_fragments.append({m_page, m_colonne, m_ligne, visible});
-        m_colonne += largeur;
+        ajoute(std::move(visible));
     }
 
     void sautDeLigne(double colonne)
@@ -131,6 +179,22 @@ public:
     QList<FragmentImprime> fragments() const { return m_fragments; }
 
 private:
+    static bool sansSaut(QStringView t)
+    {
+        return std::none_of(t.begin(), t.end(), [](QChar c) { return c == u'\n' || c == u'\r'; });
+    }
+
+    void ajoute(QString visible)
+    {
+        if (visible.isEmpty())
+            return;
+        if (!m_pageCommencee)
+            commencePage();
+        const double largeur = m_mesure(visible);
+        m_fragments.append({m_page, m_colonne, m_ligne, std::move(visible)});
+        m_colonne += largeur;
+    }
+
     void commencePage()
     {
         if (!m_entete.isEmpty())
@@ -165,15 +229,16 @@ void coupeAvecMarque(Imprimante &imprimante, QStringView avant, double colonne,
 
 // Separators are printed whole: what stands before the cut ends the old line,
 // what follows it opens the new one, nothing in between is lost.
-void imprimeJeton(Imprimante &imprimante, QStringView t, bool jetonPonctue,
+void imprimeJeton(Imprimante &imprimante, const QString &jeton, bool jetonPonctue,
                   double x, double limite)
 {
+    const QStringView t = jeton;
     const Cas cas = casDe(t);
     switch (cas) {
     case Cas::Ordinaire: {
-        const qsizetype retour = t.indexOf(u'\n');
+        const qsizetype retour = indexSaut(t);
         if (retour < 0) {
-            imprimante.imprime(t);
+            imprimante.imprime(jeton);
         } else {
             // However many line feeds, one line step: paragraphs are neither
             // indented nor spaced.
@@ -192,7 +257,7 @@ void imprimeJeton(Imprimante &imprimante, QStringView t, bool jetonPonctue,
             const qsizetype coupe = std::max<qsizetype>(1, t.size() - 2);
             coupeAvecMarque(imprimante, t.left(coupe), bordGauche, t.mid(coupe), {});
         } else {
-            imprimante.imprime(t);
+            imprimante.imprime(jeton);
         }
         break;
     case Cas::RetourGuillemetOuvrant:
@@ -235,6 +300,7 @@ QList<FragmentImprime> mise_en_page(const QStringList &listemot,
                                     const MesureLargeur &mesure)
 {
     Imprimante imprimante(largeurColonnes, lignesParPage, entete, mesure);
+    imprimante.reserver(listemot.size());
     const double limite = largeurColonnes - reserveDroite;
     double x = colonneTexte;
     // Whether the token about to be printed holds punctuation; nothing
@@ -243,7 +309,7 @@ QList<FragmentImprime> mise_en_page(const QStringList &listemot,
 
     for (qsizetype k = 0; k < listemot.size(); ++k) {
         const QString &t = listemot.at(k);
-        const QString suivant = k + 1 < listemot.size() ? listemot.at(k + 1) : QString();
+        const QStringView suivant = k + 1 < listemot.size() ? QStringView(listemot.at(k + 1)) : QStringView();
 
         imprimeJeton(imprimante, t, jetonPonctue, x, limite);
         x = imprimante.colonne();
@@ -254,7 +320,7 @@ QList<FragmentImprime> mise_en_page(const QStringList &listemot,
         // (which stays at the end of the line). Lengths count characters, not
         // printed width.
         jetonPonctue = contientPonctuation(suivant);
-        if (!suivant.contains(u'\n') && suivant != u" " && !jetonPonctue
+        if (indexSaut(suivant) < 0 && suivant != u" " && !jetonPonctue
             && x + suivant.size() >= limite) {
             x = colonneTexte;
             imprimante.sautDeLigne(colonneTexte);

@@ -4,6 +4,10 @@
 #include <QGuiApplication>
 #include <QScrollBar>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 ListeFichiers::ListeFichiers(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -34,7 +38,20 @@ QStringList ListeFichiers::nomsTextes(const QString &dossier, bool *lisible)
         return {};
     // Without QDir::CaseSensitive the pattern ignores case: "CONTE.TXT" is a
     // text, as on Windows. Hidden files are not listed.
-    return QDir(dossier, QStringLiteral("*.txt"), QDir::Name | QDir::IgnoreCase, QDir::Files).entryList();
+    const QStringList noms = QDir(dossier, QStringLiteral("*.txt"), QDir::Unsorted, QDir::Files).entryList();
+    // QDir's Name | IgnoreCase order, without QDir's sort, which copies file
+    // information at every comparison and costs twice the listing: each name
+    // lowered once, then compared as QDir compares them.
+    std::vector<std::pair<QString, QString>> cles;
+    cles.reserve(size_t(noms.size()));
+    for (const QString &nom : noms)
+        cles.emplace_back(nom.toLower(), nom);
+    std::sort(cles.begin(), cles.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    QStringList tries;
+    tries.reserve(noms.size());
+    for (auto &cle : cles)
+        tries.append(std::move(cle.second));
+    return tries;
 }
 
 bool ListeFichiers::definirDossier(const QString &chemin)

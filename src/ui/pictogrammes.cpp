@@ -1,5 +1,6 @@
 #include "ui/pictogrammes.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -436,14 +437,76 @@ QPixmap dessinerPictogramme(Pictogramme quoi, int taille)
     return image;
 }
 
+namespace {
+
+// Paints each size of a picture the first time it is asked for: a button
+// shows one size, and painting the program's seven (up to 256 pixels) at
+// start-up costs more than building the rest of the window. Every request
+// first paints the size an eager icon holding all the sizes would pick, then
+// answers from the sizes painted so far, so the result is the same.
+class MoteurPictogramme : public QIconEngine
+{
+public:
+    MoteurPictogramme(Pictogramme quoi, QList<int> tailles) : m_quoi(quoi), m_tailles(std::move(tailles)) {}
+
+    void paint(QPainter *p, const QRect &r, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal dpr = p->device() ? p->device()->devicePixelRatio() : 1.0;
+        preparer(r.size() * dpr);
+        m_icone.paint(p, r, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize &taille, QIcon::Mode mode, QIcon::State state) override
+    {
+        preparer(taille);
+        // `taille` is in device pixels already.
+        return m_icone.pixmap(taille, 1.0, mode, state);
+    }
+    QSize actualSize(const QSize &taille, QIcon::Mode mode, QIcon::State state) override
+    {
+        preparer(taille);
+        return m_icone.actualSize(taille, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> tailles;
+        for (int t : m_tailles)
+            tailles.append(QSize(t, t));
+        return tailles;
+    }
+    QIconEngine *clone() const override { return new MoteurPictogramme(*this); }
+    QString key() const override { return QStringLiteral("plumor-pictogramme"); }
+
+private:
+    // The size an icon holding them all would pick: the smallest at least as
+    // large as asked, or else the largest.
+    void preparer(const QSize &demandee)
+    {
+        const int aire = demandee.width() * demandee.height();
+        int choisie = m_tailles.constLast();
+        for (int t : m_tailles) {
+            if (t * t >= aire) {
+                choisie = t;
+                break;
+            }
+        }
+        if (!m_peintes.contains(choisie)) {
+            m_icone.addPixmap(dessinerPictogramme(m_quoi, choisie));
+            m_peintes.append(choisie);
+        }
+    }
+
+    Pictogramme m_quoi;
+    QList<int> m_tailles; // ascending
+    QList<int> m_peintes;
+    QIcon m_icone;
+};
+
+} // namespace
+
 QIcon iconePictogramme(Pictogramme quoi)
 {
-    QIcon icone;
-    for (int taille : {16, 22, 32})
-        icone.addPixmap(dessinerPictogramme(quoi, taille));
-    if (quoi == Pictogramme::Plumor) {
-        for (int taille : {48, 64, 128, 256})
-            icone.addPixmap(dessinerPictogramme(quoi, taille));
-    }
-    return icone;
+    QList<int> tailles{16, 22, 32};
+    if (quoi == Pictogramme::Plumor)
+        tailles << 48 << 64 << 128 << 256;
+    return QIcon(new MoteurPictogramme(quoi, tailles));
 }

@@ -19,5 +19,5 @@ enum class Pictogramme {
 QPixmap dessinerPictogramme(Pictogramme quoi, int taille);
 
 // An icon holding the usual sizes of the picture: 16, 22 and 32 pixels, and
-// for Plumor also 48, 64, 128 and 256.
+// for Plumor also 48, 64, 128 and 256; each is painted when first asked for.
 QIcon iconePictogramme(Pictogramme quoi);
