@@ -55,11 +55,7 @@ Form1::~Form1() = default;
 void Form1::Form_Load()
 {
     if (const QScreen *ecran = screen()) {
-        const QSize e = ecran->geometry().size();
-        const QSize f = frameGeometry().size();
-        const int gauche = geometrie::centrer(twips::depuisPixels(e.width()), twips::depuisPixels(f.width()));
-        const int haut = geometrie::centrer(twips::depuisPixels(e.height()), twips::depuisPixels(f.height()));
-        move(ecran->geometry().topLeft() + QPoint(twips::versPixels(gauche), twips::versPixels(haut)));
+        move(geometrie::coinCentre(ecran->geometry(), frameGeometry().size()));
         const QRect cadre = frameGeometry();
         const QRect ajuste = geometrie::dansLEcran(cadre, ecran->availableGeometry());
         if (ajuste != cadre) {

@@ -132,13 +132,8 @@ apropos::apropos(QWidget *parent)
 void apropos::Form_Load()
 {
     const QScreen *ecran = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (ecran) {
-        const QRect e = ecran->geometry();
-        const QSize f = frameGeometry().size();
-        const int gauche = geometrie::centrer(twips::depuisPixels(e.width()), twips::depuisPixels(f.width()));
-        const int haut = geometrie::centrer(twips::depuisPixels(e.height()), twips::depuisPixels(f.height()));
-        move(e.topLeft() + QPoint(twips::versPixels(gauche), twips::versPixels(haut)));
-    }
+    if (ecran)
+        move(geometrie::coinCentre(ecran->geometry(), frameGeometry().size()));
     version->setText(texteVersionProgramme());
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/twips.h"
+
 #include <QRect>
 
 // Window geometry in twips, free of widgets.
@@ -10,6 +12,15 @@ namespace geometrie {
 constexpr int centrer(int ecran, int fenetre)
 {
     return (ecran - fenetre) / 2;
+}
+
+// Where a window's frame goes, in pixels, to stand centred on the screen
+// by the formula above, reckoned in twips.
+inline QPoint coinCentre(const QRect &ecran, const QSize &cadre)
+{
+    const int gauche = centrer(twips::depuisPixels(ecran.width()), twips::depuisPixels(cadre.width()));
+    const int haut = centrer(twips::depuisPixels(ecran.height()), twips::depuisPixels(cadre.height()));
+    return ecran.topLeft() + QPoint(twips::versPixels(gauche), twips::versPixels(haut));
 }
 
 // A window's frame kept inside the screen's usable area (without panels):

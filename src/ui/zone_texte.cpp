@@ -133,6 +133,6 @@ void ZoneTexte::insertFromMimeData(const QMimeData *source)
     if (isReadOnly() || !source->hasText())
         return;
     // Plain text only: rich content from another program is never interpreted.
-    textCursor().insertText(cp1252::adapter(normaliserSauts(source->text())));
+    remplacerSelection(source->text());
     ensureCursorVisible();
 }
