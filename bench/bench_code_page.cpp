@@ -7,11 +7,11 @@
 
 namespace {
 
-constexpr qsizetype kTaille = 1 << 20; // 1 MiB: past the L2 cache, as a long text is
+constexpr qsizetype taille = 1 << 20; // 1 MiB: past the L2 cache, as a long text is
 
 QByteArray octetsFrancais()
 {
-    return cp1252::encode(texteFrancais(kTaille));
+    return cp1252::encode(texteFrancais(taille));
 }
 
 void BM_Decodage(benchmark::State &state)
@@ -25,7 +25,7 @@ BENCHMARK(BM_Decodage)->UseRealTime();
 
 void BM_Encodage(benchmark::State &state)
 {
-    const QString texte = texteFrancais(kTaille);
+    const QString texte = texteFrancais(taille);
     for (auto _ : state)
         benchmark::DoNotOptimize(cp1252::encode(texte));
     // Bytes of the file written, as for decoding.
@@ -35,7 +35,7 @@ BENCHMARK(BM_Encodage)->UseRealTime();
 
 void BM_DecodageAscii(benchmark::State &state)
 {
-    const QByteArray octets(kTaille, 'a');
+    const QByteArray octets(taille, 'a');
     for (auto _ : state)
         benchmark::DoNotOptimize(cp1252::decode(octets));
     state.SetBytesProcessed(state.iterations() * octets.size());
@@ -44,7 +44,7 @@ BENCHMARK(BM_DecodageAscii)->UseRealTime();
 
 void BM_EncodageAscii(benchmark::State &state)
 {
-    const QString texte(kTaille, u'a');
+    const QString texte(taille, u'a');
     for (auto _ : state)
         benchmark::DoNotOptimize(cp1252::encode(texte));
     state.SetBytesProcessed(state.iterations() * texte.size());

@@ -10,8 +10,8 @@ namespace {
 
 // An A4 page at the printer's usual margins: 94 columns of 1/12 inch, 66
 // lines of 1/6 inch.
-constexpr double kColonnes = 94.0;
-constexpr int kLignes = 66;
+constexpr double colonnes = 94.0;
+constexpr int lignes = 66;
 
 // The print command hands the layout the writing zone's text with CR LF breaks.
 QString texteImprime(qsizetype longueur)
@@ -33,7 +33,7 @@ void BM_DecoupeEtMiseEnPage(benchmark::State &state)
     qsizetype fragments = 0;
     for (auto _ : state) {
         const QList<FragmentImprime> f =
-            mise_en_page(decoupe(texte), kColonnes, kLignes, QStringLiteral("conte.txt"), mesure);
+            miseEnPage(decoupe(texte), colonnes, lignes, QStringLiteral("conte.txt"), mesure);
         fragments = f.size();
         benchmark::DoNotOptimize(f.constData());
     }
@@ -58,7 +58,7 @@ void BM_MiseEnPage(benchmark::State &state)
     const MesureLargeur mesure = chasseFixe;
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            mise_en_page(jetons, kColonnes, kLignes, QStringLiteral("conte.txt"), mesure).constData());
+            miseEnPage(jetons, colonnes, lignes, QStringLiteral("conte.txt"), mesure).constData());
     }
     state.counters["jetons"] = double(jetons.size());
 }

@@ -89,10 +89,10 @@ void BM_ChargeLexique(benchmark::State &state)
     const QByteArray octets = lexique100x200();
     qsizetype entrees = 0;
     for (auto _ : state) {
-        const Lexique l = charge_lexique(cp1252::decode(octets));
+        const Lexique l = chargerLexique(cp1252::decode(octets));
         entrees = 0;
-        for (int i = 1; i <= l.nb_themes; ++i)
-            entrees += decoupe_lex(l.lignes_lexique[size_t(i)]).entrees.size();
+        for (int i = 1; i <= l.nbThemes; ++i)
+            entrees += decouperLigne(l.lignes[size_t(i)]).entrees.size();
         benchmark::DoNotOptimize(entrees);
     }
     state.counters["entrees"] = double(entrees);

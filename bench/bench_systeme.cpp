@@ -9,19 +9,19 @@ namespace {
 
 void BM_PremiereEcriturePage(benchmark::State &state)
 {
-    constexpr size_t kPages = 4096; // 16 MiB
+    constexpr size_t pages = 4096; // 16 MiB
     for (auto _ : state) {
         state.PauseTiming();
-        auto *p = static_cast<char *>(mmap(nullptr, kPages * 4096, PROT_READ | PROT_WRITE,
+        auto *p = static_cast<char *>(mmap(nullptr, pages * 4096, PROT_READ | PROT_WRITE,
                                            MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
         state.ResumeTiming();
-        for (size_t i = 0; i < kPages; ++i)
+        for (size_t i = 0; i < pages; ++i)
             p[i * 4096] = 1;
         state.PauseTiming();
-        munmap(p, kPages * 4096);
+        munmap(p, pages * 4096);
         state.ResumeTiming();
     }
-    state.SetItemsProcessed(state.iterations() * kPages);
+    state.SetItemsProcessed(state.iterations() * pages);
 }
 BENCHMARK(BM_PremiereEcriturePage)->Unit(benchmark::kMillisecond);
 

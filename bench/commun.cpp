@@ -10,7 +10,7 @@
 namespace {
 
 // Written for these benchmarks; the mix of marks matters more than the story.
-const char16_t *const kParagraphes[] = {
+const char16_t *const morceaux[] = {
     u"Ce matin, la maîtresse nous a lu l’histoire d’un renard qui voulait "
     u"apprendre à lire. Il s’était caché derrière le tableau noir et il écoutait "
     u"les élèves réciter leurs leçons, d’abord en silence, puis à voix basse.",
@@ -38,7 +38,7 @@ QString texteFrancais(qsizetype longueur, bool paragraphes)
     for (size_t i = 0; texte.size() < longueur; ++i) {
         if (!texte.isEmpty())
             texte += paragraphes ? QStringLiteral("\n") : QStringLiteral(" ");
-        texte += QString::fromUtf16(kParagraphes[i % std::size(kParagraphes)]);
+        texte += QString::fromUtf16(morceaux[i % std::size(morceaux)]);
     }
     texte.truncate(longueur);
     return texte;

@@ -1,7 +1,7 @@
 // The file reader on a file of any content: the length limit and one
 // character per byte. The file lives in memory, so runs stay fast.
 #include "texts/cp1252.h"
-#include "texts/ecriture.h"
+#include "texts/disque.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *donnees, size_t taille)
     // A small limit reaches the "too long" path with small inputs too.
     const qint64 limite = taille > 0 ? donnees[0] : 0;
     QByteArray octets;
-    if (ecriture::lire(chemin, limite, octets) != 0)
+    if (disque::lire(chemin, limite, octets) != 0)
         std::abort();
     const qsizetype attendu = qsizetype(qMin<qint64>(qint64(taille), limite + 1));
     if (octets.size() != attendu || memcmp(octets.constData(), donnees, size_t(attendu)) != 0)

@@ -9,15 +9,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *donnees, size_t taille)
 {
     const QString contenu = cp1252::decode(QByteArrayView(donnees, qsizetype(taille)));
-    const Lexique l = charge_lexique(contenu);
-    if (l.nb_themes < 0 || l.nb_themes > max_themes || !l.lignes_lexique[0].isEmpty())
+    const Lexique l = chargerLexique(contenu);
+    if (l.nbThemes < 0 || l.nbThemes > maxThemes || !l.lignes[0].isEmpty())
         std::abort();
-    for (int i = 1; i <= l.nb_themes; ++i) {
-        const DecoupageLigne d = decoupe_lex(l.lignes_lexique[size_t(i)]);
+    for (int i = 1; i <= l.nbThemes; ++i) {
+        const DecoupageLigne d = decouperLigne(l.lignes[size_t(i)]);
         // A name need not start its line (leading separators), so it may be absent.
         if (d.nom) {
-            const qint16 trouve = cherche_theme(l.lignes_lexique, l.nb_themes, *d.nom);
-            if (trouve < 0 || trouve > l.nb_themes)
+            const qint16 trouve = chercherTheme(l.lignes, l.nbThemes, *d.nom);
+            if (trouve < 0 || trouve > l.nbThemes)
                 std::abort();
         }
     }

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *donnees, size_t taille)
     const int lignes = 1 + donnees[1] % 80;
     const QString texte = cp1252::decode(QByteArrayView(donnees + 2, qsizetype(taille - 2)));
     const QList<FragmentImprime> fragments =
-        mise_en_page(decoupe(texte), largeur, lignes, QStringLiteral("conte.txt"),
+        miseEnPage(decoupe(texte), largeur, lignes, QStringLiteral("conte.txt"),
                      [](const QString &s) { return double(s.size()); });
     for (const FragmentImprime &f : fragments) {
         if (f.texte.isEmpty() || f.texte.contains(u'\n') || f.page < 0 || f.ligne < 0 || f.colonne < 0)

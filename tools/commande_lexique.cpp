@@ -1,7 +1,7 @@
 #include "commandes.h"
 
 #include "ligne_commande.h"
-#include "lexicon/lexique_fenetre.h"
+#include "lexicon/lexique.h"
 #include "verification_lexique.h"
 
 #include <QCoreApplication>
@@ -38,7 +38,7 @@ illisible, 2 mauvaise utilisation.
 )");
 
 // Quoted words, as many on a line as fit a terminal.
-QString en_lignes(const QStringList &mots)
+QString enLignes(const QStringList &mots)
 {
     constexpr qsizetype largeur = 78;
     const QString retrait(4, u' ');
@@ -69,7 +69,7 @@ QString rapport(const QString &chemin, const VerificationLexique &v)
             origine += QStringLiteral(", affiche les mots de la ligne %1").arg(c.ligneMots);
         texte += QStringLiteral("\n%1 (%2)\n").arg(cite(c.nom), origine);
         if (!c.mots.isEmpty())
-            texte += en_lignes(c.mots);
+            texte += enLignes(c.mots);
     }
     if (v.avertissements.isEmpty())
         return texte + QStringLiteral("\nAucun avertissement.\n");
@@ -81,7 +81,7 @@ QString rapport(const QString &chemin, const VerificationLexique &v)
     return texte;
 }
 
-QJsonObject en_json(const VerificationLexique &v)
+QJsonObject enJson(const VerificationLexique &v)
 {
     QJsonArray lignes;
     for (const LigneVerifiee &l : v.lignes) {
@@ -97,43 +97,40 @@ QJsonObject en_json(const VerificationLexique &v)
         avertissements.append(QJsonObject{{"ligne", a.ligne > 0 ? QJsonValue(a.ligne) : QJsonValue(QJsonValue::Null)},
                                           {"message", a.message}});
     }
-    return {{"lignes", lignes}, {"choix", choix}, {"trop_long", v.trop_long},
+    return {{"lignes", lignes}, {"choix", choix}, {"trop_long", v.tropLong},
             {"avertissements", avertissements}};
 }
 
 } // namespace
 
-int commande_lexique(const QStringList &args)
+int commandeLexique(const QStringList &args)
 {
-    const Arguments a = lit_arguments(args, {QStringLiteral("--json")}, {});
+    const Arguments a = lireArguments(args, {QStringLiteral("--json")}, {});
     if (!a.erreur.isEmpty())
-        return mauvaise_utilisation(a.erreur, utilisation);
+        return refuserUtilisation(a.erreur, utilisation);
     if (a.drapeaux.contains(QStringLiteral("--help"))) {
-        ecrit(stdout, aide);
+        ecrire(stdout, aide);
         return reussite;
     }
     if (a.positionnels.size() > 1)
-        return mauvaise_utilisation(QStringLiteral("un seul lexique à la fois"), utilisation);
+        return refuserUtilisation(QStringLiteral("un seul lexique à la fois"), utilisation);
     const QString chemin = a.positionnels.value(
         0, QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("lexique.stw")));
 
-    // Read as the window reads it: a plain file only, and no more bytes.
+    // Read as the window reads it.
     VerificationLexique v;
-    QFile fichier(chemin);
-    QByteArray octets;
-    if (QFileInfo(chemin).isFile() && fichier.open(QIODevice::ReadOnly))
-        octets = fichier.read(LexiqueFenetre::tailleLue);
-    if (!fichier.isOpen() || fichier.error() != QFileDevice::NoError) {
+    const std::optional<QByteArray> octets = lireFichierLexique(chemin);
+    if (!octets) {
         // What Plumor would show, with the full path rather than the bare name.
         v.avertissements.append({0, QStringLiteral("Fichier %1 pas disponible! Plumor n'aura aucun thème.")
                                         .arg(QDir::toNativeSeparators(chemin))});
     } else {
-        v = verifie_lexique(octets);
+        v = verifierLexique(*octets);
     }
 
     if (a.drapeaux.contains(QStringLiteral("--json")))
-        ecrit_json(en_json(v));
+        ecrireJson(enJson(v));
     else
-        ecrit(stdout, rapport(chemin, v));
+        ecrire(stdout, rapport(chemin, v));
     return v.avertissements.isEmpty() ? reussite : probleme;
 }

@@ -1,6 +1,5 @@
 #include "commandes.h"
 
-#include "jetons.h"
 #include "ligne_commande.h"
 #include "print/decoupe.h"
 #include "print/mise_en_page.h"
@@ -16,7 +15,10 @@
 
 using namespace outils;
 
-bool est_jeton_mot(const QString &jeton)
+namespace {
+
+// Whether a token of `decoupe` is a word (`mot`) rather than a separator.
+bool estJetonMot(const QString &jeton)
 {
     if (jeton.isEmpty())
         return true;
@@ -26,24 +28,6 @@ bool est_jeton_mot(const QString &jeton)
     const QStringList essai = decoupe(u'x' + QString(c) + u'x');
     return !essai.isEmpty() && essai.front().contains(c);
 }
-
-QString jeton_visible(const QString &jeton)
-{
-    QString visible;
-    for (const QChar c : jeton) {
-        switch (c.unicode()) {
-        case u' ': visible += u'␣'; break;
-        case u'\u00A0': visible += u'⍽'; break;
-        case u'\n': visible += u'⏎'; break;
-        case u'\r': visible += u'↵'; break;
-        case u'\t': visible += u'⇥'; break;
-        default: visible += c;
-        }
-    }
-    return visible;
-}
-
-namespace {
 
 const QString utilisationDecoupe = QStringLiteral("Utilisation : plumor-outils decoupe [FICHIER] [--json]");
 const QString utilisationPage = QStringLiteral(
@@ -82,19 +66,19 @@ Code de sortie : 0 réussite, 1 fichier illisible, 2 mauvaise utilisation.
 constexpr int lignesSansFin = 1'000'000;
 
 // The text of a file, or of stdin for no name or "-".
-std::optional<QString> lit_texte(const QString &chemin)
+std::optional<QString> lireTexte(const QString &chemin)
 {
     QFile fichier;
     const bool ouvert = chemin.isEmpty() || chemin == u"-"
         ? fichier.open(stdin, QIODevice::ReadOnly)
         : (fichier.setFileName(chemin), QFileInfo(chemin).isFile() && fichier.open(QIODevice::ReadOnly));
     if (!ouvert) {
-        ecrit(stderr, QStringLiteral("Fichier %1 pas disponible!\n").arg(chemin));
+        ecrire(stderr, QStringLiteral("Fichier %1 pas disponible!\n").arg(chemin));
         return std::nullopt;
     }
     const QByteArray octets = fichier.readAll();
     if (fichier.error() != QFileDevice::NoError) {
-        ecrit(stderr, QStringLiteral("Erreur de lecture : %1\n").arg(fichier.errorString()));
+        ecrire(stderr, QStringLiteral("Erreur de lecture : %1\n").arg(fichier.errorString()));
         return std::nullopt;
     }
     return cp1252::decode(octets);
@@ -102,24 +86,24 @@ std::optional<QString> lit_texte(const QString &chemin)
 
 } // namespace
 
-int commande_decoupe(const QStringList &args)
+int commandeDecoupe(const QStringList &args)
 {
-    const Arguments a = lit_arguments(args, {QStringLiteral("--json")}, {});
+    const Arguments a = lireArguments(args, {QStringLiteral("--json")}, {});
     if (!a.erreur.isEmpty())
-        return mauvaise_utilisation(a.erreur, utilisationDecoupe);
+        return refuserUtilisation(a.erreur, utilisationDecoupe);
     if (a.drapeaux.contains(QStringLiteral("--help"))) {
-        ecrit(stdout, aideDecoupe);
+        ecrire(stdout, aideDecoupe);
         return reussite;
     }
     if (a.positionnels.size() > 1)
-        return mauvaise_utilisation(QStringLiteral("un seul texte à la fois"), utilisationDecoupe);
-    const std::optional<QString> texte = lit_texte(a.positionnels.value(0));
+        return refuserUtilisation(QStringLiteral("un seul texte à la fois"), utilisationDecoupe);
+    const std::optional<QString> texte = lireTexte(a.positionnels.value(0));
     if (!texte)
         return probleme;
 
     const QStringList jetons = decoupe(*texte);
     if (a.drapeaux.contains(QStringLiteral("--json"))) {
-        ecrit_json(QJsonArray::fromStringList(jetons));
+        ecrireJson(QJsonArray::fromStringList(jetons));
         return reussite;
     }
     QString sortie;
@@ -127,41 +111,41 @@ int commande_decoupe(const QStringList &args)
     for (qsizetype k = 0; k < jetons.size(); ++k) {
         sortie += QStringLiteral("%1  %2  ⟨%3⟩\n")
                       .arg(k, largeur)
-                      .arg(est_jeton_mot(jetons[k]) ? QStringLiteral("mot") : QStringLiteral("sep"),
-                           jeton_visible(jetons[k]));
+                      .arg(estJetonMot(jetons[k]) ? QStringLiteral("mot") : QStringLiteral("sep"),
+                           visible(jetons[k], true));
     }
-    ecrit(stdout, sortie);
+    ecrire(stdout, sortie);
     return reussite;
 }
 
-int commande_page(const QStringList &args)
+int commandePage(const QStringList &args)
 {
-    const Arguments a = lit_arguments(args, {QStringLiteral("--json")},
+    const Arguments a = lireArguments(args, {QStringLiteral("--json")},
                                       {QStringLiteral("--largeur"), QStringLiteral("--lignes")});
     if (!a.erreur.isEmpty())
-        return mauvaise_utilisation(a.erreur, utilisationPage);
+        return refuserUtilisation(a.erreur, utilisationPage);
     if (a.drapeaux.contains(QStringLiteral("--help"))) {
-        ecrit(stdout, aidePage);
+        ecrire(stdout, aidePage);
         return reussite;
     }
     if (a.positionnels.size() > 1)
-        return mauvaise_utilisation(QStringLiteral("un seul texte à la fois"), utilisationPage);
+        return refuserUtilisation(QStringLiteral("un seul texte à la fois"), utilisationPage);
     const std::optional<int> largeur = entier(a.valeurs.value(QStringLiteral("--largeur"), QStringLiteral("80")), 1, 10000);
     if (!largeur)
-        return mauvaise_utilisation(QStringLiteral("--largeur attend un nombre de colonnes de 1 à 10000"), utilisationPage);
+        return refuserUtilisation(QStringLiteral("--largeur attend un nombre de colonnes de 1 à 10000"), utilisationPage);
     const std::optional<int> lignes =
         entier(a.valeurs.value(QStringLiteral("--lignes"), QString::number(lignesSansFin)), 1, lignesSansFin);
     if (!lignes)
-        return mauvaise_utilisation(QStringLiteral("--lignes attend un nombre de lignes de 1 à %1").arg(lignesSansFin),
+        return refuserUtilisation(QStringLiteral("--lignes attend un nombre de lignes de 1 à %1").arg(lignesSansFin),
                                     utilisationPage);
     const QString chemin = a.positionnels.value(0);
-    const std::optional<QString> texte = lit_texte(chemin);
+    const std::optional<QString> texte = lireTexte(chemin);
     if (!texte)
         return probleme;
 
     const auto chasseFixe = [](const QString &s) { return double(s.size()); };
     const QString entete = chemin == u"-" ? QString() : QFileInfo(chemin).fileName();
-    const QList<FragmentImprime> fragments = mise_en_page(decoupe(*texte), *largeur, *lignes, entete, chasseFixe);
+    const QList<FragmentImprime> fragments = miseEnPage(decoupe(*texte), *largeur, *lignes, entete, chasseFixe);
 
     if (a.drapeaux.contains(QStringLiteral("--json"))) {
         QJsonArray tableau;
@@ -169,7 +153,7 @@ int commande_page(const QStringList &args)
             tableau.append(QJsonObject{{"page", f.page + 1}, {"colonne", f.colonne},
                                        {"ligne", f.ligne}, {"texte", f.texte}});
         }
-        ecrit_json(tableau);
+        ecrireJson(tableau);
         return reussite;
     }
     const bool plusieursPages = !fragments.isEmpty() && fragments.constLast().page > 0;
@@ -184,6 +168,6 @@ int commande_page(const QStringList &args)
                       .arg(f.ligne, 5)
                       .arg(f.texte);
     }
-    ecrit(stdout, sortie);
+    ecrire(stdout, sortie);
     return reussite;
 }

@@ -6,7 +6,7 @@
 
 namespace outils {
 
-Arguments lit_arguments(const QStringList &args, const QStringList &drapeaux,
+Arguments lireArguments(const QStringList &args, const QStringList &drapeaux,
                         const QStringList &avecValeur)
 {
     Arguments a;
@@ -55,39 +55,46 @@ std::optional<int> entier(const QString &texte, int min, int max)
     return n;
 }
 
-void ecrit(std::FILE *flux, const QString &texte)
+void ecrire(std::FILE *flux, const QString &texte)
 {
     const QByteArray octets = texte.toUtf8();
     std::fwrite(octets.constData(), 1, size_t(octets.size()), flux);
     std::fflush(flux);
 }
 
-void ecrit_json(const QJsonValue &document)
+void ecrireJson(const QJsonValue &document)
 {
     const QJsonDocument doc = document.isArray() ? QJsonDocument(document.toArray())
                                                  : QJsonDocument(document.toObject());
-    ecrit(stdout, QString::fromUtf8(doc.toJson(QJsonDocument::Indented)));
+    ecrire(stdout, QString::fromUtf8(doc.toJson(QJsonDocument::Indented)));
 }
 
-int mauvaise_utilisation(const QString &raison, const QString &utilisation)
+int refuserUtilisation(const QString &raison, const QString &utilisation)
 {
-    ecrit(stderr, QStringLiteral("plumor-outils : %1\n%2\n").arg(raison, utilisation));
+    ecrire(stderr, QStringLiteral("plumor-outils : %1\n%2\n").arg(raison, utilisation));
     return mauvaiseUtilisation;
+}
+
+QString visible(const QString &texte, bool espaces)
+{
+    QString resultat;
+    resultat.reserve(texte.size());
+    for (const QChar c : texte) {
+        switch (c.unicode()) {
+        case u'\n': resultat += u'⏎'; break;
+        case u'\r': resultat += u'↵'; break;
+        case u'\t': resultat += u'⇥'; break;
+        case u' ': resultat += espaces ? u'␣' : c; break;
+        case u'\u00A0': resultat += espaces ? u'⍽' : c; break;
+        default: resultat += c;
+        }
+    }
+    return resultat;
 }
 
 QString cite(const QString &texte)
 {
-    QString visible;
-    visible.reserve(texte.size() + 2);
-    for (const QChar c : texte) {
-        switch (c.unicode()) {
-        case u'\n': visible += u'⏎'; break;
-        case u'\r': visible += u'↵'; break;
-        case u'\t': visible += u'⇥'; break;
-        default: visible += c;
-        }
-    }
-    return u'«' + visible + u'»';
+    return u'«' + visible(texte) + u'»';
 }
 
 } // namespace outils

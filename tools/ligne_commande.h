@@ -24,22 +24,26 @@ struct Arguments {
 
 // Reads a sub-command's arguments. `drapeaux` and `avecValeur` are the
 // options it knows; "--help" and "-h" are always known; "--" ends options.
-Arguments lit_arguments(const QStringList &args, const QStringList &drapeaux,
+Arguments lireArguments(const QStringList &args, const QStringList &drapeaux,
                         const QStringList &avecValeur);
 
 // A whole number within [min, max], or nothing.
 std::optional<int> entier(const QString &texte, int min, int max);
 
 // Writes UTF-8 text to stdout or stderr.
-void ecrit(std::FILE *flux, const QString &texte);
+void ecrire(std::FILE *flux, const QString &texte);
 // One JSON document on stdout.
-void ecrit_json(const QJsonValue &document);
+void ecrireJson(const QJsonValue &document);
 
 // Bad usage: the reason and the usage line on stderr; returns 2.
-int mauvaise_utilisation(const QString &raison, const QString &utilisation);
+int refuserUtilisation(const QString &raison, const QString &utilisation);
 
-// «texte», tight, with its spaces kept and line feeds, carriage returns and tabs
-// shown, so that a quoted word never breaks a line of the report.
+// The text with line feeds (⏎), carriage returns (↵) and tabs (⇥) drawn as
+// signs, so that it never breaks a line of a report; with `espaces`, spaces
+// (␣) and non-breaking spaces (⍽) too.
+QString visible(const QString &texte, bool espaces = false);
+
+// «texte», tight, with its spaces kept and the rest shown as visible() does.
 QString cite(const QString &texte);
 
 } // namespace outils

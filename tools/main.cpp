@@ -29,18 +29,18 @@ int main(int argc, char *argv[])
     const QString commande = args.value(0);
     const QStringList suite = args.mid(1);
     if (commande == u"lexique")
-        return commande_lexique(suite);
+        return commandeLexique(suite);
     if (commande == u"marques")
-        return commande_marques(suite);
+        return commandeMarques(suite);
     if (commande == u"decoupe")
-        return commande_decoupe(suite);
+        return commandeDecoupe(suite);
     if (commande == u"page")
-        return commande_page(suite);
+        return commandePage(suite);
     if (commande == u"--help" || commande == u"-h" || commande == u"aide") {
-        outils::ecrit(stdout, aide);
+        outils::ecrire(stdout, aide);
         return outils::reussite;
     }
-    return outils::mauvaise_utilisation(
+    return outils::refuserUtilisation(
         commande.isEmpty() ? QStringLiteral("commande manquante")
                            : QStringLiteral("commande inconnue : %1").arg(commande),
         QStringLiteral("Utilisation : plumor-outils lexique|marques|decoupe|page … (--help pour l'aide)"));

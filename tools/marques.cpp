@@ -14,7 +14,7 @@
 
 using namespace outils;
 
-ReleveMarques releve_marques(const QString &dossier, const Attributs &attributs)
+ReleveMarques releverMarques(const QString &dossier, const Attributs &attributs)
 {
     ReleveMarques releve;
     const QDir racine(QDir(dossier).absolutePath());
@@ -38,7 +38,7 @@ ReleveMarques releve_marques(const QString &dossier, const Attributs &attributs)
     return releve;
 }
 
-ResultatLiberation libere(const QString &chemin, Attributs &attributs)
+ResultatLiberation liberer(const QString &chemin, Attributs &attributs)
 {
     if (!QFileInfo(chemin).isFile())
         return {Liberation::Introuvable, {}};
@@ -89,7 +89,7 @@ const QString avertissementDouble = QStringLiteral(
     "Attention : si une copie de Plumor a encore ce texte ouvert, il est maintenant ouvert deux fois, "
     "et le dernier à enregistrer effacera le travail de l'autre.\n");
 
-QString taille_lisible(qint64 octets)
+QString tailleLisible(qint64 octets)
 {
     QString chiffres = QString::number(octets);
     for (qsizetype i = chiffres.size() - 3; i > 0; i -= 3)
@@ -99,14 +99,14 @@ QString taille_lisible(qint64 octets)
 
 int liste(const QString &dossier, bool json, const Attributs &attributs)
 {
-    const ReleveMarques r = releve_marques(dossier, attributs);
+    const ReleveMarques r = releverMarques(dossier, attributs);
     if (json) {
         QJsonArray marques;
         for (const TexteMarque &t : r.marques) {
             marques.append(QJsonObject{{"chemin", t.chemin}, {"taille", t.taille},
                                        {"modification", t.modification.toUTC().toString(Qt::ISODate)}});
         }
-        ecrit_json(QJsonObject{{"dossier", QDir(dossier).absolutePath()}, {"marques", marques},
+        ecrireJson(QJsonObject{{"dossier", QDir(dossier).absolutePath()}, {"marques", marques},
                                {"total", r.marques.size()},
                                {"illisibles", QJsonArray::fromStringList(r.illisibles)}});
     } else {
@@ -114,32 +114,32 @@ int liste(const QString &dossier, bool json, const Attributs &attributs)
         qsizetype largeurChemin = 0, largeurTaille = 0;
         for (const TexteMarque &t : r.marques) {
             largeurChemin = std::max(largeurChemin, t.chemin.size());
-            largeurTaille = std::max(largeurTaille, taille_lisible(t.taille).size());
+            largeurTaille = std::max(largeurTaille, tailleLisible(t.taille).size());
         }
         for (const TexteMarque &t : r.marques) {
             texte += QStringLiteral("  %1  %2  %3\n")
                          .arg(t.chemin.leftJustified(largeurChemin),
-                              taille_lisible(t.taille).rightJustified(largeurTaille),
+                              tailleLisible(t.taille).rightJustified(largeurTaille),
                               t.modification.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
         }
         const QString ou = QDir::toNativeSeparators(QDir(dossier).absolutePath());
         texte += r.marques.isEmpty() ? QStringLiteral("Aucun texte marqué sous %1.\n").arg(ou)
                : r.marques.size() == 1 ? QStringLiteral("1 texte marqué sous %1.\n").arg(ou)
                : QStringLiteral("%1 textes marqués sous %2.\n").arg(r.marques.size()).arg(ou);
-        ecrit(stdout, texte);
+        ecrire(stdout, texte);
     }
     for (const QString &chemin : r.illisibles)
-        ecrit(stderr, QStringLiteral("Marque illisible : %1\n").arg(chemin));
+        ecrire(stderr, QStringLiteral("Marque illisible : %1\n").arg(chemin));
     return r.marques.isEmpty() && r.illisibles.isEmpty() ? reussite : probleme;
 }
 
-int libere_tous(const QString &dossier, const QStringList &chemins, bool json, Attributs &attributs)
+int libererTous(const QString &dossier, const QStringList &chemins, bool json, Attributs &attributs)
 {
     QJsonArray resultats;
     QString texte;
     bool liberee = false, echec = false;
     for (const QString &chemin : chemins) {
-        const ResultatLiberation r = libere(QDir(dossier).filePath(chemin), attributs);
+        const ResultatLiberation r = liberer(QDir(dossier).filePath(chemin), attributs);
         static const char *const etats[] = {"libéré", "déjà libre", "introuvable", "échec"};
         const QString etat = QString::fromUtf8(etats[int(r.etat)]);
         liberee = liberee || r.etat == Liberation::Liberee;
@@ -152,39 +152,39 @@ int libere_tous(const QString &dossier, const QStringList &chemins, bool json, A
                                                   r.detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(r.detail));
     }
     if (json)
-        ecrit_json(QJsonObject{{"liberation", resultats}});
+        ecrireJson(QJsonObject{{"liberation", resultats}});
     else
-        ecrit(stdout, texte);
+        ecrire(stdout, texte);
     if (liberee)
-        ecrit(stderr, avertissementDouble);
+        ecrire(stderr, avertissementDouble);
     return echec ? probleme : reussite;
 }
 
 } // namespace
 
-int commande_marques(const QStringList &args)
+int commandeMarques(const QStringList &args)
 {
     // Everything after --liberer names a file to release.
     const qsizetype l = args.indexOf(QStringLiteral("--liberer"));
     const QStringList avant = l < 0 ? args : args.mid(0, l);
-    const Arguments a = lit_arguments(avant, {QStringLiteral("--json")}, {});
+    const Arguments a = lireArguments(avant, {QStringLiteral("--json")}, {});
     if (!a.erreur.isEmpty())
-        return mauvaise_utilisation(a.erreur, utilisation);
+        return refuserUtilisation(a.erreur, utilisation);
     Arguments cibles;
     if (l >= 0) {
-        cibles = lit_arguments(args.mid(l + 1), {QStringLiteral("--json")}, {});
+        cibles = lireArguments(args.mid(l + 1), {QStringLiteral("--json")}, {});
         if (!cibles.erreur.isEmpty())
-            return mauvaise_utilisation(cibles.erreur, utilisation);
+            return refuserUtilisation(cibles.erreur, utilisation);
     }
     if (a.drapeaux.contains(QStringLiteral("--help")) || cibles.drapeaux.contains(QStringLiteral("--help"))) {
-        ecrit(stdout, aide);
+        ecrire(stdout, aide);
         return reussite;
     }
     if (a.positionnels.size() > 1)
-        return mauvaise_utilisation(QStringLiteral("un seul dossier à la fois"), utilisation);
+        return refuserUtilisation(QStringLiteral("un seul dossier à la fois"), utilisation);
     const QString dossier = a.positionnels.value(0, QStringLiteral("."));
     if (!QFileInfo(dossier).isDir()) {
-        ecrit(stderr, QStringLiteral("Dossier introuvable : %1\n").arg(dossier));
+        ecrire(stderr, QStringLiteral("Dossier introuvable : %1\n").arg(dossier));
         return probleme;
     }
     const bool json = a.drapeaux.contains(QStringLiteral("--json")) || cibles.drapeaux.contains(QStringLiteral("--json"));
@@ -193,15 +193,15 @@ int commande_marques(const QStringList &args)
     if (l < 0)
         return liste(dossier, json, attributs);
     if (cibles.positionnels.isEmpty())
-        return mauvaise_utilisation(QStringLiteral("--liberer attend au moins un fichier"), utilisation);
+        return refuserUtilisation(QStringLiteral("--liberer attend au moins un fichier"), utilisation);
     // Checked before anything changes: a folder is never released at once.
     for (const QString &chemin : cibles.positionnels) {
         const QFileInfo info(QDir(dossier).filePath(chemin));
         if (info.isDir())
-            return mauvaise_utilisation(QStringLiteral("%1 est un dossier : nommez les textes un par un").arg(chemin),
+            return refuserUtilisation(QStringLiteral("%1 est un dossier : nommez les textes un par un").arg(chemin),
                                         utilisation);
         if (info.suffix().compare(u"txt", Qt::CaseInsensitive) != 0)
-            return mauvaise_utilisation(QStringLiteral("%1 n'est pas un texte .txt").arg(chemin), utilisation);
+            return refuserUtilisation(QStringLiteral("%1 n'est pas un texte .txt").arg(chemin), utilisation);
     }
-    return libere_tous(dossier, cibles.positionnels, json, attributs);
+    return libererTous(dossier, cibles.positionnels, json, attributs);
 }

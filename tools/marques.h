@@ -23,7 +23,7 @@ struct ReleveMarques {
 
 // Every marked .txt under `dossier`, sub-folders included. Only the word 1
 // is a mark: 33 (read-only and archive) is free, as for the copies.
-ReleveMarques releve_marques(const QString &dossier, const Attributs &attributs);
+ReleveMarques releverMarques(const QString &dossier, const Attributs &attributs);
 
 enum class Liberation { Liberee, DejaLibre, Introuvable, Echec };
 
@@ -34,4 +34,4 @@ struct ResultatLiberation {
 
 // Releases one marked text as a copy closing it would; a free text keeps
 // its word.
-ResultatLiberation libere(const QString &chemin, Attributs &attributs);
+ResultatLiberation liberer(const QString &chemin, Attributs &attributs);

@@ -2,7 +2,6 @@
 
 #include "ligne_commande.h"
 #include "lexicon/lexique.h"
-#include "lexicon/lexique_fenetre.h"
 #include "texts/cp1252.h"
 
 #include <algorithm>
@@ -15,7 +14,7 @@ using outils::cite;
 // The window splits only the beginning of an overlong line.
 QStringView decoupee(QStringView ligne)
 {
-    return ligne.left(LexiqueFenetre::longueurDecoupee);
+    return ligne.left(longueurDecoupee);
 }
 
 QString extrait(QStringView texte)
@@ -30,7 +29,7 @@ QString pluriel(int n, const QString &singulier, const QString &pluriel)
 }
 
 // Length of the UTF-8 sequence for one character starting at `i`, 0 if none.
-qsizetype sequence_utf8(const QByteArray &o, qsizetype i)
+qsizetype sequenceUtf8(const QByteArray &o, qsizetype i)
 {
     const auto b = uchar(o[i]);
     const qsizetype n = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3
@@ -47,10 +46,12 @@ qsizetype sequence_utf8(const QByteArray &o, qsizetype i)
 
 // The five bytes the code page leaves undefined and the control bytes a
 // text never holds.
-bool est_texte(uchar b)
+bool estTexte(uchar b)
 {
+    if (cp1252::estIndefini(b))
+        return false;
     switch (b) {
-    case 0x81: case 0x8D: case 0x8F: case 0x90: case 0x9D: case 0x7F:
+    case 0x7F:
         return false;
     case '\t': case '\n': case '\r':
         return true;
@@ -75,7 +76,7 @@ Encodage encodage(QStringView ligne)
     const QByteArray o = cp1252::encode(ligne);
     e.dansUtf8.fill(false, o.size());
     for (qsizetype i = 0; i < o.size();) {
-        if (const qsizetype n = sequence_utf8(o, i); n > 0) {
+        if (const qsizetype n = sequenceUtf8(o, i); n > 0) {
             if (e.exempleUtf8.isEmpty()) {
                 e.exempleUtf8 = ligne.mid(i, n).toString();
                 e.sensUtf8 = QString::fromUtf8(o.mid(i, n));
@@ -86,7 +87,7 @@ Encodage encodage(QStringView ligne)
             continue;
         }
         const auto b = uchar(o[i]);
-        if (!est_texte(b)) {
+        if (!estTexte(b)) {
             e.intrus << QStringLiteral("0x%1 (colonne %2)")
                             .arg(QString::number(b, 16).toUpper().rightJustified(2, u'0'))
                             .arg(i + 1);
@@ -97,16 +98,16 @@ Encodage encodage(QStringView ligne)
 }
 
 // A byte order mark, or a text where nul bytes abound.
-bool est_utf16(QByteArrayView o)
+bool estUtf16(QByteArrayView o)
 {
     if (o.startsWith("\xFF\xFE") || o.startsWith("\xFE\xFF"))
         return true;
     return o.size() >= 2 && std::count(o.begin(), o.end(), '\0') * 4 >= o.size();
 }
 
-bool lettre_ecrite(QStringView t, qsizetype q)
+bool lettreEcrite(QStringView t, qsizetype q)
 {
-    return q >= 0 && q < t.size() && t[q] != u' ' && (est_lettre_mot(t[q]) || t[q].isLetterOrNumber());
+    return q >= 0 && q < t.size() && t[q] != u' ' && (estLettreMot(t[q]) || t[q].isLetterOrNumber());
 }
 
 // A character the teacher wrote as part of a word but Plumor takes for a
@@ -115,28 +116,28 @@ bool lettre_ecrite(QStringView t, qsizetype q)
 bool coupe(QStringView t, qsizetype p)
 {
     const QChar c = t[p];
-    if (est_lettre_mot(c))
+    if (estLettreMot(c))
         return false;
     if (c.isLetterOrNumber() || c.isMark())
         return true;
-    return QStringView(u"’‘´`–—\u00A0").contains(c) && lettre_ecrite(t, p - 1) && lettre_ecrite(t, p + 1);
+    return QStringView(u"’‘´`–—\u00A0").contains(c) && lettreEcrite(t, p - 1) && lettreEcrite(t, p + 1);
 }
 
-void signale_coupures(QStringView t, const QList<bool> &dansUtf8, int numero,
+void signalerCoupures(QStringView t, const QList<bool> &dansUtf8, int numero,
                       QList<Avertissement> &av)
 {
-    const auto dans_mot = [&](qsizetype q) {
-        return !dansUtf8.value(q) && (est_lettre_mot(t[q]) || coupe(t, q));
+    const auto dansMot = [&](qsizetype q) {
+        return !dansUtf8.value(q) && (estLettreMot(t[q]) || coupe(t, q));
     };
     for (qsizetype p = 0; p < t.size(); ++p) {
         if (dansUtf8.value(p) || !coupe(t, p))
             continue;
         qsizetype debut = p;
-        while (debut > 0 && dans_mot(debut - 1))
+        while (debut > 0 && dansMot(debut - 1))
             --debut;
         qsizetype fin = p;
         QStringList coupeurs;
-        for (; fin < t.size() && dans_mot(fin); ++fin) {
+        for (; fin < t.size() && dansMot(fin); ++fin) {
             const QString c = cite(t[fin]);
             if (coupe(t, fin) && !coupeurs.contains(c))
                 coupeurs << c;
@@ -149,10 +150,10 @@ void signale_coupures(QStringView t, const QList<bool> &dansUtf8, int numero,
 }
 
 using LignesLues = QList<std::pair<LigneFichier, int>>; // each line read, with its index
-using Numeros = std::array<int, max_themes + 1>;         // file line of each index
+using Numeros = std::array<int, maxThemes + 1>;         // file line of each index
 
 // What each line read holds: short lines, lone line feeds, bytes and cut words.
-void verifie_lignes(QStringView contenu, const LignesLues &lues, Numeros &numeros, QList<Avertissement> &av)
+void verifierLignes(QStringView contenu, const LignesLues &lues, Numeros &numeros, QList<Avertissement> &av)
 {
     int lignesUtf8 = 0;
     Avertissement utf8;
@@ -187,7 +188,7 @@ void verifie_lignes(QStringView contenu, const LignesLues &lues, Numeros &numero
                                    .arg(e.intrus.size() > 1 ? "octets" : "octet",
                                         e.intrus.mid(0, 5).join(QStringLiteral(", ")) + (e.intrus.size() > 5 ? "…" : ""))});
         }
-        signale_coupures(decoupee(texte), e.dansUtf8, numero, av);
+        signalerCoupures(decoupee(texte), e.dansUtf8, numero, av);
     }
     if (lignesUtf8 > 0) {
         utf8.message = QStringLiteral("le fichier semble enregistré en UTF-8 et non en Windows-1252 (%1, %2) ; "
@@ -199,14 +200,14 @@ void verifie_lignes(QStringView contenu, const LignesLues &lues, Numeros &numero
 
 // The stored lines, the chooser they fill, and every choice that does not
 // show its own line's words.
-void verifie_themes(const Lexique &lexique, const Numeros &numeros, VerificationLexique &v)
+void verifierThemes(const Lexique &lexique, const Numeros &numeros, VerificationLexique &v)
 {
-    for (int i = 1; i <= lexique.nb_themes; ++i) {
-        const QString &texte = lexique.lignes_lexique[size_t(i)];
+    for (int i = 1; i <= lexique.nbThemes; ++i) {
+        const QString &texte = lexique.lignes[size_t(i)];
         const int numero = numeros[size_t(i)];
-        const DecoupageLigne d = decoupe_lex(decoupee(texte));
+        const DecoupageLigne d = decouperLigne(decoupee(texte));
         v.lignes.append({numero, texte, d.entrees, d.nom});
-        const bool separateurEnTete = !est_lettre_mot(texte.front());
+        const bool separateurEnTete = !estLettreMot(texte.front());
         const QString debut = separateurEnTete
             ? QStringLiteral("la ligne commence par un séparateur (%1) : ").arg(cite(texte.front()))
             : QString();
@@ -217,8 +218,8 @@ void verifie_themes(const Lexique &lexique, const Numeros &numeros, Verification
                       .arg(extrait(texte))});
             continue;
         }
-        const qint16 j = cherche_theme(lexique.lignes_lexique, lexique.nb_themes, *d.nom);
-        const DecoupageLigne montree = decoupe_lex(decoupee(lexique.lignes_lexique[size_t(j)]));
+        const qint16 j = chercherTheme(lexique.lignes, lexique.nbThemes, *d.nom);
+        const DecoupageLigne montree = decouperLigne(decoupee(lexique.lignes[size_t(j)]));
         const int ligneMontree = j ? numeros[size_t(j)] : 0;
         v.choix.append({*d.nom, numero, ligneMontree, montree.entrees});
         if (j == i)
@@ -236,23 +237,23 @@ void verifie_themes(const Lexique &lexique, const Numeros &numeros, Verification
         else
             message = QStringLiteral("choisir %1 affiche les mots de la ligne %2 (%3), qui commence aussi par %1")
                           .arg(cite(*d.nom)).arg(ligneMontree)
-                          .arg(montree.nom ? cite(*montree.nom) : extrait(lexique.lignes_lexique[size_t(j)]));
+                          .arg(montree.nom ? cite(*montree.nom) : extrait(lexique.lignes[size_t(j)]));
         v.avertissements.append({numero, debut + message});
     }
 }
 
 // Plumor stops reading at line `arret`, which begins at `position`; the rest
 // is only looked at to name the themes it loses.
-void signale_themes_perdus(QStringView contenu, qsizetype position, int arret, QList<Avertissement> &av)
+void signalerThemesPerdus(QStringView contenu, qsizetype position, int arret, QList<Avertissement> &av)
 {
     QList<Avertissement> perdus;
     for (int numero = arret; position < contenu.size(); ++numero) {
-        const LigneFichier ligne = ligne_fichier(contenu, position);
+        const LigneFichier ligne = ligneFichier(contenu, position);
         position = ligne.suite;
-        if (!est_ligne_theme(ligne.longueur))
+        if (!estLigneTheme(ligne.longueur))
             continue;
         const QStringView texte = contenu.sliced(ligne.debut, ligne.longueur);
-        const std::optional<QString> nom = decoupe_lex(decoupee(texte)).nom;
+        const std::optional<QString> nom = decouperLigne(decoupee(texte)).nom;
         perdus.append({numero, QStringLiteral("thème %1 perdu : au-delà des 100 premiers")
                                    .arg(nom ? cite(*nom) : extrait(texte))});
     }
@@ -267,25 +268,25 @@ void signale_themes_perdus(QStringView contenu, qsizetype position, int arret, Q
 
 } // namespace
 
-VerificationLexique verifie_lexique(QByteArrayView octets)
+VerificationLexique verifierLexique(QByteArrayView octets)
 {
     VerificationLexique v;
     QList<Avertissement> &av = v.avertissements;
     const QString contenu = cp1252::decode(octets);
     LignesLues lues;
-    const Lexique lexique = charge_lexique_detaille(
+    const Lexique lexique = chargerLexiqueDetaille(
         contenu, [&](const LigneFichier &ligne, int index) { lues.append({ligne, index}); });
-    v.trop_long = lexique.trop_long;
+    v.tropLong = lexique.tropLong;
 
     Numeros numeros{};
-    verifie_lignes(contenu, lues, numeros, av);
-    verifie_themes(lexique, numeros, v);
-    if (lexique.trop_long)
-        signale_themes_perdus(contenu, lues.constLast().first.suite, int(lues.size()) + 1, av);
-    if (lexique.nb_themes == 0)
+    verifierLignes(contenu, lues, numeros, av);
+    verifierThemes(lexique, numeros, v);
+    if (lexique.tropLong)
+        signalerThemesPerdus(contenu, lues.constLast().first.suite, int(lues.size()) + 1, av);
+    if (lexique.nbThemes == 0)
         av.append({0, QStringLiteral("aucun thème : le sélecteur de Plumor restera vide")});
     // Every other warning would only be noise from the wrong encoding.
-    if (est_utf16(octets)) {
+    if (estUtf16(octets)) {
         av = {{1, QStringLiteral("le fichier est enregistré en UTF-16 (« Unicode ») et non en Windows-1252 : "
                                  "Plumor n'y lit que des caractères sans suite ; réenregistrez-le en "
                                  "Windows-1252 (« ANSI »)")}};

@@ -35,9 +35,9 @@ struct Avertissement {
 struct VerificationLexique {
     QList<LigneVerifiee> lignes;
     QList<ChoixVerifie> choix;
-    bool trop_long = false;
+    bool tropLong = false;
     QList<Avertissement> avertissements; // by line
 };
 
 // `octets` are the bytes Plumor would read from lexique.stw.
-VerificationLexique verifie_lexique(QByteArrayView octets);
+VerificationLexique verifierLexique(QByteArrayView octets);

@@ -10,7 +10,7 @@ runs=${PLUMOR_FUZZ_RUNS:-20000}
 cibles=(fuzz_cp1252 fuzz_lexique fuzz_decoupe fuzz_mise_en_page fuzz_lecteur)
 
 debut=$(date +%s)
-CC=clang CXX=clang++ cmake -S "$racine" -B "$dossier" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLUMOR_TESTS=OFF >/dev/null
+CC=clang CXX=clang++ cmake -S "$racine" -B "$dossier" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLUMOR_TESTS=OFF -DPLUMOR_FUZZ=ON >/dev/null
 cmake --build "$dossier" -j"$(nproc)" --target "${cibles[@]}"
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 for cible in "${cibles[@]}"; do

@@ -1,6 +1,6 @@
 #include "app/form1.h"
 
-#include "edit/edition.h"
+#include "edit/commandes_edition.h"
 #include "lexicon/lexique_fenetre.h"
 #include "texts/attributs.h"
 #include "texts/documents.h"
@@ -35,9 +35,10 @@ Form1::Form1(ServicesForm1 services)
     QTimer::singleShot(0, this, [this] { setWindowIcon(m_c.Command4->icon()); });
     m_dialogues = services.dialogues ? std::move(services.dialogues) : std::make_unique<DialoguesQt>(this);
     m_attributs = services.attributs ? std::move(services.attributs) : std::make_unique<AttributsSysteme>();
-    m_documents = std::make_unique<Documents>(m_etat, m_c, *this, *m_dialogues, *m_attributs);
+    m_fichiers = std::make_unique<FichiersTexte>(*m_attributs);
+    m_documents = std::make_unique<Documents>(m_etat, m_c, *this, *m_dialogues, *m_fichiers);
     m_navigateur = std::make_unique<Navigateur>(m_etat, m_c, *m_dialogues, *m_documents);
-    m_edition = std::make_unique<Edition>(m_etat, m_c, *m_dialogues);
+    m_edition = std::make_unique<CommandesEdition>(m_etat, m_c, *m_dialogues);
     m_lexique = std::make_unique<LexiqueFenetre>(
         m_etat, m_c, *m_dialogues,
         services.dossierProgramme.isEmpty() ? QCoreApplication::applicationDirPath() : services.dossierProgramme);
@@ -63,7 +64,8 @@ void Form1::Form_Load()
             move(ajuste.topLeft());
         }
     }
-    // Steps 3 to 11 of the layout once, before the first display.
+    // Lay the controls out once before the first display, without imposing
+    // the minimum on a window the window manager has not framed yet.
     const QSize exterieur = frameGeometry().size();
     disposition::appliquer(disposition::calculer(twips::depuisPixels(exterieur.width()),
                                                  twips::depuisPixels(exterieur.height()), false),

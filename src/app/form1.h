@@ -1,17 +1,18 @@
 #pragma once
 
-#include "app/etat_fenetre.h"
 #include "print/impression.h"
 #include "texts/attributs.h"
+#include "texts/fichiers_texte.h"
 #include "ui/controles.h"
 #include "ui/dialogues.h"
+#include "ui/etat_fenetre.h"
 
 #include <QMainWindow>
 
 #include <memory>
 
+class CommandesEdition;
 class Documents;
-class Edition;
 class LexiqueFenetre;
 class Navigateur;
 
@@ -37,7 +38,7 @@ public:
     Controles &controles() { return m_c; }
     Documents &documents() { return *m_documents; }
     Navigateur &navigateur() { return *m_navigateur; }
-    Edition &edition() { return *m_edition; }
+    CommandesEdition &edition() { return *m_edition; }
     LexiqueFenetre &lexique() { return *m_lexique; }
     Impression &impression() { return *m_impression; }
     Dialogues &dialogues() { return *m_dialogues; }
@@ -56,9 +57,10 @@ private:
     Controles m_c;
     std::unique_ptr<Dialogues> m_dialogues;
     std::unique_ptr<Attributs> m_attributs;
+    std::unique_ptr<FichiersTexte> m_fichiers;
     std::unique_ptr<Documents> m_documents;
     std::unique_ptr<Navigateur> m_navigateur;
-    std::unique_ptr<Edition> m_edition;
+    std::unique_ptr<CommandesEdition> m_edition;
     std::unique_ptr<LexiqueFenetre> m_lexique;
     std::unique_ptr<Impression> m_impression;
 };

@@ -1,6 +1,6 @@
 #include "edit/menu_lecture.h"
 
-#include "edit/edition.h"
+#include "edit/presse_papiers.h"
 #include "ui/zone_texte.h"
 
 #include <QAction>
@@ -10,7 +10,7 @@ QMenu *creerMenuLecture(ZoneTexte *zone, QWidget *parent)
 {
     auto *menu = new QMenu(parent);
     QAction *copier = menu->addAction(QStringLiteral("Copier"), zone, [zone] {
-        Edition::mettreSurPressePapiers(zone->texteSelectionne());
+        mettreSurPressePapiers(zone->texteSelectionne());
     });
     copier->setEnabled(zone->longueurSelection() > 0);
     menu->addSeparator();

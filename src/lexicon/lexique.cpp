@@ -1,5 +1,8 @@
 #include "lexicon/lexique.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <algorithm>
 #include <string_view>
 
@@ -7,7 +10,7 @@ namespace {
 
 // Every character of lettres_mot is Latin-1, so one byte-indexed table
 // answers membership.
-constexpr std::array<bool, 256> table_lettres_mot = [] {
+constexpr std::array<bool, 256> tableLettresMot = [] {
     std::array<bool, 256> table{};
     for (char16_t c : std::u16string_view(lettres_mot))
         table[c] = true;
@@ -16,10 +19,10 @@ constexpr std::array<bool, 256> table_lettres_mot = [] {
 
 } // namespace
 
-bool est_lettre_mot(QChar c) noexcept
+bool estLettreMot(QChar c) noexcept
 {
     const char16_t u = c.unicode();
-    return u < table_lettres_mot.size() && table_lettres_mot[u];
+    return u < tableLettresMot.size() && tableLettresMot[u];
 }
 
 namespace {
@@ -27,7 +30,7 @@ namespace {
 // The loader on characters or on bytes alike: line ends are the same code
 // units in both.
 template <typename Vue>
-LigneFichier ligne_dans(Vue contenu, qsizetype position)
+LigneFichier ligneDans(Vue contenu, qsizetype position)
 {
     LigneFichier ligne;
     ligne.debut = position;
@@ -55,50 +58,50 @@ Lexique charge(Vue contenu, const LigneLue &lue, Garde garde)
     // The file is at its end when no character is left after the last line
     // end consumed, so a final CR LF (or CR) opens no empty line of its own.
     while (position < contenu.size()) {
-        if (suivant > max_themes) {
-            lexique.trop_long = true;
+        if (suivant > maxThemes) {
+            lexique.tropLong = true;
             break;
         }
-        const LigneFichier ligne = ligne_dans(contenu, position);
+        const LigneFichier ligne = ligneDans(contenu, position);
         int index = 0;
         // Short lines are only measured, never copied.
-        if (est_ligne_theme(ligne.longueur)) {
+        if (estLigneTheme(ligne.longueur)) {
             index = suivant++;
-            lexique.lignes_lexique[index] = garde(contenu.sliced(ligne.debut, ligne.longueur));
+            lexique.lignes[index] = garde(contenu.sliced(ligne.debut, ligne.longueur));
         }
         if (lue)
             lue(ligne, index);
         position = ligne.suite;
     }
-    lexique.nb_themes = static_cast<qint16>(suivant - 1);
+    lexique.nbThemes = static_cast<qint16>(suivant - 1);
     return lexique;
 }
 
 } // namespace
 
-LigneFichier ligne_fichier(QStringView contenu, qsizetype position)
+LigneFichier ligneFichier(QStringView contenu, qsizetype position)
 {
-    return ligne_dans(contenu, position);
+    return ligneDans(contenu, position);
 }
 
-Lexique charge_lexique(QStringView contenu)
+Lexique chargerLexique(QStringView contenu)
 {
-    return charge_lexique_detaille(contenu, {});
+    return chargerLexiqueDetaille(contenu, {});
 }
 
-Lexique charge_lexique_detaille(QStringView contenu, const LigneLue &lue)
+Lexique chargerLexiqueDetaille(QStringView contenu, const LigneLue &lue)
 {
     return charge(contenu, lue, [](QStringView ligne) { return ligne.toString(); });
 }
 
-Lexique charge_lexique_octets(QByteArrayView octets, DecodeurLexique decode, qsizetype longueurGardee)
+Lexique chargerLexiqueOctets(QByteArrayView octets, DecodeurLexique decode, qsizetype longueurGardee)
 {
     return charge(octets, {}, [&](QByteArrayView ligne) {
         return decode(longueurGardee < 0 ? ligne : ligne.first(std::min(ligne.size(), longueurGardee)));
     });
 }
 
-DecoupageLigne decoupe_lex(QStringView texte)
+DecoupageLigne decouperLigne(QStringView texte)
 {
     DecoupageLigne decoupage;
     const qsizetype n = texte.size();
@@ -109,7 +112,7 @@ DecoupageLigne decoupe_lex(QStringView texte)
 
     while (position < n) {
         const qsizetype debut = position;
-        while (position < n && est_lettre_mot(texte[position])) {
+        while (position < n && estLettreMot(texte[position])) {
             etat = 'm';
             ++position;
         }
@@ -127,7 +130,7 @@ DecoupageLigne decoupe_lex(QStringView texte)
             }
         }
         mot = {};
-        while (position < n && !est_lettre_mot(texte[position])) {
+        while (position < n && !estLettreMot(texte[position])) {
             etat = 's';
             ++position;
         }
@@ -140,29 +143,40 @@ DecoupageLigne decoupe_lex(QStringView texte)
     return decoupage;
 }
 
-std::optional<QString> nom_theme(QStringView texte)
+std::optional<QString> nomTheme(QStringView texte)
 {
     // The first run of word characters, when a separator follows it.
     const qsizetype n = texte.size();
     qsizetype debut = 0;
-    while (debut < n && !est_lettre_mot(texte[debut]))
+    while (debut < n && !estLettreMot(texte[debut]))
         ++debut;
     qsizetype fin = debut;
-    while (fin < n && est_lettre_mot(texte[fin]))
+    while (fin < n && estLettreMot(texte[fin]))
         ++fin;
     if (fin == debut || fin == n)
         return std::nullopt;
     return texte.sliced(debut, fin - debut).toString();
 }
 
-qint16 cherche_theme(const LignesLexique &lignes_lexique, qint16 nb_themes,
-                     QStringView nom)
+qint16 chercherTheme(const LignesLexique &lignes, qint16 nbThemes, QStringView nom)
 {
-    const int dernier = std::clamp<int>(nb_themes, 0, max_themes);
+    const int dernier = std::clamp<int>(nbThemes, 0, maxThemes);
     // Searching backwards: the first hit is the last line in file order.
     for (int i = dernier; i >= 1; --i) {
-        if (QStringView(lignes_lexique[i]).left(nom.size()) == nom)
+        if (QStringView(lignes[i]).left(nom.size()) == nom)
             return static_cast<qint16>(i);
     }
     return 0;
+}
+
+std::optional<QByteArray> lireFichierLexique(const QString &chemin)
+{
+    QFile fichier(chemin);
+    if (!QFileInfo(chemin).isFile() || !fichier.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // No bigger a buffer than the file needs.
+    QByteArray octets = fichier.read(std::min(fichier.size(), tailleLexiqueLue));
+    if (fichier.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return octets;
 }

@@ -1,16 +1,14 @@
 #include "lexicon/lexique_fenetre.h"
 
-#include "app/etat_fenetre.h"
 #include "lexicon/lexique.h"
 #include "texts/cp1252.h"
 #include "ui/controles.h"
 #include "ui/dialogues.h"
+#include "ui/etat_fenetre.h"
 
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -20,12 +18,6 @@
 #include <exception>
 #include <utility>
 
-namespace {
-
-const char *const proprieteReliee = "plumor_lexique_relie";
-
-} // namespace
-
 LexiqueFenetre::LexiqueFenetre(EtatFenetre &etat, Controles &c, Dialogues &dialogues,
                                QString dossierProgramme, QObject *parent)
     : QObject(parent), m_etat(etat), m_c(c), m_dialogues(dialogues),
@@ -33,12 +25,8 @@ LexiqueFenetre::LexiqueFenetre(EtatFenetre &etat, Controles &c, Dialogues &dialo
 {
 }
 
-bool LexiqueFenetre::relier()
+void LexiqueFenetre::relier()
 {
-    if (m_c.Combo2->property(proprieteReliee).toBool())
-        return false;
-    m_c.Combo2->setProperty(proprieteReliee, true);
-
     // activated: the pupil's choice, by mouse, keyboard or wheel, never filling.
     connect(m_c.Combo2, &QComboBox::activated, this, &LexiqueFenetre::Combo2_Click);
     // A selection, not the current item: tabbing into the list makes an item
@@ -47,7 +35,6 @@ bool LexiqueFenetre::relier()
         if (!m_remplissage && !m_c.lexique->selectedItems().isEmpty())
             lexique_Click();
     });
-    return true;
 }
 
 void LexiqueFenetre::lire_intrus()
@@ -61,7 +48,7 @@ void LexiqueFenetre::lire_intrus()
         // line after line would leave it, but is filled once.
         QStringList noms;
         for (int i = 1; i <= m_etat.nb_themes; ++i) {
-            if (auto nom = ::nom_theme(QStringView(m_etat.lignes_lexique[size_t(i)]).left(longueurDecoupee)))
+            if (auto nom = nomTheme(QStringView(m_etat.lignes_lexique[size_t(i)]).left(longueurDecoupee)))
                 noms.append(std::move(*nom));
         }
         if (m_etat.nb_themes > 0)
@@ -80,28 +67,21 @@ void LexiqueFenetre::open_intrus(const QString &liste)
     };
     Lexique lu;
     try {
-        // Only a plain file: opening a pipe could wait for ever.
-        QFile fichier(chemin);
-        if (!QFileInfo(chemin).isFile() || !fichier.open(QIODevice::ReadOnly)) {
+        const std::optional<QByteArray> octets = lireFichierLexique(chemin);
+        if (!octets) {
             pasDisponible();
             return;
         }
-        // No bigger a buffer than the file needs.
-        const QByteArray octets = fichier.read(std::min(fichier.size(), tailleLue));
-        if (fichier.error() != QFileDevice::NoError) {
-            pasDisponible();
-            return;
-        }
-        lu = charge_lexique_octets(octets, cp1252::decode, longueurDecoupee);
+        lu = chargerLexiqueOctets(*octets, cp1252::decode, longueurDecoupee);
     } catch (const std::exception &) {
         pasDisponible();
         return;
     }
-    if (lu.trop_long)
+    if (lu.tropLong)
         m_dialogues.information(QStringLiteral("Votre lexique est trop long! 100 thèmes maxi!"));
-    for (int i = 1; i <= lu.nb_themes; ++i)
-        m_etat.lignes_lexique[size_t(i)] = std::move(lu.lignes_lexique[size_t(i)]);
-    m_etat.nb_themes = lu.nb_themes;
+    for (int i = 1; i <= lu.nbThemes; ++i)
+        m_etat.lignes_lexique[size_t(i)] = std::move(lu.lignes[size_t(i)]);
+    m_etat.nb_themes = lu.nbThemes;
 }
 
 void LexiqueFenetre::remplirListe(const QStringList &entrees)
@@ -113,7 +93,7 @@ void LexiqueFenetre::remplirListe(const QStringList &entrees)
 
 void LexiqueFenetre::decoupe_lex(const QString &texte)
 {
-    const DecoupageLigne d = ::decoupe_lex(QStringView(texte).left(longueurDecoupee));
+    const DecoupageLigne d = decouperLigne(QStringView(texte).left(longueurDecoupee));
     remplirListe(d.entrees);
     if (d.nom)
         m_c.Combo2->addItem(*d.nom);
@@ -121,13 +101,13 @@ void LexiqueFenetre::decoupe_lex(const QString &texte)
 
 void LexiqueFenetre::decoupe_lex2(const QString &texte)
 {
-    remplirListe(::decoupe_lex(QStringView(texte).left(longueurDecoupee)).entrees);
+    remplirListe(decouperLigne(QStringView(texte).left(longueurDecoupee)).entrees);
 }
 
 void LexiqueFenetre::Combo2_Click()
 {
     m_c.theme->setText(m_c.Combo2->currentText());
-    const qint16 i = cherche_theme(m_etat.lignes_lexique, m_etat.nb_themes, m_c.theme->text());
+    const qint16 i = chercherTheme(m_etat.lignes_lexique, m_etat.nb_themes, m_c.theme->text());
     const QString ligne = m_etat.lignes_lexique[size_t(i)];
     remplirListe({});
     decoupe_lex2(ligne);

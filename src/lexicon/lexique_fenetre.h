@@ -17,29 +17,22 @@ public:
     LexiqueFenetre(EtatFenetre &etat, Controles &c, Dialogues &dialogues, QString dossierProgramme,
                    QObject *parent = nullptr);
 
-    // Connects Combo2 and lexique to their handlers; only the first
-    // LexiqueFenetre of a window connects (false when another already did).
-    bool relier();
+    // Connects Combo2 and lexique to their handlers.
+    void relier();
 
     // Start-up: reads the lexicon and fills Combo2.
     void lire_intrus();
     // Reads the file `liste` of the program's folder into lignes_lexique and nb_themes.
     void open_intrus(const QString &liste);
     // Empties lexique, adds the line's entries to it and its name to Combo2.
-    // Only the line's first longueurDecoupee characters are split.
+    // Only the line's first longueurDecoupee characters are split, so that a
+    // damaged lexicon cannot freeze the window.
     void decoupe_lex(const QString &texte);
     // The same without touching Combo2.
     void decoupe_lex2(const QString &texte);
 
     void Combo2_Click();
     void lexique_Click();
-
-    // Bounds against a damaged lexicon, far above a real one (a few kilobytes,
-    // lines of a few hundred characters): bytes of lexique.stw read, and
-    // characters of a line made into entries. Beyond them, widgets holding
-    // millions of entries or megabyte-long ones would freeze the window.
-    static constexpr qint64 tailleLue = 32 * 1024 * 1024;
-    static constexpr qsizetype longueurDecoupee = 64 * 1024;
 
 private:
     void remplirListe(const QStringList &entrees);

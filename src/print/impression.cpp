@@ -143,7 +143,7 @@ bool imprimerTexte(QPrinter &imprimante, const QString &texte, const QFont &poli
         return metriques.horizontalAdvance(s) / pixelsParColonne;
     };
     const QList<FragmentImprime> fragments =
-        mise_en_page(decoupe(texte), largeurColonnes, lignesParPage, entete, mesure);
+        miseEnPage(decoupe(texte), largeurColonnes, lignesParPage, entete, mesure);
     // A line's text stands on the baseline at its ascent below the line's top,
     // as a printer prints from its current position.
     const double ascendante = metriques.ascent();

@@ -294,7 +294,7 @@ void imprimeJeton(Imprimante &imprimante, const QString &jeton, bool jetonPonctu
 
 } // namespace
 
-QList<FragmentImprime> mise_en_page(const QStringList &listemot,
+QList<FragmentImprime> miseEnPage(const QStringList &listemot,
                                     double largeurColonnes, int lignesParPage,
                                     const QString &entete,
                                     const MesureLargeur &mesure)

@@ -33,7 +33,7 @@ using MesureLargeur = std::function<double(const QString &)>;
 // lignesParPage - 1). A page too short for line 5 still receives one text
 // line. Fragments come in drawing order, page by page; a page is only begun
 // when something is printed on it. An empty header draws nothing at its place.
-QList<FragmentImprime> mise_en_page(const QStringList &listemot,
+QList<FragmentImprime> miseEnPage(const QStringList &listemot,
                                     double largeurColonnes, int lignesParPage,
                                     const QString &entete,
                                     const MesureLargeur &mesure);

@@ -1,6 +1,6 @@
 #include "texts/attributs.h"
 
-#include "texts/ecriture.h"
+#include "texts/disque.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char *kDosAttrib = "user.cifs.dosattrib";
+constexpr const char *attributDos = "user.cifs.dosattrib";
 
 } // namespace
 
@@ -45,7 +45,7 @@ LectureAttribut AttributsSysteme::lire(const QString &chemin) const
 {
     const QByteArray natif = QFile::encodeName(chemin);
     QByteArray valeur;
-    const int err = m_xattr.lire(natif, kDosAttrib, valeur);
+    const int err = m_xattr.lire(natif, attributDos, valeur);
     if (err == 0 && valeur.size() >= 4) {
         const auto *o = reinterpret_cast<const unsigned char *>(valeur.constData());
         // The high bytes hold no attribute a Windows copy tests; keep the word.
@@ -61,13 +61,13 @@ int AttributsSysteme::ecrire(const QString &chemin, quint16 mot)
 {
     const QByteArray natif = QFile::encodeName(chemin);
     QByteArray existant;
-    if (m_xattr.lire(natif, kDosAttrib, existant) == 0 && existant.size() >= 4) {
+    if (m_xattr.lire(natif, attributDos, existant) == 0 && existant.size() >= 4) {
         // CIFS ignores a word of 0: "normal" is how a file is made free there.
         const quint32 valeur = mot == 0 ? attribut::normal : mot;
         QByteArray octets(4, '\0');
         for (int i = 0; i < 4; ++i)
             octets[i] = char((valeur >> (8 * i)) & 0xFF);
-        return m_xattr.ecrire(natif, kDosAttrib, octets);
+        return m_xattr.ecrire(natif, attributDos, octets);
     }
 
     struct stat st {};
@@ -80,7 +80,7 @@ int AttributsSysteme::ecrire(const QString &chemin, quint16 mot)
         struct stat dossier {};
         const QByteArray parent = QFile::encodeName(QFileInfo(chemin).absolutePath());
         const unsigned int modeDossier = ::stat(parent.constData(), &dossier) == 0 ? dossier.st_mode : 0;
-        mode = (mode & ~mode_t(0222)) | bitsEcritureLiberee(modeDossier, ecriture::masqueCreation());
+        mode = (mode & ~mode_t(0222)) | bitsEcritureLiberee(modeDossier, disque::masqueCreation());
     }
     if (mode == (st.st_mode & 07777))
         return 0;

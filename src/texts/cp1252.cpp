@@ -3,10 +3,16 @@
 #include <array>
 
 namespace cp1252 {
+
+bool estIndefini(uchar octet)
+{
+    return octet == 0x81 || octet == 0x8D || octet == 0x8F || octet == 0x90 || octet == 0x9D;
+}
+
 namespace {
 
 // 0x80..0x9F; undefined positions map to the C1 control of the same value.
-constexpr std::array<char16_t, 32> kHaut = {
+constexpr std::array<char16_t, 32> haut = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
@@ -17,7 +23,7 @@ constexpr std::array<char16_t, 32> kHaut = {
 char octetEtendu(char16_t u)
 {
     for (int i = 0; i < 32; ++i) {
-        if (kHaut[i] == u && u > 0xFF)
+        if (haut[i] == u && u > 0xFF)
             return char(0x80 + i);
     }
     return 0;
@@ -30,7 +36,7 @@ int octet(char16_t u)
         return u;
     if (u < 0xA0) {
         // Only the undefined positions survive a round trip as themselves.
-        return (u == 0x81 || u == 0x8D || u == 0x8F || u == 0x90 || u == 0x9D) ? int(u) : -1;
+        return estIndefini(uchar(u)) ? int(u) : -1;
     }
     const char b = octetEtendu(u);
     return b ? int(static_cast<unsigned char>(b)) : -1;
@@ -88,7 +94,7 @@ QString decode(QByteArrayView octets)
     const auto *entree = reinterpret_cast<const unsigned char *>(octets.data());
     for (qsizetype i = 0, n = octets.size(); i < n; ++i) {
         const unsigned char b = entree[i];
-        sortie[i] = (b >= 0x80 && b < 0xA0) ? kHaut[b - 0x80] : char16_t(b);
+        sortie[i] = (b >= 0x80 && b < 0xA0) ? haut[b - 0x80] : char16_t(b);
     }
     return texte;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 
 // Windows-1252, the code page of the class's texts. Qt 6 has no codec for it.
 //
@@ -15,6 +16,9 @@ QString decode(QByteArrayView octets);
 // Characters without a byte become '?'. Callers that must not lose anything
 // first pass the text through adapter().
 QByteArray encode(QStringView texte);
+
+// True for the five bytes the code page leaves undefined.
+bool estIndefini(uchar octet);
 
 // True when the character has a byte in the code page.
 bool encodable(QChar c);

@@ -1,42 +1,37 @@
 #pragma once
 
+#include <QChar>
 #include <QString>
 
 struct Controles;
 struct EtatFenetre;
-class Attributs;
 class Dialogues;
+class FichiersTexte;
 class QWidget;
 
-// The shared texts: reading and writing text files with their mark, and the
-// document commands around the current text.
+// The document commands around the current text: the window's procedures
+// that read and write text files, and the commands that open, save and
+// close. The disk and the marks are FichiersTexte's; this class turns what
+// happened there into the pupil's messages, the window title, the labels
+// and the menu items.
 class Documents
 {
 public:
-    Documents(EtatFenetre &etat, Controles &c, QWidget &fenetre, Dialogues &dialogues, Attributs &attributs);
+    Documents(EtatFenetre &etat, Controles &c, QWidget &fenetre, Dialogues &dialogues, FichiersTexte &fichiers);
 
-    // --- File procedures -------------------------------------------------
-    // Reads a text into contenu_lu; in writing mode refuses a marked text and
-    // marks the text it read. A bare name is taken in Dir1's folder. The
-    // text this copy already holds is read as its own, without refusal.
+    // --- The procedures that touch text files ----------------------------
+    // Reads a text into contenu_lu (empty: nothing read); in writing mode
+    // refuses a marked text and marks the text it read. A bare name is taken
+    // in Dir1's folder. The text this copy already holds is read as its own.
     void lire_fichier(const QString &texte_lu, bool dejaTenu = false);
-    // Writes the writing zone as a new file; enregistrement_ok tells whether
-    // it did. With garderMarque an existing file stays marked from before the
-    // write on, for a caller that takes the text it wrote.
-    void closefile(const QString &filename, bool garderMarque = false);
+    // Writes the writing zone as a new file and takes it; enregistrement_ok
+    // tells whether it did.
+    void closefile(const QString &filename);
     // Rewrites the current text over its own file and keeps it marked;
     // false when the text could not be written (the pupil was told).
     bool reenregistrer(const QString &filename);
     // The file name after the last path separator.
-    static QString extrait_nomfic(const QString &fichier, QChar separateur = nativeSeparator());
-
-    // A plain, visible file at exactly this path.
-    static bool existe(const QString &chemin);
-    // Releases / marks a file. A file that no longer exists counts as released.
-    // Each returns 0 or an errno.
-    int liberer(const QString &chemin);
-    int marquer(const QString &chemin);
-    bool estMarque(const QString &chemin) const;
+    static QString extrait_nomfic(const QString &fichier, QChar separateur = separateurNatif());
 
     // --- Saving ----------------------------------------------------------
     void enregistrer_Click();
@@ -44,7 +39,7 @@ public:
     void enregistrer_sous_Click();
     enum class Resultat { Ecrit, NonEcrit, Annule };
     // Asks for a name and writes the text there; the written file becomes
-    // the text this copy holds.
+    // the text this copy holds and the previous one is let go.
     Resultat etapeEnregistrerSous();
 
     // --- Opening, closing, quitting ----------------------------------------
@@ -59,17 +54,19 @@ public:
 
     // The writing zone's length limit for saving, each line break counting 2.
     static constexpr int longueurMaximale = 3200;
-    static constexpr qint64 tailleMaximaleFichier = 32000;
 
 private:
-    static QChar nativeSeparator();
-    void viderTexteCourant();
+    // The commands that let go of the current text.
+    enum class Lacher { Fermer, Quitter, Ouvrir };
+    // Offers to save the current text before a command lets go of it, and
+    // saves it; false when the command must stop and keep the text.
+    bool enregistrerAvantDeLacher(Lacher commande);
+    // Releases the current file and empties the writing zone and the title.
+    void lacherTexteCourant();
+    static QChar separateurNatif();
     void desactiverCommandes();
-    void erreurFermer(int numero);
-    bool memeFichier(const QString &a, const QString &b) const;
     QString cheminComplet(const QString &chemin) const;
     QByteArray octetsAEcrire() const;
-    int remplacerSansLacher(const QString &chemin);
     bool refuserSiTropLong();
     void erreurOuverture();
 
@@ -77,5 +74,5 @@ private:
     Controles &m_c;
     QWidget &m_fenetre;
     Dialogues &m_dialogues;
-    Attributs &m_attributs;
+    FichiersTexte &m_fichiers;
 };

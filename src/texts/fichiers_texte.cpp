@@ -1,45 +1,54 @@
-// The four procedures that touch text files, and the mark helpers.
-#include "texts/documents.h"
+#include "texts/fichiers_texte.h"
 
-#include "app/etat_fenetre.h"
 #include "texts/attributs.h"
 #include "texts/cp1252.h"
-#include "texts/ecriture.h"
+#include "texts/disque.h"
 #include "texts/verrou.h"
-#include "ui/controles.h"
-#include "ui/dialogues.h"
-#include "ui/liste_dossiers.h"
-#include "ui/zone_texte.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QWidget>
 
 #include <cerrno>
 
-Documents::Documents(EtatFenetre &etat, Controles &c, QWidget &fenetre, Dialogues &dialogues,
-                     Attributs &attributs)
-    : m_etat(etat), m_c(c), m_fenetre(fenetre), m_dialogues(dialogues), m_attributs(attributs)
+using Lecture = FichiersTexte::Lecture;
+
+namespace {
+
+Lecture lu(int erreur, const QByteArray &octets)
 {
+    if (erreur != 0)
+        return {Lecture::Issue::Erreur, {}, erreur};
+    if (octets.size() > FichiersTexte::tailleMaximale)
+        return {Lecture::Issue::TropLong, {}, 0};
+    if (octets.isEmpty())
+        return {Lecture::Issue::Vide, {}, 0};
+    return {Lecture::Issue::Lu, cp1252::decode(octets), 0};
 }
 
-QChar Documents::nativeSeparator()
-{
-    return QDir::separator();
-}
+} // namespace
 
-QString Documents::extrait_nomfic(const QString &fichier, QChar separateur)
-{
-    return fichier.mid(fichier.lastIndexOf(separateur) + 1);
-}
+FichiersTexte::FichiersTexte(Attributs &attributs) : m_attributs(attributs) {}
 
-bool Documents::existe(const QString &chemin)
+bool FichiersTexte::existe(const QString &chemin)
 {
     const QFileInfo info(chemin);
     return info.isFile() && !info.isHidden();
 }
 
-int Documents::liberer(const QString &chemin)
+bool FichiersTexte::memeFichier(const QString &a, const QString &b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    const QString cb = QFileInfo(b).canonicalFilePath();
+    return (!ca.isEmpty() && ca == cb) || QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
+int FichiersTexte::marquer(const QString &chemin)
+{
+    return m_attributs.ecrire(chemin, attribut::marque);
+}
+
+int FichiersTexte::liberer(const QString &chemin)
 {
     if (chemin.isEmpty())
         return 0;
@@ -48,56 +57,33 @@ int Documents::liberer(const QString &chemin)
     return err == ENOENT ? 0 : err;
 }
 
-int Documents::marquer(const QString &chemin)
-{
-    return m_attributs.ecrire(chemin, attribut::marque);
-}
-
-bool Documents::estMarque(const QString &chemin) const
+bool FichiersTexte::estMarque(const QString &chemin) const
 {
     const LectureAttribut a = m_attributs.lire(chemin);
     return a.ok() && attribut::estMarque(a.mot);
 }
 
-QString Documents::cheminComplet(const QString &chemin) const
+Lecture FichiersTexte::lire(const QString &chemin) const
 {
-    return QFileInfo(chemin).isRelative() ? QDir(m_c.Dir1->dossier()).absoluteFilePath(chemin) : chemin;
+    QByteArray octets;
+    const int err = disque::lire(chemin, tailleMaximale, octets);
+    return lu(err, octets);
 }
 
-QByteArray Documents::octetsAEcrire() const
+Lecture FichiersTexte::prendre(const QString &chemin, bool dejaTenu)
 {
-    return cp1252::encode(QString(m_c.Text1->texteCrLf() + QLatin1String("\r\n")));
-}
-
-void Documents::erreurOuverture()
-{
-    m_dialogues.message({QStringLiteral("Erreur lors d'une tentative d'ouverture de fichier."),
-                         Dialogues::Boutons::Ok, Dialogues::Icone::Exclamation,
-                         QStringLiteral("Editeur de texte")});
-}
-
-void Documents::lire_fichier(const QString &texte_lu, bool dejaTenu)
-{
-    const QString chemin = cheminComplet(texte_lu);
-    const bool modeEcriture = m_etat.mode_lecture != 1;
-    m_etat.contenu_lu.clear();
-
-    // Test and mark in one step under an OS lock, so that two copies opening
-    // the same free text at once cannot both take it. The content is read
-    // once the text is ours, so it is the latest saved.
+    // The content is read once the text is ours, so it is the latest saved.
     bool pris = false;
     quint16 motAvant = attribut::libre;
     int errMarque = 0;
-    if (modeEcriture) {
+    {
         VerrouFichier verrou(chemin);
         const LectureAttribut a = m_attributs.lire(chemin);
-        if (!dejaTenu && a.ok() && attribut::estMarque(a.mot)) {
-            m_dialogues.information(QStringLiteral("Quelqu'un travaille déjà sur ce texte!"));
-            return;
-        }
+        if (!dejaTenu && a.ok() && attribut::estMarque(a.mot))
+            return {Lecture::Issue::Pris, {}, 0};
         // A file that will not be read (missing, empty, too long) is left untouched.
         const QFileInfo info(chemin);
-        if (info.isFile() && info.size() > 0 && info.size() <= tailleMaximaleFichier) {
+        if (info.isFile() && info.size() > 0 && info.size() <= tailleMaximale) {
             motAvant = a.ok() ? a.mot : attribut::libre;
             errMarque = marquer(chemin);
             pris = errMarque == 0;
@@ -105,99 +91,73 @@ void Documents::lire_fichier(const QString &texte_lu, bool dejaTenu)
     }
 
     QByteArray octets;
-    const int errLecture = ecriture::lire(chemin, tailleMaximaleFichier, octets);
-    const bool tropLong = errLecture == 0 && octets.size() > tailleMaximaleFichier;
-    // An empty file counts as nothing read, so it is not taken either.
-    const bool lu = errLecture == 0 && !tropLong && !octets.isEmpty();
-    if (pris && !lu)
+    Lecture lecture = lu(disque::lire(chemin, tailleMaximale, octets), octets);
+    const bool texteLu = lecture.issue == Lecture::Issue::Lu;
+    if (pris && !texteLu)
         m_attributs.ecrire(chemin, motAvant); // the file changed after the test
-
-    if (errLecture != 0) {
-        erreurOuverture();
-        return;
-    }
-    if (tropLong) {
-        m_dialogues.information(QStringLiteral("Ce texte dépasse 32000 caractères!"));
-        return;
-    }
-    m_etat.contenu_lu = cp1252::decode(octets);
-    if (modeEcriture && lu && !pris) {
+    if (texteLu && !pris) {
         if (errMarque == 0)
             errMarque = marquer(chemin); // it was empty at the test and filled since
-        if (errMarque != 0) {
-            // A text this copy cannot mark would be written by two pupils at once.
-            m_etat.contenu_lu.clear();
-            erreurOuverture();
-        }
+        if (errMarque != 0)
+            return {Lecture::Issue::Erreur, {}, errMarque};
     }
+    return lecture;
 }
 
-int Documents::remplacerSansLacher(const QString &chemin)
+FichiersTexte::Cible FichiersTexte::examiner(const QString &chemin) const
+{
+    if (!existe(chemin))
+        return {Cible::Etat::Absente, 0};
+    const LectureAttribut a = m_attributs.lire(chemin);
+    if (!a.ok())
+        return {Cible::Etat::Erreur, a.erreur};
+    return {attribut::estMarque(a.mot) ? Cible::Etat::Prise : Cible::Etat::Libre, 0};
+}
+
+int FichiersTexte::remplacerSansLacher(const QString &chemin, const QByteArray &octets)
 {
     // The text keeps its mark while it is written, so no other copy can take
     // it meanwhile (a marked file's mode goes to the new content). A share
     // that refuses to replace a read-only file gets it released first.
-    int err = ecriture::remplacer(chemin, octetsAEcrire());
+    int err = disque::remplacer(chemin, octets);
     if ((err == EACCES || err == EPERM) && estMarque(chemin) && liberer(chemin) == 0)
-        err = ecriture::remplacer(chemin, octetsAEcrire());
+        err = disque::remplacer(chemin, octets);
     return err;
 }
 
-void Documents::closefile(const QString &filename, bool garderMarque)
+FichiersTexte::Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octets)
 {
-    m_etat.enregistrement_ok = 0;
-    const auto erreur = [this](int err) {
-        m_dialogues.information(QStringLiteral("Erreur=closefile") + ecriture::description(err));
-    };
+    if (!existe(chemin)) {
+        if (const int err = disque::remplacer(chemin, octets))
+            return {Ecriture::Issue::Erreur, err};
+        return {Ecriture::Issue::Ecrit, marquer(chemin)};
+    }
 
-    const bool existait = existe(filename);
     quint16 motAvant = attribut::libre;
-    if (existait) {
-        const LectureAttribut a = m_attributs.lire(filename);
-        if (!a.ok())
-            return erreur(a.erreur);
-        if (attribut::estMarque(a.mot)) {
-            m_dialogues.information(QStringLiteral("Quelqu'un travaille sur un fichier de même nom!"));
-            return;
-        }
-        if (!m_dialogues.question(QStringLiteral("Ce fichier existe déjà! Ecraser le fichier?")))
-            return;
-        // Another copy may have opened the text while the pupil answered:
-        // test again and take it in one step, so that its text is not
-        // replaced under it and nobody opens it while it is written.
-        VerrouFichier verrou(filename);
-        const LectureAttribut b = m_attributs.lire(filename);
-        if (b.ok() && attribut::estMarque(b.mot)) {
-            m_dialogues.information(QStringLiteral("Quelqu'un travaille sur un fichier de même nom!"));
-            return;
-        }
-        motAvant = b.ok() ? b.mot : a.mot;
-        if (const int err = marquer(filename))
-            return erreur(err);
+    {
+        VerrouFichier verrou(chemin);
+        const LectureAttribut a = m_attributs.lire(chemin);
+        if (a.ok() && attribut::estMarque(a.mot))
+            return {Ecriture::Issue::Prise, 0};
+        motAvant = a.ok() ? a.mot : attribut::libre;
+        if (const int err = marquer(chemin))
+            return {Ecriture::Issue::Erreur, err};
     }
-
-    if (const int err = existait ? remplacerSansLacher(filename) : ecriture::remplacer(filename, octetsAEcrire())) {
+    if (const int err = remplacerSansLacher(chemin, octets)) {
         // The old content is untouched; give it back its attributes too.
-        if (existait)
-            m_attributs.ecrire(filename, motAvant);
-        return erreur(err);
+        m_attributs.ecrire(chemin, motAvant);
+        return {Ecriture::Issue::Erreur, err};
     }
-    if (existait && !garderMarque)
-        liberer(filename);
-    m_etat.enregistrement_ok = 1;
-    m_fenetre.setWindowTitle(filename);
+    return {Ecriture::Issue::Ecrit, marquer(chemin)};
 }
 
-bool Documents::reenregistrer(const QString &filename)
+int FichiersTexte::reecrire(const QString &chemin, const QByteArray &octets)
 {
-    int err = remplacerSansLacher(filename);
-    if (err == 0) {
-        err = marquer(filename);
-    } else if (existe(filename)) {
-        // The previous content is intact and still this copy's text.
-        marquer(filename);
-    }
-    if (err != 0)
-        m_dialogues.information(QStringLiteral("Erreur=") + ecriture::description(err));
-    return err == 0;
+    const int err = remplacerSansLacher(chemin, octets);
+    if (err == 0)
+        return marquer(chemin);
+    // The previous content is intact and still this copy's text.
+    if (existe(chemin))
+        marquer(chemin);
+    return err;
 }

@@ -1,9 +1,9 @@
 #include "texts/navigateur.h"
 
-#include "app/etat_fenetre.h"
 #include "texts/documents.h"
 #include "ui/controles.h"
 #include "ui/dialogues.h"
+#include "ui/etat_fenetre.h"
 #include "ui/liste_dossiers.h"
 #include "ui/liste_fichiers.h"
 #include "ui/zone_texte.h"
@@ -17,7 +17,7 @@
 
 namespace {
 
-const QString kDossierIllisible = QStringLiteral("Ce dossier n'est pas accessible!");
+const QString messageDossierIllisible = QStringLiteral("Ce dossier n'est pas accessible!");
 
 // Routes the reader pane's mouse events to the handlers.
 class FiltreLecteur : public QObject
@@ -50,11 +50,6 @@ private:
 
 } // namespace
 
-QString libelleLongueur(qsizetype longueur)
-{
-    return QLatin1Char(' ') + QString::number(longueur) + QLatin1String(" carac.");
-}
-
 Navigateur::Navigateur(EtatFenetre &etat, Controles &c, Dialogues &dialogues, Documents &documents)
     : m_etat(etat), m_c(c), m_dialogues(dialogues), m_documents(documents)
 {
@@ -64,7 +59,7 @@ void Navigateur::relier(QWidget *fenetre)
 {
     QObject::connect(m_c.Dir1, &ListeDossiers::dossierChange, fenetre, [this] { Dir1_Change(); });
     QObject::connect(m_c.Dir1, &ListeDossiers::dossierIllisible, fenetre,
-                     [this] { m_dialogues.information(kDossierIllisible); });
+                     [this] { m_dialogues.information(messageDossierIllisible); });
     QObject::connect(m_c.File1, &ListeFichiers::selectionParLeLecteur, fenetre, [this] { File1_Click(); });
     QObject::connect(m_c.File1, &ListeFichiers::defileParLeLecteur, fenetre, [this] { File1_Scroll(); });
     m_c.Text2->viewport()->installEventFilter(new FiltreLecteur(*this, m_c.Text2));
@@ -83,7 +78,7 @@ void Navigateur::actualiserFichiers()
     // A folder removed or a drive gone: say it once, keep the lists usable.
     const bool lisible = m_c.File1->actualiser();
     if (!lisible && !m_dossierPerdu)
-        m_dialogues.information(kDossierIllisible);
+        m_dialogues.information(messageDossierIllisible);
     m_dossierPerdu = !lisible;
 }
 

@@ -8,10 +8,6 @@ class Dialogues;
 class Documents;
 class QWidget;
 
-// " 123 carac.": a length as the labels under the panes show it.
-class QString;
-QString libelleLongueur(qsizetype longueur);
-
 // The folder browser, the reader pane and the periodic refresh of the labels
 // and document commands.
 class Navigateur
@@ -29,8 +25,8 @@ public:
     // Returns true when the press was handled (any button but the left one).
     bool Text2_MouseDown(Qt::MouseButton bouton);
 
-    // Steps 2 and 3 of the timer tick: the writing zone's length, and the
-    // document commands enabled exactly while the writing zone holds text.
+    // The timer's part for the writing zone: its length under it, and the
+    // document commands enabled exactly while it holds text.
     void majLongueurEtCommandes();
 
 private:

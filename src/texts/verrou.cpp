@@ -11,7 +11,7 @@
 namespace {
 // Holders keep the lock for a few file-system calls; a holder slower than
 // this is not a Plumor copy, and the pupil must not wait on it.
-constexpr int kAttenteMaxMs = 2000;
+constexpr int attenteMaxMs = 2000;
 } // namespace
 
 VerrouFichier::VerrouFichier(const QString &chemin)
@@ -25,7 +25,7 @@ VerrouFichier::VerrouFichier(const QString &chemin)
             m_fd = fd;
             return;
         }
-        if ((errno != EWOULDBLOCK && errno != EINTR) || attente >= kAttenteMaxMs)
+        if ((errno != EWOULDBLOCK && errno != EINTR) || attente >= attenteMaxMs)
             break; // ENOLCK, EOPNOTSUPP, EINVAL, EBADF (NFS wants a writable descriptor)...
         const timespec ms{0, 1000000};
         ::nanosleep(&ms, nullptr);

@@ -59,14 +59,6 @@ const char16_t *const lignesConditions[] = {
     u"Bonne écriture à toutes et à tous !",
 };
 
-template <typename W>
-W *place(W *w, const char *nom, int gauche, int haut, int largeur, int hauteur)
-{
-    w->setObjectName(QLatin1String(nom));
-    w->setGeometry(twips::rect(gauche, haut, largeur, hauteur));
-    return w;
-}
-
 QLabel *etiquette(QWidget *parent, const char *nom, const QString &texte, const QColor &couleur)
 {
     QLabel *l = nouveauLabel(parent, nom, texte);

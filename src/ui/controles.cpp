@@ -17,14 +17,6 @@
 
 namespace {
 
-template <typename W>
-W *place(W *w, const char *nom, int gauche, int haut, int largeur, int hauteur)
-{
-    w->setObjectName(QLatin1String(nom));
-    w->setGeometry(twips::rect(gauche, haut, largeur, hauteur));
-    return w;
-}
-
 QFont police(const char *famille, qreal points, bool gras = false)
 {
     QFont f{QLatin1String(famille)};
@@ -123,6 +115,11 @@ QLabel *nouveauLabel(QWidget *parent, const char *nom, const QString &texte)
     l->setObjectName(QLatin1String(nom));
     l->setTextFormat(Qt::PlainText);
     return l;
+}
+
+QString libelleLongueur(qsizetype longueur)
+{
+    return QLatin1Char(' ') + QString::number(longueur) + QLatin1String(" carac.");
 }
 
 Controles construireControles(QMainWindow *fenetre, const QString &dossierDepart)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "ui/twips.h"
+
 #include <QString>
+#include <QWidget>
 
 #include <array>
 
@@ -13,7 +16,6 @@ class QMainWindow;
 class QMenu;
 class QPushButton;
 class QTimer;
-class QWidget;
 class ListeDossiers;
 class ListeFichiers;
 class ZoneTexte;
@@ -71,3 +73,15 @@ Controles construireControles(QMainWindow *fenetre, const QString &dossierDepart
 
 // Every label that shows text from the shared folder shows it as plain text.
 QLabel *nouveauLabel(QWidget *parent, const char *nom, const QString &texte = {});
+
+// Names a control and puts it at its designed place, given in twips.
+template <typename W>
+W *place(W *w, const char *nom, int gauche, int haut, int largeur, int hauteur)
+{
+    w->setObjectName(QLatin1String(nom));
+    w->setGeometry(twips::rect(gauche, haut, largeur, hauteur));
+    return w;
+}
+
+// " 123 carac.": a length as the labels under the panes show it.
+QString libelleLongueur(qsizetype longueur);

@@ -38,7 +38,7 @@ struct Disposition {
     int haut_Label4 = 0;
 };
 
-// The eleven steps for an outer size. With imposerMinimum false the size is
+// The places for an outer size. With imposerMinimum false the size is
 // taken as it is (a maximised or minimised window must not be resized);
 // sizes are clamped at 0 so that a window smaller than its controls never
 // gives a control a negative size.

@@ -7,9 +7,9 @@
 #include <QStyledItemDelegate>
 
 namespace {
-constexpr int kRoleChemin = Qt::UserRole;
-constexpr int kRoleProfondeur = Qt::UserRole + 1;
-constexpr int kRetraitPixels = 7;
+constexpr int roleChemin = Qt::UserRole;
+constexpr int roleProfondeur = Qt::UserRole + 1;
+constexpr int retraitPixels = 7;
 
 // Each level of the path stands a little to the right of its parent.
 class DelegueRetrait : public QStyledItemDelegate
@@ -19,7 +19,7 @@ public:
     void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QStyleOptionViewItem decale(option);
-        decale.rect.setLeft(option.rect.left() + index.data(kRoleProfondeur).toInt() * kRetraitPixels);
+        decale.rect.setLeft(option.rect.left() + index.data(roleProfondeur).toInt() * retraitPixels);
         QStyledItemDelegate::paint(p, decale, index);
     }
 };
@@ -29,7 +29,7 @@ ListeDossiers::ListeDossiers(QWidget *parent) : QListWidget(parent)
 {
     setItemDelegate(new DelegueRetrait(this));
     connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
-        const QString chemin = item->data(kRoleChemin).toString();
+        const QString chemin = item->data(roleChemin).toString();
         if (chemin == m_dossier)
             return;
         if (definirDossier(chemin))
@@ -66,16 +66,16 @@ bool ListeDossiers::definirDossier(const QString &chemin)
     for (const QString &a : std::as_const(ancetres)) {
         const QString nom = QDir(a).isRoot() ? QDir::toNativeSeparators(a) : QFileInfo(a).fileName();
         auto *item = new QListWidgetItem(ouvert, nom, this);
-        item->setData(kRoleChemin, a);
-        item->setData(kRoleProfondeur, profondeur);
+        item->setData(roleChemin, a);
+        item->setData(roleProfondeur, profondeur);
         ++profondeur;
     }
     setCurrentRow(count() - 1);
     QListWidgetItem *courant = currentItem();
     for (const QString &nom : sousDossiers) {
         auto *item = new QListWidgetItem(ferme, nom, this);
-        item->setData(kRoleChemin, dir.absoluteFilePath(nom));
-        item->setData(kRoleProfondeur, profondeur);
+        item->setData(roleChemin, dir.absoluteFilePath(nom));
+        item->setData(roleProfondeur, profondeur);
     }
     scrollToItem(courant, QAbstractItemView::PositionAtTop);
     return true;

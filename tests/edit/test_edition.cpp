@@ -1,5 +1,5 @@
 #include "classe.h"
-#include "edit/edition.h"
+#include "edit/commandes_edition.h"
 #include "edit/menu_lecture.h"
 #include "ui/zone_texte.h"
 
@@ -41,16 +41,15 @@ void selectionner(ZoneTexte *zone, int debut, int fin)
 const QString texte1 = QStringLiteral("Le chat\r\ndort."); // "chat\ndort" is 3..12
 const QString texte2 = QStringLiteral("Texte lu\r\nici");  // "lu\nici" is 6..12
 
-// A window on a temporary class folder with the editing commands connected.
+// A window on a temporary class folder.
 struct Banc {
     Classe classe;
     Fenetre f = ouvrirFenetre(classe.dossier());
-    Edition edition{f.etat(), f.c(), *f.dialogues};
+    CommandesEdition &edition = f.form->edition();
     ZoneTexte *Text1 = f.c().Text1;
     ZoneTexte *Text2 = f.c().Text2;
     Banc()
     {
-        edition.relier();
         Text1->definirTexteCrLf(texte1);
         Text2->definirTexteCrLf(texte2);
     }
@@ -111,7 +110,7 @@ private slots:
         Classe classe;
         Fenetre f = ouvrirFenetre(classe.dossier());
         remplirPressePapiers(QStringLiteral("déjà là"));
-        Edition e(f.etat(), f.c(), *f.dialogues);
+        CommandesEdition e(f.etat(), f.c(), *f.dialogues);
         e.majBoutons();
         QVERIFY(f.c().coller->isEnabled());
     }
@@ -333,26 +332,6 @@ private slots:
         actions[1]->trigger();
         QCOMPARE(b.Text2->texteSelectionne(), texte2);
         QCOMPARE(b.Text2->texteCrLf(), texte2);
-    }
-
-    // Two sets of handlers on one window would cut and paste twice.
-    void relier_une_seule_fois()
-    {
-        Banc b;
-        Edition seconde(b.f.etat(), b.f.c(), *b.f.dialogues);
-        QVERIFY(!seconde.relier());
-
-        Controles &c = b.f.c();
-        b.Text1->definirTexteCrLf(QStringLiteral("abc"));
-        selectionner(b.Text1, 1, 2);
-        c.couper->setEnabled(true);
-        c.couper->click();
-        QCOMPARE(b.Text1->texteCrLf(), QStringLiteral("ac"));
-        QCOMPARE(pressePapiers(), QStringLiteral("b"));
-        c.coller->setEnabled(true);
-        c.coller->click();
-        c.Edititem[2]->trigger();
-        QCOMPARE(b.Text1->texteCrLf(), QStringLiteral("abbc"));
     }
 };
 

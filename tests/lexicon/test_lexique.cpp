@@ -43,8 +43,8 @@ Lexique lexique_de(const QStringList &lignes, int nb_themes)
 {
     Lexique lexique;
     for (int i = 0; i < lignes.size(); ++i)
-        lexique.lignes_lexique[i + 1] = lignes[i];
-    lexique.nb_themes = static_cast<qint16>(nb_themes);
+        lexique.lignes[i + 1] = lignes[i];
+    lexique.nbThemes = static_cast<qint16>(nb_themes);
     return lexique;
 }
 
@@ -53,7 +53,7 @@ Lexique lexique_livre()
     QFile fichier(QStringLiteral(LEXIQUE_LIVRE));
     if (!fichier.open(QIODevice::ReadOnly))
         return {};
-    return charge_lexique(depuis_1252(fichier.readAll()));
+    return chargerLexique(depuis_1252(fichier.readAll()));
 }
 
 } // namespace
@@ -115,7 +115,7 @@ void TestLexique::est_lettre_mot()
 {
     QFETCH(QChar, c);
     QFETCH(bool, lettre);
-    QCOMPARE(::est_lettre_mot(c), lettre);
+    QCOMPARE(::estLettreMot(c), lettre);
 }
 
 void TestLexique::est_lettre_mot_suit_la_chaine()
@@ -123,7 +123,7 @@ void TestLexique::est_lettre_mot_suit_la_chaine()
     const QStringView lettres(lettres_mot);
     for (int u = 0; u <= 0xFFFF; ++u) {
         const QChar c(static_cast<char16_t>(u));
-        if (::est_lettre_mot(c) != lettres.contains(c))
+        if (::estLettreMot(c) != lettres.contains(c))
             QFAIL(qPrintable(QStringLiteral("U+%1 disagrees").arg(u, 4, 16, QLatin1Char('0'))));
     }
 }
@@ -191,33 +191,33 @@ void TestLexique::charge_lexique()
     QFETCH(QStringList, lignes);
     QFETCH(bool, trop_long);
 
-    const Lexique lexique = ::charge_lexique(contenu);
-    QCOMPARE(lexique.trop_long, trop_long);
-    QCOMPARE(lexique.nb_themes, lignes.size());
-    QVERIFY(lexique.lignes_lexique[0].isEmpty());
-    for (int i = 1; i <= max_themes; ++i)
-        QCOMPARE(lexique.lignes_lexique[i], lignes.value(i - 1));
+    const Lexique lexique = ::chargerLexique(contenu);
+    QCOMPARE(lexique.tropLong, trop_long);
+    QCOMPARE(lexique.nbThemes, lignes.size());
+    QVERIFY(lexique.lignes[0].isEmpty());
+    for (int i = 1; i <= maxThemes; ++i)
+        QCOMPARE(lexique.lignes[i], lignes.value(i - 1));
 }
 
 void TestLexique::charge_lexique_fichiers_hostiles()
 {
     // One 10 MB line is one theme, whatever its length.
     const QString longue(10 * 1024 * 1024, QLatin1Char('a'));
-    Lexique lexique = ::charge_lexique(longue + QStringLiteral("\r\n"));
-    QCOMPARE(lexique.nb_themes, 1);
-    QCOMPARE(lexique.lignes_lexique[1].size(), longue.size());
-    QVERIFY(!lexique.trop_long);
+    Lexique lexique = ::chargerLexique(longue + QStringLiteral("\r\n"));
+    QCOMPARE(lexique.nbThemes, 1);
+    QCOMPARE(lexique.lignes[1].size(), longue.size());
+    QVERIFY(!lexique.tropLong);
 
     // A million short lines count for nothing.
-    lexique = ::charge_lexique(QStringLiteral("ab\r\n").repeated(1000000));
-    QCOMPARE(lexique.nb_themes, 0);
-    QVERIFY(!lexique.trop_long);
+    lexique = ::chargerLexique(QStringLiteral("ab\r\n").repeated(1000000));
+    QCOMPARE(lexique.nbThemes, 0);
+    QVERIFY(!lexique.tropLong);
 
     // A million themes: reading stops after the 100th.
-    lexique = ::charge_lexique(QStringLiteral("abc\r").repeated(1000000));
-    QCOMPARE(lexique.nb_themes, max_themes);
-    QCOMPARE(lexique.lignes_lexique[max_themes], QStringLiteral("abc"));
-    QVERIFY(lexique.trop_long);
+    lexique = ::chargerLexique(QStringLiteral("abc\r").repeated(1000000));
+    QCOMPARE(lexique.nbThemes, maxThemes);
+    QCOMPARE(lexique.lignes[maxThemes], QStringLiteral("abc"));
+    QVERIFY(lexique.tropLong);
 }
 
 void TestLexique::decoupe_lex_data()
@@ -289,7 +289,7 @@ void TestLexique::decoupe_lex()
     QFETCH(bool, a_nom);
     QFETCH(QString, nom);
 
-    const DecoupageLigne decoupage = ::decoupe_lex(ligne);
+    const DecoupageLigne decoupage = decouperLigne(ligne);
     QCOMPARE(decoupage.entrees, entrees);
     QCOMPARE(decoupage.nom.has_value(), a_nom);
     if (a_nom)
@@ -337,7 +337,7 @@ void TestLexique::cherche_theme()
     QFETCH(int, indice);
 
     const Lexique lexique = lexique_de(lignes, nb_themes);
-    QCOMPARE(::cherche_theme(lexique.lignes_lexique, lexique.nb_themes, nom), indice);
+    QCOMPARE(::chercherTheme(lexique.lignes, lexique.nbThemes, nom), indice);
 }
 
 // From the file to the words shown for the n-th chooser entry, as the window
@@ -375,15 +375,15 @@ void TestLexique::choix_theme()
     QFETCH(int, choix);
     QFETCH(QStringList, mots);
 
-    const Lexique lexique = ::charge_lexique(contenu);
+    const Lexique lexique = ::chargerLexique(contenu);
     QStringList noms;
-    for (int i = 1; i <= lexique.nb_themes; ++i) {
-        if (const auto nom = ::decoupe_lex(lexique.lignes_lexique[i]).nom)
+    for (int i = 1; i <= lexique.nbThemes; ++i) {
+        if (const auto nom = decouperLigne(lexique.lignes[i]).nom)
             noms << *nom;
     }
     QVERIFY(choix < noms.size());
-    const qint16 indice = ::cherche_theme(lexique.lignes_lexique, lexique.nb_themes, noms[choix]);
-    QCOMPARE(::decoupe_lex(lexique.lignes_lexique[indice]).entrees, mots);
+    const qint16 indice = ::chercherTheme(lexique.lignes, lexique.nbThemes, noms[choix]);
+    QCOMPARE(decouperLigne(lexique.lignes[indice]).entrees, mots);
 }
 
 void TestLexique::lexique_livre_octets()
@@ -401,7 +401,7 @@ void TestLexique::lexique_livre_octets()
             QVERIFY2(i + 1 < octets.size() && octets[i + 1] == '\n', "CR without LF");
         else if (o == '\n')
             QVERIFY2(i > 0 && octets[i - 1] == '\r', "LF without CR");
-        else if (o != ';' && !::est_lettre_mot(texte[i]))
+        else if (o != ';' && !::estLettreMot(texte[i]))
             QFAIL(qPrintable(QStringLiteral("byte 0x%1 at %2 is no word character")
                                  .arg(uchar(o), 2, 16, QLatin1Char('0')).arg(i)));
     }
@@ -410,12 +410,12 @@ void TestLexique::lexique_livre_octets()
 void TestLexique::lexique_livre_chargement()
 {
     const Lexique lexique = lexique_livre();
-    QVERIFY(!lexique.trop_long);
-    QVERIFY2(lexique.nb_themes >= 20 && lexique.nb_themes <= 30,
-             qPrintable(QString::number(lexique.nb_themes)));
+    QVERIFY(!lexique.tropLong);
+    QVERIFY2(lexique.nbThemes >= 20 && lexique.nbThemes <= 30,
+             qPrintable(QString::number(lexique.nbThemes)));
     QSet<QString> noms;
-    for (int i = 1; i <= lexique.nb_themes; ++i) {
-        const auto nom = ::decoupe_lex(lexique.lignes_lexique[i]).nom;
+    for (int i = 1; i <= lexique.nbThemes; ++i) {
+        const auto nom = decouperLigne(lexique.lignes[i]).nom;
         QVERIFY(nom);
         QVERIFY2(!noms.contains(*nom), qPrintable(*nom));
         noms.insert(*nom);
@@ -426,8 +426,8 @@ void TestLexique::lexique_livre_themes_data()
 {
     QTest::addColumn<int>("indice");
     const Lexique lexique = lexique_livre();
-    for (int i = 1; i <= lexique.nb_themes; ++i)
-        QTest::addRow("%d %s", i, qPrintable(::decoupe_lex(lexique.lignes_lexique[i]).nom.value_or(QString())))
+    for (int i = 1; i <= lexique.nbThemes; ++i)
+        QTest::addRow("%d %s", i, qPrintable(decouperLigne(lexique.lignes[i]).nom.value_or(QString())))
             << i;
 }
 
@@ -435,14 +435,14 @@ void TestLexique::lexique_livre_themes()
 {
     QFETCH(int, indice);
     const Lexique lexique = lexique_livre();
-    const DecoupageLigne decoupage = ::decoupe_lex(lexique.lignes_lexique[indice]);
+    const DecoupageLigne decoupage = decouperLigne(lexique.lignes[indice]);
     QVERIFY(decoupage.nom);
     QCOMPARE(decoupage.entrees.value(0), *decoupage.nom);
     const qsizetype mots = decoupage.entrees.size() - 1;
     QVERIFY2(mots >= 15 && mots <= 40, qPrintable(QString::number(mots)));
 
     // Choosing the name must show this line, not a later one beginning alike.
-    QCOMPARE(::cherche_theme(lexique.lignes_lexique, lexique.nb_themes, *decoupage.nom), indice);
+    QCOMPARE(::chercherTheme(lexique.lignes, lexique.nbThemes, *decoupage.nom), indice);
 
     QSet<QString> vues;
     for (const QString &entree : decoupage.entrees) {

@@ -1,5 +1,5 @@
 #include "classe.h"
-#include "edit/edition.h"
+#include "edit/commandes_edition.h"
 #include "lexicon/lexique.h"
 #include "lexicon/lexique_fenetre.h"
 #include "texts/cp1252.h"
@@ -177,7 +177,7 @@ private slots:
         const QStringList l =
             cp1252::decode(fichier.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         for (int i = 0; i < l.size(); ++i) {
-            const DecoupageLigne d = ::decoupe_lex(l[i]);
+            const DecoupageLigne d = decouperLigne(l[i]);
             QTest::newRow(qPrintable(d.nom.value_or(QStringLiteral("?")))) << i << d.entrees;
         }
     }
@@ -265,7 +265,7 @@ private slots:
         QFETCH(QString, mot);
 
         Banc b(lignes({ligne}));
-        Edition edition(b.f.etat(), b.f.c(), *b.f.dialogues);
+        CommandesEdition &edition = b.f.form->edition();
         b.f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(b.f.form.get()));
         QGuiApplication::clipboard()->setText(QStringLiteral("avant"));
@@ -306,7 +306,7 @@ private slots:
         QTest::addColumn<int>("entrees"); // of the first name's theme; -1: not chosen
 
         const QStringList rien;
-        const int mots = int(LexiqueFenetre::longueurDecoupee / 4);
+        const int mots = int(longueurDecoupee / 4);
         QTest::newRow("10 MB line of words")
             << QByteArray("mot;").repeated(2'600'000) << rien << 1 << 1 << mots;
         // Its name lies beyond the characters split: counted, not chosen.
@@ -319,7 +319,7 @@ private slots:
             o = char(graine.bounded(256));
         QTest::newRow("binary bytes") << hasard << QStringList{tropLong} << 100 << -1 << -1;
         QTest::newRow("beyond the read limit")
-            << QByteArray("a;b\r\n") + QByteArray(LexiqueFenetre::tailleLue, 'x') << rien << 2 << 1 << 2;
+            << QByteArray("a;b\r\n") + QByteArray(tailleLexiqueLue, 'x') << rien << 2 << 1 << 2;
     }
 
     // Loaded quickly, with no message beyond the lexicon's own, and usable.

@@ -39,13 +39,13 @@ void TestMarques::mot()
     AttributsMemoire attributs;
     attributs.mots[chemin] = quint16(mot);
 
-    const ReleveMarques releve = releve_marques(classe.dossier(), attributs);
+    const ReleveMarques releve = releverMarques(classe.dossier(), attributs);
     QCOMPARE(releve.marques.size(), liste ? 1 : 0);
     if (liste) {
         QCOMPARE(releve.marques.first().chemin, QStringLiteral("conte.txt"));
         QCOMPARE(releve.marques.first().taille, 20);
     }
-    QCOMPARE(int(libere(chemin, attributs).etat), liberation);
+    QCOMPARE(int(liberer(chemin, attributs).etat), liberation);
     QCOMPARE(int(attributs.mots.value(chemin)), motApres);
 }
 
@@ -59,7 +59,7 @@ void TestMarques::sous_dossiers_et_extension()
         classe.ecrire(QString::fromUtf8(nom), "x");
 
     QStringList chemins;
-    for (const TexteMarque &t : releve_marques(classe.dossier(), attributs).marques)
+    for (const TexteMarque &t : releverMarques(classe.dossier(), attributs).marques)
         chemins << t.chemin;
     QCOMPARE(chemins, (QStringList{"CM1/A.TXT", "CM1/groupe/c.txt", "b.txt"}));
 }

@@ -62,7 +62,7 @@ QList<FragmentImprime> mettreEnPage(const QString &notation, double largeur,
                                     int lignesParPage = 1000,
                                     const QString &entete = u"T"_s)
 {
-    return mise_en_page(jetons(notation), largeur, lignesParPage, entete, chasseFixe);
+    return miseEnPage(jetons(notation), largeur, lignesParPage, entete, chasseFixe);
 }
 
 // The first page as a fixed-pitch printout: "ligne| text", blank lines left
@@ -272,7 +272,7 @@ void TestMiseEnPage::papier()
     QFETCH(double, largeur);
     QFETCH(QString, attendu);
     const QStringList listemot = decoupe(enClair(texte));
-    QCOMPARE(::papier(mise_en_page(listemot, largeur, 1000, QString(), chasseFixe)), attendu);
+    QCOMPARE(::papier(miseEnPage(listemot, largeur, 1000, QString(), chasseFixe)), attendu);
 }
 
 void TestMiseEnPage::trait_data()
@@ -297,15 +297,15 @@ void TestMiseEnPage::trait()
     QFETCH(int, longueur);
     const QString regle = longueur > 0 ? u"[2,0]_×"_s + QString::number(longueur) + u' '
                                        : QString();
-    QCOMPARE(montre(mise_en_page({u"Oui"_s}, largeur, 1000, QString(), chasseFixe), true),
+    QCOMPARE(montre(miseEnPage({u"Oui"_s}, largeur, 1000, QString(), chasseFixe), true),
              regle + u"[5,1]Oui"_s);
 }
 
 void TestMiseEnPage::entete()
 {
-    QCOMPARE(montre(mise_en_page({u"Oui"_s}, 10, 1000, u"Mon texte"_s, chasseFixe), true),
+    QCOMPARE(montre(miseEnPage({u"Oui"_s}, 10, 1000, u"Mon texte"_s, chasseFixe), true),
              u"[1,5]Mon␣texte [2,0]_×10 [5,1]Oui"_s);
-    QCOMPARE(montre(mise_en_page({u"Oui"_s}, 10, 1000, u"Un\ndeux"_s, chasseFixe), true),
+    QCOMPARE(montre(miseEnPage({u"Oui"_s}, 10, 1000, u"Un\ndeux"_s, chasseFixe), true),
              u"[1,5]Undeux [2,0]_×10 [5,1]Oui"_s);
 }
 
@@ -314,18 +314,18 @@ void TestMiseEnPage::largeurMesuree()
 {
     const auto demiChasse = [](const QString &t) { return t.size() / 2.0; };
     const QList<FragmentImprime> court =
-        mise_en_page(jetons(u"⟨aaaa⟩⟨␣⟩⟨bb⟩"_s), 30, 1000, QString(), demiChasse);
+        miseEnPage(jetons(u"⟨aaaa⟩⟨␣⟩⟨bb⟩"_s), 30, 1000, QString(), demiChasse);
     QCOMPARE(montre(court), u"[5,1]aaaa [5,3]␣ [5,3.5]bb"_s);
 
     const QString a40 = lettres(u'a', 40);
     const QList<FragmentImprime> long_ =
-        mise_en_page(jetons(u'⟨' + a40 + u"⟩⟨␣⟩⟨bbbb⟩"_s), 30, 1000, QString(), demiChasse);
+        miseEnPage(jetons(u'⟨' + a40 + u"⟩⟨␣⟩⟨bbbb⟩"_s), 30, 1000, QString(), demiChasse);
     QCOMPARE(montre(long_), u"[5,1]"_s + a40 + u" [5,21]␣ [7,1]bbbb"_s);
 }
 
 void TestMiseEnPage::sansJetons()
 {
-    QCOMPARE(montre(mise_en_page({}, 3, 1000, u"T"_s, chasseFixe), true),
+    QCOMPARE(montre(miseEnPage({}, 3, 1000, u"T"_s, chasseFixe), true),
              u"[1,5]T [2,0]_×3"_s);
 }
 

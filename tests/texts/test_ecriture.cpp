@@ -1,4 +1,4 @@
-#include "texts/ecriture.h"
+#include "texts/disque.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,9 +52,9 @@ private slots:
     {
         QTemporaryDir d;
         const QString c = d.filePath(QStringLiteral("été.txt"));
-        QCOMPARE(ecriture::remplacer(c, "abc\r\n"), 0);
+        QCOMPARE(disque::remplacer(c, "abc\r\n"), 0);
         QCOMPARE(contenu(c), QByteArray("abc\r\n"));
-        QCOMPARE(modeDe(c), mode_t(0666 & ~ecriture::masqueCreation()));
+        QCOMPARE(modeDe(c), mode_t(0666 & ~disque::masqueCreation()));
         QCOMPARE(entrees(d), QStringList{QStringLiteral("été.txt")});
     }
 
@@ -64,7 +64,7 @@ private slots:
         const QString c = d.filePath(QStringLiteral("conte.txt"));
         poser(c, "ancien texte\r\n");
         ::chmod(QFile::encodeName(c).constData(), 0640);
-        QCOMPARE(ecriture::remplacer(c, "neuf\r\n"), 0);
+        QCOMPARE(disque::remplacer(c, "neuf\r\n"), 0);
         QCOMPARE(contenu(c), QByteArray("neuf\r\n"));
         QCOMPARE(modeDe(c), mode_t(0640));
         QCOMPARE(entrees(d).size(), 1);
@@ -80,7 +80,7 @@ private slots:
         rlimit petite = avant;
         petite.rlim_cur = 8;
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &petite), 0);
-        const int err = ecriture::remplacer(c, QByteArray(100, 'x'));
+        const int err = disque::remplacer(c, QByteArray(100, 'x'));
         ::setrlimit(RLIMIT_FSIZE, &avant);
         QCOMPARE(err, EFBIG);
         QCOMPARE(contenu(c), QByteArray("ancien texte\r\n"));
@@ -92,9 +92,9 @@ private slots:
         QTemporaryDir d;
         const QString c = d.filePath(QStringLiteral("x.txt"));
         QDir().mkdir(c);
-        QCOMPARE(ecriture::remplacer(c, "abc"), EISDIR);
+        QCOMPARE(disque::remplacer(c, "abc"), EISDIR);
         QByteArray lus;
-        QCOMPARE(ecriture::lire(c, 32000, lus), EISDIR);
+        QCOMPARE(disque::lire(c, 32000, lus), EISDIR);
     }
 
     void dossierSansDroitDEcriture()
@@ -110,7 +110,7 @@ private slots:
         if (pid == 0) {
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
                 ::_exit(200);
-            ::_exit(ecriture::remplacer(c, "neuf\r\n"));
+            ::_exit(disque::remplacer(c, "neuf\r\n"));
         }
         int statut = 0;
         ::waitpid(pid, &statut, 0);
@@ -125,18 +125,18 @@ private slots:
         const QString c = d.filePath(QStringLiteral("long.txt"));
         poser(c, QByteArray(50, 'a'));
         QByteArray lus;
-        QCOMPARE(ecriture::lire(c, 10, lus), 0);
+        QCOMPARE(disque::lire(c, 10, lus), 0);
         QCOMPARE(lus.size(), 11); // one more than the limit tells it is too long
-        QCOMPARE(ecriture::lire(c, 100, lus), 0);
+        QCOMPARE(disque::lire(c, 100, lus), 0);
         QCOMPARE(lus.size(), 50);
-        QCOMPARE(ecriture::lire(d.filePath(QStringLiteral("absent.txt")), 10, lus), ENOENT);
+        QCOMPARE(disque::lire(d.filePath(QStringLiteral("absent.txt")), 10, lus), ENOENT);
     }
 
     void descriptionsEnFrancais()
     {
-        QCOMPARE(ecriture::description(ENOSPC), QStringLiteral("Il n'y a plus de place sur le disque."));
-        QCOMPARE(ecriture::description(EACCES), QStringLiteral("Accès refusé."));
-        QVERIFY(ecriture::description(123456).contains(QLatin1String("123456")));
+        QCOMPARE(disque::description(ENOSPC), QStringLiteral("Il n'y a plus de place sur le disque."));
+        QCOMPARE(disque::description(EACCES), QStringLiteral("Accès refusé."));
+        QVERIFY(disque::description(123456).contains(QLatin1String("123456")));
     }
 };
 

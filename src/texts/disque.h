@@ -3,9 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
-// Whole-file I/O for the texts, reporting the errno of a failure so that the
-// pupil is told what went wrong in French.
-namespace ecriture {
+// Whole-file reads and writes on the class folder's disk, reporting the errno
+// of a failure so that the pupil can be told in French what went wrong.
+namespace disque {
 
 // Replaces the file's content with `octets` without ever destroying the
 // previous content: the bytes go to a hidden file beside it, are flushed to
@@ -23,4 +23,4 @@ unsigned int masqueCreation();
 // A short French description of an errno, for the "Erreur=" messages.
 QString description(int erreur);
 
-} // namespace ecriture
+} // namespace disque

@@ -11,16 +11,15 @@ class Dialogues;
 
 // The editing commands: cut, copy and paste between the two panes and the
 // clipboard, the Edition menu, the three picture buttons and the font command.
-class Edition : public QObject
+class CommandesEdition : public QObject
 {
     Q_OBJECT
 public:
-    Edition(EtatFenetre &etat, Controles &c, Dialogues &dialogues, QObject *parent = nullptr);
+    CommandesEdition(EtatFenetre &etat, Controles &c, Dialogues &dialogues, QObject *parent = nullptr);
 
     // Connects the controls to the handlers below and gives the reader pane
-    // its restricted context menu. Only the first Edition of a window connects
-    // (two would cut or paste twice); false when another already did.
-    bool relier();
+    // its restricted context menu.
+    void relier();
 
     void Text1_Click();
     // Sets the items' enabled states as the menu opens.
@@ -31,17 +30,21 @@ public:
     void coller_Click();
     void police_Click();
 
-    // Step 1 of the timer tick: the enabled state of couper, copier, coller.
+    // The timer's part for editing: the enabled state of couper, copier, coller.
     void majBoutons();
+
+    // Which of cut, copy and paste may act now, for the buttons and the menu alike.
+    struct Possibles {
+        bool couper = false;
+        bool copier = false;
+        bool coller = false;
+    };
+    Possibles possibles() const;
 
     // Whether the clipboard text is non-empty, as last seen. Reading the
     // clipboard can block on X11 while another program owns it, so the
     // periodic rules read this instead.
     bool pressePapiersATexte() const { return m_texteDisponible; }
-
-    // Empties the clipboard and puts a pane's selected text (CR LF breaks)
-    // on it with LF breaks, the form Qt expects and converts for native programs.
-    static void mettreSurPressePapiers(const QString &texteCrLf);
 
 protected:
     bool eventFilter(QObject *objet, QEvent *evenement) override;

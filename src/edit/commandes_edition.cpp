@@ -1,9 +1,10 @@
-#include "edit/edition.h"
+#include "edit/commandes_edition.h"
 
-#include "app/etat_fenetre.h"
 #include "edit/menu_lecture.h"
+#include "edit/presse_papiers.h"
 #include "ui/controles.h"
 #include "ui/dialogues.h"
+#include "ui/etat_fenetre.h"
 #include "ui/zone_texte.h"
 
 #include <QAction>
@@ -14,86 +15,65 @@
 #include <QMenu>
 #include <QPushButton>
 
-namespace {
-
-const char *const proprieteReliee = "plumor_edition_reliee";
-
-} // namespace
-
-Edition::Edition(EtatFenetre &etat, Controles &c, Dialogues &dialogues, QObject *parent)
+CommandesEdition::CommandesEdition(EtatFenetre &etat, Controles &c, Dialogues &dialogues, QObject *parent)
     : QObject(parent), m_etat(etat), m_c(c), m_dialogues(dialogues)
 {
     QClipboard *pp = QGuiApplication::clipboard();
-    connect(pp, &QClipboard::dataChanged, this, &Edition::relirePressePapiers);
+    connect(pp, &QClipboard::dataChanged, this, &CommandesEdition::relirePressePapiers);
     relirePressePapiers();
 }
 
-void Edition::relirePressePapiers()
+void CommandesEdition::relirePressePapiers()
 {
     m_texteDisponible = !QGuiApplication::clipboard()->text().isEmpty();
 }
 
-void Edition::mettreSurPressePapiers(const QString &texteCrLf)
+void CommandesEdition::relier()
 {
-    QClipboard *pp = QGuiApplication::clipboard();
-    pp->clear();
-    QString texte = texteCrLf;
-    texte.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    pp->setText(texte);
-}
-
-bool Edition::relier()
-{
-    if (m_c.Edition->property(proprieteReliee).toBool())
-        return false;
-    m_c.Edition->setProperty(proprieteReliee, true);
-
-    connect(m_c.couper, &QPushButton::clicked, this, &Edition::couper_Click);
-    connect(m_c.copier, &QPushButton::clicked, this, &Edition::copier_Click);
-    connect(m_c.coller, &QPushButton::clicked, this, &Edition::coller_Click);
-    connect(m_c.Edition, &QMenu::aboutToShow, this, &Edition::Edition_Click);
+    connect(m_c.couper, &QPushButton::clicked, this, &CommandesEdition::couper_Click);
+    connect(m_c.copier, &QPushButton::clicked, this, &CommandesEdition::copier_Click);
+    connect(m_c.coller, &QPushButton::clicked, this, &CommandesEdition::coller_Click);
+    connect(m_c.Edition, &QMenu::aboutToShow, this, &CommandesEdition::Edition_Click);
     for (QAction *item : m_c.Edititem) {
         connect(item, &QAction::triggered, this,
                 [this, item] { Edititem_Click(static_cast<qint16>(item->data().toInt())); });
     }
-    connect(m_c.police, &QAction::triggered, this, &Edition::police_Click);
+    connect(m_c.police, &QAction::triggered, this, &CommandesEdition::police_Click);
     // Presses reach the viewport, not the pane itself.
     m_c.Text1->viewport()->installEventFilter(this);
     installerMenuLecture(m_c.Text2);
-    return true;
 }
 
-bool Edition::eventFilter(QObject *objet, QEvent *evenement)
+bool CommandesEdition::eventFilter(QObject *objet, QEvent *evenement)
 {
     if (evenement->type() == QEvent::MouseButtonPress && objet == m_c.Text1->viewport())
         Text1_Click();
     return false; // the pane still handles the press
 }
 
-void Edition::Text1_Click()
+void CommandesEdition::Text1_Click()
 {
     m_etat.zone_active = 1;
     m_etat.ecriture_en_cours = 1;
 }
 
-void Edition::Edition_Click()
+CommandesEdition::Possibles CommandesEdition::possibles() const
 {
-    QAction *const Couper = m_c.Edititem[0];
-    QAction *const Copier = m_c.Edititem[1];
-    QAction *const Coller = m_c.Edititem[2];
-    if (m_etat.zone_active != 2) {
-        const bool selection = m_c.Text1->longueurSelection() > 0;
-        Couper->setEnabled(selection);
-        Copier->setEnabled(selection);
-        Coller->setEnabled(m_texteDisponible);
-    } else {
-        Couper->setEnabled(false);
-        Copier->setEnabled(m_c.Text2->longueurSelection() > 0);
-        Coller->setEnabled(false);
-    }
+    if (m_etat.zone_active == 2)
+        return {false, m_c.Text2->longueurSelection() > 0, false};
+    const bool selection = m_c.Text1->longueurSelection() > 0;
+    return {selection, selection, m_texteDisponible};
 }
 
-void Edition::Edititem_Click(qint16 Index)
+void CommandesEdition::Edition_Click()
+{
+    const Possibles p = possibles();
+    m_c.Edititem[0]->setEnabled(p.couper);
+    m_c.Edititem[1]->setEnabled(p.copier);
+    m_c.Edititem[2]->setEnabled(p.coller);
+}
+
+void CommandesEdition::Edititem_Click(qint16 Index)
 {
     if (m_etat.zone_active == 1) {
         switch (Index) {
@@ -116,19 +96,19 @@ void Edition::Edititem_Click(qint16 Index)
     }
 }
 
-void Edition::couper_Click()
+void CommandesEdition::couper_Click()
 {
     mettreSurPressePapiers(m_c.Text1->texteSelectionne());
     m_c.Text1->remplacerSelection(QString());
 }
 
-void Edition::copier_Click()
+void CommandesEdition::copier_Click()
 {
     const ZoneTexte *zone = m_etat.zone_active == 2 ? m_c.Text2 : m_c.Text1;
     mettreSurPressePapiers(zone->texteSelectionne());
 }
 
-void Edition::coller_Click()
+void CommandesEdition::coller_Click()
 {
     if (!collerDansText1())
         return;
@@ -137,7 +117,7 @@ void Edition::coller_Click()
         item->setEnabled(true);
 }
 
-bool Edition::collerDansText1()
+bool CommandesEdition::collerDansText1()
 {
     const QString texte = QGuiApplication::clipboard()->text();
     m_texteDisponible = !texte.isEmpty();
@@ -149,7 +129,7 @@ bool Edition::collerDansText1()
     return true;
 }
 
-void Edition::police_Click()
+void CommandesEdition::police_Click()
 {
     // Apply shows the font in both panes at once; OK keeps it, Cancel puts
     // back what the panes had.
@@ -165,7 +145,7 @@ void Edition::police_Click()
     appliquerPolice(*choisie);
 }
 
-void Edition::appliquerPolice(const QFont &choisie)
+void CommandesEdition::appliquerPolice(const QFont &choisie)
 {
     const QString face = choisie.family();
     // The size travels as a single-precision number of points.
@@ -181,16 +161,10 @@ void Edition::appliquerPolice(const QFont &choisie)
     }
 }
 
-void Edition::majBoutons()
+void CommandesEdition::majBoutons()
 {
-    if (m_etat.zone_active != 2) {
-        const bool selection = m_c.Text1->longueurSelection() > 0;
-        m_c.couper->setEnabled(selection);
-        m_c.copier->setEnabled(selection);
-        m_c.coller->setEnabled(m_texteDisponible);
-    } else {
-        m_c.couper->setEnabled(false);
-        m_c.copier->setEnabled(m_c.Text2->longueurSelection() > 0);
-        m_c.coller->setEnabled(false);
-    }
+    const Possibles p = possibles();
+    m_c.couper->setEnabled(p.couper);
+    m_c.copier->setEnabled(p.copier);
+    m_c.coller->setEnabled(p.coller);
 }

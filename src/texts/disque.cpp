@@ -1,4 +1,4 @@
-#include "texts/ecriture.h"
+#include "texts/disque.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace ecriture {
+namespace disque {
 namespace {
 
 int ecrireTout(int fd, const QByteArray &octets)
@@ -156,4 +156,4 @@ QString description(int erreur)
     }
 }
 
-} // namespace ecriture
+} // namespace disque
