@@ -2,7 +2,7 @@
 // "pret" and waits to be stopped from outside.
 #include "app/arret.h"
 #include "app/demarrage.h"
-#include "classe.h"
+#include "fenetre.h"
 #include "texts/documents.h"
 
 #include <QApplication>

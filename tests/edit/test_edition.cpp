@@ -1,4 +1,4 @@
-#include "classe.h"
+#include "fenetre.h"
 #include "edit/commandes_edition.h"
 #include "edit/menu_lecture.h"
 #include "ui/zone_texte.h"

@@ -10,7 +10,7 @@
 #include "journal.h"
 
 #include "app/demarrage.h"
-#include "classe.h"
+#include "fenetre.h"
 #include "texts/attributs.h"
 #include "texts/documents.h"
 #include "texts/navigateur.h"

@@ -3,7 +3,7 @@
 // told ("M "), the writing zone ("Z ") and the current file ("C ").
 //   panne_sans_droits dossier-lecture-seule|fichier-illisible <folder>
 #include "app/demarrage.h"
-#include "classe.h"
+#include "fenetre.h"
 #include "texts/documents.h"
 #include "texts/navigateur.h"
 #include "ui/liste_fichiers.h"

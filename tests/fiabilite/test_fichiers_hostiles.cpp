@@ -1,7 +1,7 @@
 // A catalogue of hostile files, made at test time, each opened in the reader
 // pane and for writing: nothing crashes or hangs, names stay plain text, the
 // pupil gets the usual messages and marks are taken only on texts read.
-#include "classe.h"
+#include "fenetre.h"
 
 #include "texts/documents.h"
 #include "texts/navigateur.h"

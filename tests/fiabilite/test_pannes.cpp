@@ -4,7 +4,7 @@
 // folder removed. Each time the pupil is told in French, the previous
 // content stays on disk, the writing zone keeps the text and the marks are
 // where they should be.
-#include "classe.h"
+#include "fenetre.h"
 
 #include "texts/documents.h"
 #include "ui/zone_texte.h"

@@ -1,4 +1,4 @@
-#include "classe.h"
+#include "fenetre.h"
 #include "edit/commandes_edition.h"
 #include "lexicon/lexique.h"
 #include "lexicon/lexique_fenetre.h"

@@ -1,4 +1,4 @@
-#include "classe.h"
+#include "fenetre.h"
 #include "marques.h"
 
 #include <QtTest>

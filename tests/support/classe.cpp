@@ -1,20 +1,11 @@
 #include "classe.h"
 
-#include "texts/documents.h"
-
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QKeyEvent>
 
 #include <cerrno>
 #include <sys/stat.h>
-
-Classe::Classe()
-{
-    m_dir.setAutoRemove(true);
-}
 
 QString Classe::chemin(const QString &nom) const
 {
@@ -62,30 +53,4 @@ int AttributsMemoire::ecrire(const QString &chemin, quint16 mot)
         return ENOENT;
     mots[chemin] = mot;
     return 0;
-}
-
-Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs, const QString &dossierProgramme)
-{
-    auto dialogues = std::make_unique<DialoguesScriptes>();
-    Fenetre f;
-    f.dialogues = dialogues.get();
-    ServicesForm1 s;
-    s.dialogues = std::move(dialogues);
-    s.attributs = std::move(attributs);
-    s.dossierDepart = dossier;
-    s.dossierProgramme = dossierProgramme.isEmpty() ? QStringLiteral(PLUMOR_DONNEES) : dossierProgramme;
-    f.form = std::make_unique<Form1>(std::move(s));
-    return f;
-}
-
-void taper(QWidget *w, const QString &texte)
-{
-    // QTest::keyClicks cannot send non-ASCII text in Qt 6.4.
-    for (const QChar ch : texte) {
-        const int cle = ch == u'\n' ? Qt::Key_Return : 0;
-        QKeyEvent appui(QEvent::KeyPress, cle, Qt::NoModifier, ch == u'\n' ? QStringLiteral("\r") : QString(ch));
-        QCoreApplication::sendEvent(w, &appui);
-        QKeyEvent relache(QEvent::KeyRelease, cle, Qt::NoModifier, QString(ch));
-        QCoreApplication::sendEvent(w, &relache);
-    }
 }

@@ -1,15 +1,11 @@
 #pragma once
 
-#include "app/form1.h"
-#include "dialogues_scriptes.h"
 #include "texts/attributs.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QTemporaryDir>
-
-#include <memory>
 
 #include <sys/resource.h>
 
@@ -18,10 +14,10 @@
 class Classe
 {
 public:
-    Classe();
     QString dossier() const { return m_dir.path(); }
     QString chemin(const QString &nom) const;
     QString ecrire(const QString &nom, const QByteArray &octets) const;
+    // "<absent>" when there is no such file.
     QByteArray octets(const QString &nom) const;
     // True when nobody may write the file (how a mark looks on a local disk).
     bool marqueSurDisque(const QString &nom) const;
@@ -41,17 +37,6 @@ public:
     int ecrire(const QString &chemin, quint16 mot) override;
 };
 
-// A main window on a class folder with scripted dialogs.
-struct Fenetre {
-    std::unique_ptr<Form1> form;
-    DialoguesScriptes *dialogues = nullptr;
-    Controles &c() { return form->controles(); }
-    EtatFenetre &etat() { return form->etat(); }
-};
-// The program folder defaults to one holding the shipped lexicon.
-Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs = nullptr,
-                      const QString &dossierProgramme = {});
-
 // Runs `f` with writes limited to a few bytes, as on a full disk. SIGXFSZ
 // must be ignored, as the program does.
 template <typename F>
@@ -65,6 +50,3 @@ void avecDisquePlein(F f)
     f();
     ::setrlimit(RLIMIT_FSIZE, &avant);
 }
-
-// Types text into a widget as key events, accents included.
-void taper(QWidget *w, const QString &texte);

@@ -1,5 +1,5 @@
 // Two copies of Plumor sharing nothing but the class folder.
-#include "classe.h"
+#include "fenetre.h"
 
 #include "texts/documents.h"
 #include "texts/navigateur.h"

@@ -1,4 +1,4 @@
-#include "classe.h"
+#include "fenetre.h"
 
 #include "texts/documents.h"
 #include "ui/zone_texte.h"

@@ -1,4 +1,4 @@
-#include "classe.h"
+#include "fenetre.h"
 
 #include "app/demarrage.h"
 #include "ui/dialogues.h"

@@ -1,0 +1,30 @@
+#include "fenetre.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+
+Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs, const QString &dossierProgramme)
+{
+    auto dialogues = std::make_unique<DialoguesScriptes>();
+    Fenetre f;
+    f.dialogues = dialogues.get();
+    ServicesForm1 s;
+    s.dialogues = std::move(dialogues);
+    s.attributs = std::move(attributs);
+    s.dossierDepart = dossier;
+    s.dossierProgramme = dossierProgramme.isEmpty() ? QStringLiteral(PLUMOR_DONNEES) : dossierProgramme;
+    f.form = std::make_unique<Form1>(std::move(s));
+    return f;
+}
+
+void taper(QWidget *w, const QString &texte)
+{
+    // QTest::keyClicks cannot send non-ASCII text in Qt 6.4.
+    for (const QChar ch : texte) {
+        const int cle = ch == u'\n' ? Qt::Key_Return : 0;
+        QKeyEvent appui(QEvent::KeyPress, cle, Qt::NoModifier, ch == u'\n' ? QStringLiteral("\r") : QString(ch));
+        QCoreApplication::sendEvent(w, &appui);
+        QKeyEvent relache(QEvent::KeyRelease, cle, Qt::NoModifier, QString(ch));
+        QCoreApplication::sendEvent(w, &relache);
+    }
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/form1.h"
+#include "classe.h"
+#include "dialogues_scriptes.h"
+
+#include <memory>
+
+// A main window on a class folder with scripted dialogs.
+struct Fenetre {
+    std::unique_ptr<Form1> form;
+    DialoguesScriptes *dialogues = nullptr;
+    Controles &c() { return form->controles(); }
+    EtatFenetre &etat() { return form->etat(); }
+    Documents &documents() { return form->documents(); }
+};
+// The program folder defaults to one holding the shipped lexicon.
+Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs = nullptr,
+                      const QString &dossierProgramme = {});
+
+// Types text into a widget as key events, accents included.
+void taper(QWidget *w, const QString &texte);
