@@ -1,41 +1,240 @@
-// A class on one share: runs N copies of copie_classe as separate processes
-// against one folder of M texts, then checks what the class must never see.
+// A class on one share: N copies, each a process of its own, open, change,
+// save, save under another name, close and read M texts of one folder, at
+// random from a seed or all opening the same text at the same instants. Each
+// copy keeps a journal of the texts it held and the versions it wrote; the
+// journals, laid side by side on the machine's one monotonic clock, must
+// show no double hold and no save into a text another copy held, and the
+// folder must end with no torn text, no mark and no draft left.
 //
 //   classe_stress [--copies N] [--textes M] [--operations K] [--graine S]
 //                 [--dispute [--periode MS]] [--sans-verrou] [--doubles-permises]
 //
-// Exit status 0 when no file is torn, no mark or temporary file is left, no
-// save was made while another copy held the text, every copy ended cleanly,
-// and (unless --doubles-permises) no two copies ever held one text at once.
-#include "journal.h"
+// --sans-verrou makes the OS lock fail, to measure the mark alone.
+#include "texts/attributs.h"
+#include "texts/cp1252.h"
+#include "texts/fichiers_texte.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <algorithm>
-#include <cstdio>
-#include <memory>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <ctime>
+#include <memory>
 #include <vector>
 
 namespace {
 
-struct Tenue {
-    int copie;
-    qint64 debut, fin;
+qint64 maintenant()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+void attendreJusqua(qint64 ns)
+{
+    const timespec t{time_t(ns / 1000000000), long(ns % 1000000000)};
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
+    }
+}
+
+quint32 somme(const QByteArray &octets)
+{
+    quint32 h = 2166136261u; // FNV-1a
+    for (const char c : octets)
+        h = (h ^ quint8(c)) * 16777619u;
+    return h;
+}
+
+// A text that names its writer and carries a checksum of its body, so that
+// a torn or mixed file cannot pass for a version.
+QByteArray version(int copie, int seq, QRandomGenerator &hasard)
+{
+    QByteArray corps;
+    for (int i = 0, n = 20 + int(hasard.bounded(300)); i < n; ++i)
+        corps += i % 60 == 59 ? QByteArray("\r\n") : QByteArray(1, "abcdefghij klmnopqrstuvwxyz"[hasard.bounded(27)]);
+    return "copie=" + QByteArray::number(copie) + " seq=" + QByteArray::number(seq) + " somme="
+           + QByteArray::number(somme(corps), 16) + "\r\n" + corps + "\r\n";
+}
+
+bool versionValide(const QByteArray &octets)
+{
+    const int fin = octets.indexOf("\r\n");
+    const int somme_ = octets.indexOf(" somme=");
+    return fin > 0 && somme_ > 0 && somme_ < fin && octets.startsWith("copie=") && octets.endsWith("\r\n")
+           && octets.mid(somme_ + 7, fin - somme_ - 7).toUInt(nullptr, 16) == somme(octets.mid(fin + 2).chopped(2));
+}
+
+// The system's attributes, noting when the first mark of a command reached
+// the disk and when the last release was about to, so that a hold is timed
+// from the disk's view.
+struct AttributsChronometres : AttributsSysteme {
+    qint64 marque = 0, liberation = 0;
+    int ecrire(const QString &chemin, quint16 mot) override
+    {
+        if (!attribut::estMarque(mot))
+            liberation = maintenant();
+        const int err = AttributsSysteme::ecrire(chemin, mot);
+        if (err == 0 && attribut::estMarque(mot) && marque == 0)
+            marque = maintenant();
+        return err;
+    }
 };
-struct Ecriture {
+
+// Makes flock() fail as on a file system without locks.
+bool refuserFlock()
+{
+    sock_filter filtre[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_flock, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (ENOLCK & SECCOMP_RET_DATA)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog prog{static_cast<unsigned short>(std::size(filtre)), filtre};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &prog) == 0;
+}
+
+// One pupil's copy, following the document commands' order of steps.
+struct Copie {
+    AttributsChronometres attributs;
+    FichiersTexte fichiers{attributs};
+    FILE *journal;
+    int id;
+    QRandomGenerator hasard;
+    QString tenu;
+    qint64 debut = 0;
+    QByteArray texte;
+    int seq = 0, ouvertures = 0, reussies = 0, refus = 0, ecritures = 0, dechirees = 0;
+
+    void lacher()
+    {
+        if (tenu.isEmpty())
+            return;
+        fichiers.liberer(tenu);
+        std::fprintf(journal, "T %s %lld %lld\n", qPrintable(tenu), debut, attributs.liberation);
+        tenu.clear();
+    }
+    void prendre(const QString &chemin)
+    {
+        if (chemin == tenu)
+            return;
+        lacher();
+        tenu = chemin;
+        debut = attributs.marque;
+    }
+    void ouvrir(const QString &chemin)
+    {
+        ++ouvertures;
+        attributs.marque = 0;
+        const FichiersTexte::Lecture l = fichiers.prendre(chemin, chemin == tenu);
+        refus += l.issue == FichiersTexte::Lecture::Issue::Pris;
+        if (l.issue != FichiersTexte::Lecture::Issue::Lu)
+            return;
+        ++reussies;
+        prendre(chemin);
+        texte = cp1252::encode(l.texte);
+    }
+    void ecrit(const QString &chemin, qint64 avant)
+    {
+        ++ecritures;
+        std::fprintf(journal, "E %s %lld %lld\n", qPrintable(chemin), avant, maintenant());
+    }
+    void enregistrerSous(const QString &chemin)
+    {
+        if (texte.isEmpty())
+            return;
+        if (fichiers.examiner(chemin).etat == FichiersTexte::Cible::Etat::Prise) {
+            ++refus;
+            return;
+        }
+        attributs.marque = 0;
+        const qint64 avant = maintenant();
+        const FichiersTexte::Ecriture e = fichiers.ecrireSous(chemin, texte);
+        refus += e.issue == FichiersTexte::Ecriture::Issue::Prise;
+        if (e.issue == FichiersTexte::Ecriture::Issue::Ecrit) {
+            ecrit(chemin, avant);
+            prendre(chemin);
+        }
+    }
+    void enregistrer(const QString &cible)
+    {
+        if (tenu.isEmpty())
+            return enregistrerSous(cible);
+        const qint64 avant = maintenant();
+        if (fichiers.reecrire(tenu, texte) == 0)
+            ecrit(tenu, avant);
+    }
+    void lire(const QString &chemin)
+    {
+        const FichiersTexte::Lecture l = fichiers.lire(chemin);
+        dechirees += l.issue == FichiersTexte::Lecture::Issue::Lu && !versionValide(cp1252::encode(l.texte));
+    }
+};
+
+int copie(const QStringList &a)
+{
+    // --copie ID FOLDER SEED OPERATIONS JOURNAL MODE PERIOD_MS
+    const QString dossier = a.at(2);
+    const int operations = a.at(4).toInt();
+    const bool dispute = a.at(6) == u"dispute";
+    const qint64 periode = a.at(7).toLongLong() * 1000000;
+    if (a.contains(QStringLiteral("--sans-verrou")) && !refuserFlock())
+        return 2;
+    Copie c;
+    c.id = a.at(1).toInt();
+    c.hasard.seed(a.at(3).toUInt());
+    c.journal = std::fopen(QFile::encodeName(a.at(5)).constData(), "w");
+    QStringList textes;
+    for (const QString &n : QDir(dossier).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name))
+        textes << QDir(dossier).filePath(n);
+    std::printf("pret\n");
+    std::fflush(stdout);
+    char ligne[32] = {};
+    if (!c.journal || !std::fgets(ligne, sizeof ligne, stdin))
+        return 2;
+    const qint64 depart = std::strtoll(ligne, nullptr, 10);
+    for (int i = 0; i < operations; ++i) {
+        if (dispute) {
+            attendreJusqua(depart + i * periode);
+            c.ouvrir(textes.at(i % textes.size()));
+            attendreJusqua(depart + i * periode + periode / 2);
+            c.lacher();
+            continue;
+        }
+        const QString cible = textes.at(int(c.hasard.bounded(textes.size())));
+        switch ("oooccceesffl"[c.hasard.bounded(12)]) {
+        case 'o': c.ouvrir(cible); break;
+        case 'c': c.texte = version(c.id, ++c.seq, c.hasard); break;
+        case 'e': c.enregistrer(cible); break;
+        case 's': c.enregistrerSous(cible); break;
+        case 'f': c.lacher(); c.texte.clear(); break;
+        default: c.lire(cible); break;
+        }
+    }
+    c.lacher();
+    std::fprintf(c.journal, "S %d %d %d %d %d\n", c.ouvertures, c.reussies, c.refus, c.ecritures, c.dechirees);
+    return std::fclose(c.journal) == 0 ? 0 : 1;
+}
+
+struct Intervalle {
     int copie;
     qint64 debut, fin;
 };
 
-int entier(const QStringList &args, const QString &nom, int parDefaut)
+int entier(const QStringList &args, const char *nom, int parDefaut)
 {
-    const int i = int(args.indexOf(nom));
+    const qsizetype i = args.indexOf(QLatin1String(nom));
     return i >= 0 && i + 1 < args.size() ? args.at(i + 1).toInt() : parDefaut;
 }
 
@@ -44,138 +243,96 @@ int entier(const QStringList &args, const QString &nom, int parDefaut)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    const int copies = entier(args, QStringLiteral("--copies"), 30);
-    const int nbTextes = entier(args, QStringLiteral("--textes"), 10);
-    const int operations = entier(args, QStringLiteral("--operations"), 2000);
-    const int graine = entier(args, QStringLiteral("--graine"), 1);
-    const int periode = entier(args, QStringLiteral("--periode"), 40);
+    const QStringList args = app.arguments().mid(1);
+    if (args.value(0) == u"--copie")
+        return copie(args);
+    const int copies = entier(args, "--copies", 30), nbTextes = entier(args, "--textes", 10);
+    const int operations = entier(args, "--operations", 2000), graine = entier(args, "--graine", 1);
     const bool dispute = args.contains(QStringLiteral("--dispute"));
     const bool sansVerrou = args.contains(QStringLiteral("--sans-verrou"));
-    const bool doublesPermises = args.contains(QStringLiteral("--doubles-permises"));
 
-    QTemporaryDir classe;
-    QTemporaryDir journaux;
-    journaux.setAutoRemove(!args.contains(QStringLiteral("--garder")));
-    if (!journaux.autoRemove())
-        std::fprintf(stderr, "journals kept in %s\n", qPrintable(journaux.path()));
+    QTemporaryDir classe, journaux;
     const QString dossier = QDir(classe.path()).canonicalPath();
-    QRandomGenerator hasard{quint32(graine)};
+    QRandomGenerator hasard(graine);
     QStringList textes;
     for (int i = 0; i < nbTextes; ++i) {
-        const QString c = QDir(dossier).filePath(QStringLiteral("texte%1.txt").arg(i, 2, 10, QLatin1Char('0')));
-        QFile f(c);
-        if (!f.open(QIODevice::WriteOnly) || f.write(fiabilite::version(0, i, hasard).toLatin1() + "\r\n") < 0)
+        QFile f(QDir(dossier).filePath(QStringLiteral("texte%1.txt").arg(i, 2, 10, QLatin1Char('0'))));
+        if (!f.open(QIODevice::WriteOnly) || f.write(version(0, i, hasard)) < 0)
             return 2;
-        textes << c;
+        textes << f.fileName();
     }
 
-    // Start every copy, wait until all have their window, then release them together.
-    const QString programme = QCoreApplication::applicationDirPath() + QStringLiteral("/copie_classe");
+    // Start every copy, wait until all are ready, then release them together.
     std::vector<std::unique_ptr<QProcess>> processus;
     for (int id = 1; id <= copies; ++id) {
-        auto p = std::make_unique<QProcess>();
+        auto &p = processus.emplace_back(std::make_unique<QProcess>());
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QStringList a{dossier, QString::number(id), QString::number(graine * 1000 + id), QString::number(operations),
-                      journaux.filePath(QString::number(id)), dispute ? QStringLiteral("dispute") : QStringLiteral("hasard"),
-                      QString::number(periode)};
-        if (sansVerrou)
-            a << QStringLiteral("sans-verrou");
-        p->start(programme, a);
-        processus.push_back(std::move(p));
+        p->start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--copie"), QString::number(id), dossier, QString::number(graine * 1000 + id),
+                  QString::number(operations), journaux.filePath(QString::number(id)),
+                  dispute ? QStringLiteral("dispute") : QStringLiteral("hasard"),
+                  QString::number(entier(args, "--periode", 40)), sansVerrou ? QStringLiteral("--sans-verrou") : QString()});
     }
     for (auto &p : processus) {
-        if (!p->waitForReadyRead(120000) || p->readLine().trimmed() != "pret") {
-            std::fprintf(stderr, "a copy did not start\n");
+        if (!p->waitForReadyRead(60000) || p->readLine().trimmed() != "pret")
             return 2;
-        }
     }
-    const QByteArray depart = QByteArray::number(fiabilite::maintenant() + 200000000) + "\n";
+    const QByteArray depart = QByteArray::number(maintenant() + 200000000) + "\n";
     for (auto &p : processus) {
         p->write(depart);
         p->waitForBytesWritten(1000);
     }
-    int copiesEchouees = 0;
+    int echouees = 0;
     for (auto &p : processus) {
         p->closeWriteChannel();
-        if (!p->waitForFinished(-1) || p->exitStatus() != QProcess::NormalExit || p->exitCode() != 0)
-            ++copiesEchouees;
+        echouees += !p->waitForFinished(-1) || p->exitStatus() != QProcess::NormalExit || p->exitCode() != 0;
     }
 
-    // The journals, side by side on the one clock.
-    QHash<QString, std::vector<Tenue>> tenues;
-    QHash<QString, std::vector<Ecriture>> ecritures;
-    long ouvertures = 0, reussies = 0, refus = 0, nbEcritures = 0, lecturesDechirees = 0, erreurs = 0;
+    QHash<QString, std::vector<Intervalle>> tenues, ecritures;
+    long stats[5] = {};
     for (int id = 1; id <= copies; ++id) {
         QFile j(journaux.filePath(QString::number(id)));
-        if (!j.open(QIODevice::ReadOnly)) {
-            ++copiesEchouees;
-            continue;
-        }
+        echouees += !j.open(QIODevice::ReadOnly);
         while (!j.atEnd()) {
-            const QByteArray ligne = j.readLine().trimmed();
-            const QList<QByteArray> c = ligne.split(' ');
-            if (c[0] == "T" && c.size() == 4)
-                tenues[QString::fromLocal8Bit(c[1])].push_back({id, c[2].toLongLong(), c[3].toLongLong()});
-            else if (c[0] == "E" && c.size() == 4)
-                ecritures[QString::fromLocal8Bit(c[1])].push_back({id, c[2].toLongLong(), c[3].toLongLong()});
-            else if (c[0] == "S" && c.size() == 6) {
-                ouvertures += c[1].toLong();
-                reussies += c[2].toLong();
-                refus += c[3].toLong();
-                nbEcritures += c[4].toLong();
-                lecturesDechirees += c[5].toLong();
-            } else if (c[0] == "X") {
-                if (erreurs++ < 5)
-                    std::fprintf(stderr, "copy %d said: %s\n", id, ligne.mid(2).constData());
-            }
+            const QList<QByteArray> c = j.readLine().trimmed().split(' ');
+            if ((c[0] == "T" || c[0] == "E") && c.size() == 4)
+                (c[0] == "T" ? tenues : ecritures)[QString::fromLocal8Bit(c[1])].push_back(
+                    {id, c[2].toLongLong(), c[3].toLongLong()});
+            else if (c[0] == "S" && c.size() == 6)
+                for (int k = 0; k < 5; ++k)
+                    stats[k] += c[k + 1].toLong();
         }
     }
-
-    // A double hold: a copy took a text while another still held it.
-    long doubles = 0, sauvegardesSansTenir = 0, tenuesTotales = 0;
-    for (auto it = tenues.begin(); it != tenues.end(); ++it) {
-        std::vector<Tenue> &t = it.value();
-        tenuesTotales += long(t.size());
-        std::sort(t.begin(), t.end(), [](const Tenue &a, const Tenue &b) { return a.debut < b.debut; });
-        for (size_t i = 0; i < t.size(); ++i) {
-            for (size_t k = 0; k < i; ++k) {
-                if (t[k].copie != t[i].copie && t[k].fin > t[i].debut)
-                    ++doubles;
-            }
-        }
-        for (const Ecriture &e : ecritures.value(it.key())) {
-            for (const Tenue &h : t) {
-                if (h.copie != e.copie && h.debut < e.debut && h.fin > e.fin) {
-                    ++sauvegardesSansTenir;
-                    break;
-                }
-            }
+    // A double hold: a copy took a text while another still held it. A save
+    // made while another copy held the text from before to after it.
+    long doubles = 0, sauvegardesSansTenir = 0, nbTenues = 0;
+    for (auto it = tenues.cbegin(); it != tenues.cend(); ++it) {
+        const std::vector<Intervalle> &t = it.value();
+        nbTenues += long(t.size());
+        for (const Intervalle &a : t) {
+            for (const Intervalle &b : t)
+                doubles += a.copie < b.copie && a.debut < b.fin && b.debut < a.fin;
+            for (const Intervalle &e : ecritures.value(it.key()))
+                sauvegardesSansTenir += a.copie != e.copie && a.debut < e.debut && a.fin > e.fin;
         }
     }
-
     long dechires = 0, marques = 0;
     for (const QString &c : std::as_const(textes)) {
         QFile f(c);
-        if (!f.open(QIODevice::ReadOnly) || !fiabilite::lireVersion(f.readAll()).valide)
-            ++dechires;
+        dechires += !f.open(QIODevice::ReadOnly) || !versionValide(f.readAll());
         struct stat st {};
-        if (::stat(QFile::encodeName(c).constData(), &st) == 0 && (st.st_mode & 0222) == 0)
-            ++marques;
+        marques += ::stat(QFile::encodeName(c).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
     }
-    const long temporaires = long(QDir(dossier).entryList({QStringLiteral(".*.txt.*")}, QDir::Files | QDir::Hidden).size());
+    const long brouillons = long(QDir(dossier).entryList(QDir::Files | QDir::Hidden).size()) - nbTextes;
 
     std::printf("copies %d, texts %d, operations per copy %d, seed %d, mode %s%s\n", copies, nbTextes, operations,
                 graine, dispute ? "contended" : "random", sansVerrou ? ", OS lock refused" : "");
-    std::printf("opens tried %ld, succeeded %ld, refusals %ld, holds %ld, saves %ld\n", ouvertures, reussies, refus,
-                tenuesTotales, nbEcritures);
-    std::printf("double holds %ld\n", doubles);
-    std::printf("saves while another copy held the text %ld\n", sauvegardesSansTenir);
-    std::printf("torn or mixed files %ld, torn reads %ld, marks left %ld, temporary files left %ld\n", dechires,
-                lecturesDechirees, marques, temporaires);
-    std::printf("error messages %ld, copies that failed %d\n", erreurs, copiesEchouees);
-    const bool ok = dechires == 0 && lecturesDechirees == 0 && marques == 0 && temporaires == 0
-                    && sauvegardesSansTenir == 0 && copiesEchouees == 0 && erreurs == 0
-                    && (doublesPermises || doubles == 0);
+    std::printf("opens tried %ld, succeeded %ld, refusals %ld, holds %ld, saves %ld\n", stats[0], stats[1], stats[2],
+                nbTenues, stats[3]);
+    std::printf("double holds %ld\nsaves while another copy held the text %ld\n", doubles, sauvegardesSansTenir);
+    std::printf("torn files %ld, torn reads %ld, marks left %ld, drafts left %ld, copies that failed %d\n", dechires,
+                stats[4], marques, brouillons, echouees);
+    const bool ok = dechires + stats[4] + marques + brouillons + sauvegardesSansTenir + echouees == 0
+                    && (doubles == 0 || args.contains(QStringLiteral("--doubles-permises")));
     return ok ? 0 : 1;
 }

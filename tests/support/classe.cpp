@@ -32,12 +32,21 @@ QByteArray Classe::octets(const QString &nom) const
     return f.readAll();
 }
 
-bool Classe::marqueSurDisque(const QString &nom) const
+int Classe::mode(const QString &nom) const
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(chemin(nom)).constData(), &st) != 0)
-        return false;
-    return (st.st_mode & 0222) == 0;
+    return ::stat(QFile::encodeName(chemin(nom)).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+bool Classe::marqueSurDisque(const QString &nom) const
+{
+    const int m = mode(nom);
+    return m >= 0 && (m & 0222) == 0;
+}
+
+QStringList Classe::fichiers() const
+{
+    return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
 LectureAttribut AttributsMemoire::lire(const QString &chemin) const

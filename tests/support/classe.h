@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
@@ -21,6 +22,10 @@ public:
     QByteArray octets(const QString &nom) const;
     // True when nobody may write the file (how a mark looks on a local disk).
     bool marqueSurDisque(const QString &nom) const;
+    // The permission bits, or -1 when there is no such file.
+    int mode(const QString &nom) const;
+    // Every file of the folder, hidden ones included: no draft may be left.
+    QStringList fichiers() const;
 
 private:
     QTemporaryDir m_dir;

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Runs one test function as an unprivileged user, from a copy of the test
-# binary in /tmp, since the build folder may not be reachable by that user.
+# Runs test functions as an unprivileged user, since root ignores file
+# permissions; from a copy of the test binary in /tmp, which that user reaches.
 set -euo pipefail
-binaire=$1; fonction=$2
+binaire=$1; shift
+[ "$(id -u)" -eq 0 ] || exec "$binaire" "$@"
 copie=$(mktemp /tmp/plumor-test.XXXXXX)
 trap 'rm -f "$copie"' EXIT
 cp "$binaire" "$copie"
 chmod 755 "$copie"
-exec setpriv --reuid=65534 --regid=65534 --clear-groups "$copie" "$fonction"
+setpriv --reuid=65534 --regid=65534 --clear-groups "$copie" "$@"

@@ -1,0 +1,55 @@
+#include "classe.h"
+#include "texts/disque.h"
+
+#include <QTest>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/stat.h>
+
+class TestDisque : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { std::signal(SIGXFSZ, SIG_IGN); }
+
+    void remplacer()
+    {
+        Classe classe;
+        const QString c = classe.chemin(QStringLiteral("été.txt"));
+        QCOMPARE(disque::remplacer(c, "abc\r\n"), 0);
+        QCOMPARE(classe.mode(QStringLiteral("été.txt")), int(0666 & ~disque::masqueCreation()));
+        ::chmod(QFile::encodeName(c).constData(), 0640);
+        QCOMPARE(disque::remplacer(c, "neuf\r\n"), 0);
+        QCOMPARE(classe.octets(QStringLiteral("été.txt")), QByteArray("neuf\r\n"));
+        QCOMPARE(classe.mode(QStringLiteral("été.txt")), 0640);
+        // A full disk leaves the previous content and no draft.
+        avecDisquePlein([&] { QCOMPARE(disque::remplacer(c, QByteArray(100, 'x')), EFBIG); });
+        QCOMPARE(classe.octets(QStringLiteral("été.txt")), QByteArray("neuf\r\n"));
+        QCOMPARE(classe.fichiers(), QStringList{QStringLiteral("été.txt")});
+        QDir().mkdir(classe.chemin(QStringLiteral("x.txt")));
+        QCOMPARE(disque::remplacer(classe.chemin(QStringLiteral("x.txt")), "abc"), EISDIR);
+    }
+
+    void lectureBornee()
+    {
+        Classe classe;
+        const QString c = classe.ecrire(QStringLiteral("long.txt"), QByteArray(50, 'a'));
+        QByteArray lus;
+        QCOMPARE(disque::lire(c, 10, lus), 0);
+        QCOMPARE(lus.size(), 11); // one more than the limit tells it is too long
+        QCOMPARE(disque::lire(c, 100, lus), 0);
+        QCOMPARE(lus.size(), 50);
+        QCOMPARE(disque::lire(classe.chemin(QStringLiteral("absent.txt")), 10, lus), ENOENT);
+    }
+
+    void descriptionsEnFrancais()
+    {
+        QCOMPARE(disque::description(ENOSPC), QStringLiteral("Il n'y a plus de place sur le disque."));
+        QCOMPARE(disque::description(EACCES), QStringLiteral("Accès refusé."));
+        QVERIFY(disque::description(123456).contains(QLatin1String("123456")));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestDisque)
+#include "test_disque.moc"

@@ -1,0 +1,367 @@
+// The document commands as pupils use them: what each shows, and the bytes
+// and marks it leaves on disk.
+#include "fenetre.h"
+
+#include "texts/documents.h"
+#include "texts/navigateur.h"
+#include "ui/liste_fichiers.h"
+#include "ui/zone_texte.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+using R = Dialogues::Reponse;
+const QString maj = QStringLiteral("Voulez-vous mettre à jour le texte?");
+const QString enregistrer = QStringLiteral("Voulez-vous enregistrer le texte?");
+const QString pris = QStringLiteral("Quelqu'un travaille déjà sur ce texte!");
+const QString memeNom = QStringLiteral("Quelqu'un travaille sur un fichier de même nom!");
+const QString ecraser = QStringLiteral("Ce fichier existe déjà! Ecraser le fichier?");
+const QString tropLong = QStringLiteral("Le texte est trop long! La taille maximale est de 3200 caractères.");
+const QString plein = QStringLiteral("Erreur=Le fichier dépasse la taille permise.");
+
+void ouvrir(Fenetre &f, const std::optional<QString> &chemin)
+{
+    f.dialogues->fichiers << chemin;
+    f.documents().ouvrir_Click();
+}
+
+void ajouter(Fenetre &f, const QString &texte)
+{
+    f.c().Text1->moveCursor(QTextCursor::End);
+    taper(f.c().Text1, texte);
+}
+
+bool commandesActives(Fenetre &f)
+{
+    return f.c().Fermer->isEnabled() && f.c().enregistrer->isEnabled() && f.c().enregistrer_sous->isEnabled()
+           && f.c().Imprimer->isEnabled();
+}
+
+} // namespace
+
+class TestDocuments : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { std::signal(SIGXFSZ, SIG_IGN); }
+
+    void unTexteEntreDeuxEleves()
+    {
+        Classe classe;
+        const QString conte = classe.ecrire(QStringLiteral("CM1/conte.txt"), "Il \xE9tait une fois\r\n");
+        Fenetre a = ouvrirFenetre(classe.dossier());
+        Fenetre b = ouvrirFenetre(classe.chemin(QStringLiteral("CM1")));
+
+        ouvrir(a, conte);
+        QCOMPARE(a.c().Text1->texteCrLf(), QStringLiteral("Il était une fois\r\n"));
+        QCOMPARE(a.form->windowTitle(), conte);
+        QCOMPARE(a.c().Label4->text(), QStringLiteral("conte.txt"));
+        QCOMPARE(a.c().taille_plumor->text(), QStringLiteral(" 19 carac."));
+        QVERIFY(commandesActives(a));
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("CM1/conte.txt")));
+
+        // B reads it in the reader pane; the mark stays.
+        b.c().File1->setCurrentRow(0);
+        b.form->navigateur().File1_Click();
+        QCOMPARE(b.c().Text2->texteCrLf(), QStringLiteral("Il était une fois\r\n"));
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("CM1/conte.txt")));
+
+        // B may not open it for writing, whichever pane it clicked last, nor write over it.
+        b.etat().zone_active = 2;
+        ouvrir(b, conte);
+        QVERIFY(b.c().Text1->estVide());
+        taper(b.c().Text1, QStringLiteral("Par-dessus"));
+        b.dialogues->fichiers << conte;
+        b.documents().Command2_Click();
+        QCOMPARE(b.dialogues->textes(), (QStringList{pris, memeNom}));
+        QVERIFY(b.etat().fichier_courant.isEmpty());
+        b.c().Text1->clear();
+
+        // A saves and closes: the text is free again with A's words.
+        ajouter(a, QStringLiteral("un renard rusé."));
+        a.documents().enregistrer_Click();
+        const QByteArray enregistre("Il \xE9tait une fois\r\nun renard rus\xE9.\r\n");
+        QCOMPARE(classe.octets(QStringLiteral("CM1/conte.txt")), enregistre);
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("CM1/conte.txt")));
+        a.dialogues->reponses << R::Non;
+        a.documents().Fermer_Click();
+        QVERIFY(!classe.marqueSurDisque(QStringLiteral("CM1/conte.txt")));
+
+        // B opens it now and sees A's words; A is refused.
+        b.dialogues->messages.clear();
+        ouvrir(b, conte);
+        QVERIFY(b.dialogues->messages.isEmpty());
+        QCOMPARE(b.c().Text1->texteCrLf(), QStringLiteral("Il était une fois\r\nun renard rusé.\r\n"));
+        ouvrir(a, conte);
+        QCOMPARE(a.dialogues->textes().last(), pris);
+    }
+
+    void lectureRefuseeGardeLeTexteCourant_data()
+    {
+        QTest::addColumn<QByteArray>("octets");
+        QTest::addColumn<bool>("priseAilleurs");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("pris ailleurs") << QByteArray("B") << true << QStringList{pris};
+        QTest::newRow("32001 octets") << QByteArray(32001, 'b') << false
+                                      << QStringList{QStringLiteral("Ce texte dépasse 32000 caractères!")};
+        QTest::newRow("fichier vide") << QByteArray() << false << QStringList();
+        QTest::newRow("dialogue annule") << QByteArray("annule") << false << QStringList();
+    }
+    void lectureRefuseeGardeLeTexteCourant()
+    {
+        QFETCH(QByteArray, octets);
+        QFETCH(bool, priseAilleurs);
+        QFETCH(QStringList, messages);
+        Classe classe;
+        const QString a = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
+        const QString b = classe.ecrire(QStringLiteral("b.txt"), octets);
+        if (priseAilleurs)
+            QFile::setPermissions(b, QFile::ReadOwner);
+        Fenetre f = ouvrirFenetre(classe.dossier());
+        ouvrir(f, a);
+        ouvrir(f, octets == "annule" ? std::nullopt : std::optional<QString>(b));
+        QCOMPARE(f.dialogues->textes(), messages);
+        QCOMPARE(f.etat().fichier_courant, a);
+        QCOMPARE(f.form->windowTitle(), a);
+        QCOMPARE(f.c().Text1->texteCrLf(), QStringLiteral("A\r\n"));
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("a.txt")));
+        QCOMPARE(classe.marqueSurDisque(QStringLiteral("b.txt")), priseAilleurs);
+        QCOMPARE(classe.octets(QStringLiteral("b.txt")), octets);
+    }
+
+    void ouvrirUnAutreTexte()
+    {
+        Classe classe;
+        const QString a = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
+        const QString b = classe.ecrire(QStringLiteral("b.txt"), "B\r\n");
+        const QString c = classe.ecrire(QStringLiteral("c.txt"), "C\r\n");
+        Fenetre f = ouvrirFenetre(classe.dossier());
+        ouvrir(f, a);
+        ouvrir(f, a); // its own text, read again as its own
+        // The mark stays while the pupil chooses: no other copy can take the text then.
+        f.dialogues->pendantDialogueFichier = [&] { QVERIFY(classe.marqueSurDisque(QStringLiteral("a.txt"))); };
+        ouvrir(f, b);
+        f.dialogues->pendantDialogueFichier = {};
+        QVERIFY(!classe.marqueSurDisque(QStringLiteral("a.txt")));
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("b.txt")));
+
+        // Typing without a click into the zone still makes "Ouvrir" ask.
+        ajouter(f, QStringLiteral("joute"));
+        f.dialogues->reponses << R::Oui;
+        ouvrir(f, c);
+        QCOMPARE(classe.octets(QStringLiteral("b.txt")), QByteArray("B\r\njoute\r\n"));
+        QCOMPARE(f.etat().fichier_courant, c);
+        QCOMPARE(f.etat().ecriture_en_cours, qint16(0));
+
+        // A text that cannot be saved is not dropped for another one.
+        ajouter(f, QStringLiteral("un long ajout qui ne tient pas"));
+        f.dialogues->reponses << R::Oui;
+        avecDisquePlein([&] { ouvrir(f, b); });
+        QVERIFY(f.c().Text1->texteCrLf().contains(QLatin1String("un long ajout")));
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("c.txt")));
+
+        // A current text deleted by someone else counts as let go.
+        QFile::remove(c);
+        f.dialogues->reponses << R::Non;
+        ouvrir(f, b);
+        QCOMPARE(f.dialogues->textes(), (QStringList{maj, maj, plein, maj}));
+        QCOMPARE(f.etat().fichier_courant, b);
+    }
+
+    void enregistrerUnNouveauTexte()
+    {
+        Classe classe;
+        classe.ecrire(QStringLiteral("conte.txt"), "original\r\n");
+        Fenetre f = ouvrirFenetre(classe.dossier());
+        Documents &d = f.documents();
+        // An empty zone: the menu says so, the button does nothing.
+        d.enregistrer_Click();
+        d.enregistrer_sous_Click();
+        d.Command2_Click();
+        QCOMPARE(f.dialogues->textes(), QStringList(2, QStringLiteral("Ce texte est vide!")));
+        f.c().Text1->definirTexteCrLf(QString(3199, u'x') + QStringLiteral("\r\n"));
+        d.Command2_Click();
+        QCOMPARE(f.dialogues->textes().last(), tropLong);
+        QVERIFY(f.dialogues->modesDemandes.isEmpty());
+
+        // Not over an existing file the pupil will not replace: the text stays new.
+        f.c().Text1->definirTexteCrLf(QString(3198, u'x') + QStringLiteral("\r\n"));
+        f.dialogues->fichiers << classe.chemin(QStringLiteral("conte.txt")) << std::nullopt;
+        f.dialogues->reponses << R::Non;
+        d.enregistrer_Click();
+        d.enregistrer_Click();
+        QCOMPARE(f.dialogues->textes().last(), ecraser);
+        QCOMPARE(f.dialogues->modesDemandes.size(), 2);
+        QVERIFY(f.etat().fichier_courant.isEmpty());
+        QCOMPARE(f.form->windowTitle(), QStringLiteral("b"));
+        QCOMPARE(classe.octets(QStringLiteral("conte.txt")), QByteArray("original\r\n"));
+
+        const QString nom = QStringLiteral("<b>Noël<i> & « fête ».txt");
+        f.dialogues->fichiers << classe.chemin(nom);
+        d.enregistrer_sous_Click();
+        QCOMPARE(classe.octets(nom).size(), 3202);
+        QVERIFY(classe.marqueSurDisque(nom));
+        QCOMPARE(f.form->windowTitle(), classe.chemin(nom));
+    }
+
+    void enregistrerSousPrendLeNouveauEtRendLAncien()
+    {
+        Classe classe;
+        const QString ancien = classe.ecrire(QStringLiteral("conte.txt"), "Il \xE9tait\r\n");
+        const QString nouveau = classe.chemin(QStringLiteral("conte-2.txt"));
+        Fenetre f = ouvrirFenetre(classe.dossier());
+        ouvrir(f, ancien);
+        f.dialogues->fichiers << nouveau << nouveau;
+        f.documents().enregistrer_sous_Click();
+        QCOMPARE(f.etat().fichier_courant, nouveau);
+        QCOMPARE(f.form->windowTitle(), nouveau);
+        QCOMPARE(f.c().Label4->text(), QStringLiteral("conte.txt"));
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("conte-2.txt")));
+        QVERIFY(!classe.marqueSurDisque(QStringLiteral("conte.txt")));
+        QCOMPARE(classe.octets(QStringLiteral("conte-2.txt")), QByteArray("Il \xE9tait\r\n\r\n"));
+        // Its own file again is refused while this copy holds it.
+        f.documents().enregistrer_sous_Click();
+        QCOMPARE(f.dialogues->textes(), QStringList{memeNom});
+        QCOMPARE(f.etat().fichier_courant, nouveau);
+        // A full disk: "Erreur=closefile" and the description, nothing taken.
+        f.dialogues->fichiers << classe.chemin(QStringLiteral("plein.txt"));
+        avecDisquePlein([&] { f.documents().enregistrer_sous_Click(); });
+        QCOMPARE(f.dialogues->textes().last(), QStringLiteral("Erreur=closefileLe fichier dépasse la taille permise."));
+        QCOMPARE(f.etat().fichier_courant, nouveau);
+    }
+
+    void octetsRendusTelsQuels()
+    {
+        Classe classe;
+        QByteArray tous("\r\n");
+        for (int o = 0x20; o < 0x100; ++o)
+            tous += char(o);
+        const QString c = classe.ecrire(QStringLiteral("a.txt"), tous);
+        Fenetre f = ouvrirFenetre(classe.dossier());
+        ouvrir(f, c);
+        f.documents().enregistrer_Click();
+        QCOMPARE(classe.octets(QStringLiteral("a.txt")), tous + "\r\n");
+        QCOMPARE(Documents::extrait_nomfic(QStringLiteral("C:\\textes\\CM1\\conte.txt"), u'\\'), QStringLiteral("conte.txt"));
+        QCOMPARE(Documents::extrait_nomfic(QStringLiteral("C:\\textes\\"), u'\\'), QString());
+        QCOMPARE(Documents::extrait_nomfic(QStringLiteral("conte.txt"), u'\\'), QStringLiteral("conte.txt"));
+    }
+
+    // "Fermer", "Quitter" and the window's close let go of the text only once
+    // it is saved or the pupil said No.
+    void lacherLeTexte_data()
+    {
+        QTest::addColumn<bool>("quitter");
+        QTest::addColumn<QString>("cas");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<bool>("lache");
+        QTest::addColumn<QByteArray>("surDisque");
+        const QByteArray a("A\r\n");
+        QTest::newRow("fermer, zone vide") << false << "vide" << QStringList() << true << a;
+        QTest::newRow("fermer, texte efface") << false << "efface" << QStringList() << true << a;
+        QTest::newRow("fermer, non") << false << "ouvert-non" << QStringList{enregistrer} << true << a;
+        QTest::newRow("fermer, oui") << false << "ouvert-oui" << QStringList{enregistrer} << true << QByteArray("A\r\nB\r\n");
+        QTest::newRow("fermer, disque plein") << false << "ouvert-plein" << QStringList{enregistrer, plein} << false << a;
+        QTest::newRow("fermer, ne pas ecraser") << false << "nouveau-ecraser" << QStringList{enregistrer, ecraser} << false << a;
+        QTest::newRow("fermer, dialogue annule") << false << "nouveau-annule"
+                                                 << QStringList{enregistrer, QStringLiteral("erreur_fermer32755")} << false << a;
+        QTest::newRow("fermer, trop long") << false << "nouveau-long" << QStringList{enregistrer, tropLong} << false << a;
+        QTest::newRow("quitter, inchange") << true << "ouvert" << QStringList() << true << a;
+        QTest::newRow("quitter, oui") << true << "ouvert-oui" << QStringList{enregistrer} << true << QByteArray("A\r\nB\r\n");
+        QTest::newRow("quitter, disque plein") << true << "ouvert-plein" << QStringList{enregistrer, plein} << false << a;
+        QTest::newRow("quitter, dialogue annule") << true << "nouveau-annule"
+                                                  << QStringList{enregistrer, QStringLiteral("erreur_fermer32755")} << false << a;
+        QTest::newRow("quitter, nouveau enregistre") << true << "nouveau-oui" << QStringList{enregistrer} << true << a;
+    }
+    void lacherLeTexte()
+    {
+        QFETCH(bool, quitter);
+        QFETCH(QString, cas);
+        QFETCH(QStringList, messages);
+        QFETCH(bool, lache);
+        QFETCH(QByteArray, surDisque);
+        Classe classe;
+        const QString a = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
+        Fenetre f = ouvrirFenetre(classe.dossier());
+        f.form->show();
+        const bool nouveau = cas.startsWith(u"nouveau");
+        if (cas.startsWith(u"ouvert") || cas == u"efface")
+            ouvrir(f, a);
+        if (cas == u"efface") {
+            f.c().Text1->selectAll();
+            QTest::keyClick(f.c().Text1, Qt::Key_Delete);
+        } else if (cas.startsWith(u"ouvert-") || nouveau) {
+            ajouter(f, cas == u"nouveau-long" ? QString(3201, u'x') : QStringLiteral("B"));
+        }
+        const QString avant = f.c().Text1->texteCrLf();
+        f.dialogues->reponses << (cas.endsWith(u"non") ? R::Non : R::Oui) << R::Non;
+        if (cas == u"nouveau-ecraser")
+            f.dialogues->fichiers << a;
+        else if (cas == u"nouveau-oui")
+            f.dialogues->fichiers << classe.chemin(QStringLiteral("neuf.txt"));
+        else if (nouveau)
+            f.dialogues->fichiers << std::nullopt;
+
+        bool ferme = false;
+        const auto commande = [&] {
+            if (quitter)
+                ferme = f.form->close();
+            else
+                f.documents().Fermer_Click();
+        };
+        if (cas.endsWith(u"plein"))
+            avecDisquePlein(commande);
+        else
+            commande();
+
+        QCOMPARE(f.dialogues->textes(), messages);
+        QCOMPARE(classe.octets(QStringLiteral("a.txt")), surDisque);
+        QCOMPARE(classe.marqueSurDisque(QStringLiteral("a.txt")), !lache && !nouveau);
+        if (quitter)
+            QCOMPARE(ferme, lache);
+        if (cas == u"nouveau-oui") {
+            QCOMPARE(classe.octets(QStringLiteral("neuf.txt")), QByteArray("B\r\n"));
+            QVERIFY(!classe.marqueSurDisque(QStringLiteral("neuf.txt")));
+        }
+        if (lache) {
+            QVERIFY(f.c().Text1->estVide());
+            QVERIFY(f.etat().fichier_courant.isEmpty());
+            QCOMPARE(f.form->windowTitle(), QString());
+            QVERIFY(quitter || !commandesActives(f));
+        } else {
+            QCOMPARE(f.c().Text1->texteCrLf(), avant);
+            // A later "Quitter" asks again.
+            QCOMPARE(f.etat().ecriture_en_cours, qint16(1));
+        }
+    }
+
+    void nouveauTexteMisAJourAuLieuDOuvrir()
+    {
+        Classe classe;
+        const QString grand = classe.ecrire(QStringLiteral("grand.txt"), QByteArray(4000, 'a'));
+        Fenetre f = ouvrirFenetre(classe.dossier());
+        taper(f.c().Text1, QStringLiteral("Mon conte"));
+        const QString n = classe.chemin(QStringLiteral("nouveau.txt"));
+        f.dialogues->reponses << R::Oui;
+        ouvrir(f, n);
+        QCOMPARE(f.dialogues->modesDemandes, QList<Dialogues::ModeFichier>{Dialogues::ModeFichier::Enregistrer});
+        QCOMPARE(f.etat().fichier_courant, n);
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("nouveau.txt")));
+        QCOMPARE(f.c().Text1->texteCrLf(), QStringLiteral("Mon conte"));
+
+        // An open text is saved by "Fermer" even past 3200 characters.
+        f.dialogues->reponses << R::Non;
+        ouvrir(f, grand);
+        ajouter(f, QStringLiteral("!"));
+        f.dialogues->reponses << R::Oui;
+        f.documents().Fermer_Click();
+        QCOMPARE(classe.octets(QStringLiteral("grand.txt")), QByteArray(4000, 'a') + "!\r\n");
+    }
+};
+
+QTEST_MAIN(TestDocuments)
+#include "test_documents.moc"
