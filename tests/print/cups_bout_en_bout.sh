@@ -18,9 +18,7 @@ echouer() { echo "FAIL: $*"; tail -n 30 "$tmp"/log/*; exit 1; }
 attendre() {
   for _ in $(seq 120); do "$@" >/dev/null 2>&1 && return 0; sleep 0.5; done; return 1
 }
-present() {
-  for o in cupsd lpadmin pdftotext /usr/lib/cups/backend/cups-pdf; do command -v "$o" >/dev/null || return 1; done
-}
+present() { for o in cupsd lpadmin pdftotext /usr/lib/cups/backend/cups-pdf; do command -v "$o" >/dev/null || return 1; done; }
 
 [ "$(id -u)" -eq 0 ] || passer "needs root: it installs packages and starts its own cupsd"
 paquets=(cups printer-driver-cups-pdf poppler-utils)

@@ -55,8 +55,8 @@ struct Cas { const char16_t *entree, *attendu; int lignesParPage = 0; double lar
 
 const Cas decoupes[] = {
     {u"", u""},
-    // Which characters glue: not Ø, Þ, å, ø, the typographic apostrophe nor
-    // anything else past Latin-1.
+    // Which characters glue: not Ø or å (the class keyboard lacks them), the
+    // typographic apostrophe nor anything else past Latin-1.
     {u"␣Ålborg␣på␣Øre,␣ça␣œuvre␣l’an␣12", u"⟨␣⟩⟨Ålborg⟩⟨␣⟩⟨p⟩⟨å␣Ø⟩⟨re⟩⟨,␣⟩⟨ça⟩⟨␣œ⟩⟨uvre⟩⟨␣⟩⟨l⟩⟨’⟩⟨an⟩⟨␣⟩⟨12⟩"},
     // Elision: the apostrophe stays on the word, a space stands for it after.
     {u"l'homme␣l'␣homme␣jusqu'à", u"⟨l'⟩⟨␣⟩⟨homme⟩⟨␣⟩⟨l'⟩⟨␣␣⟩⟨homme⟩⟨␣⟩⟨jusqu'⟩⟨␣⟩⟨à⟩"},

@@ -87,15 +87,14 @@ private slots:
     void rienAImprimer()
     {
         const QString aucune = u"Aucune imprimante n'est installée."_s;
-        const QStringList pdf{u"PDF"_s};
         const struct {
             QString texte; Reponse reponse; bool police; QStringList installees, messages;
             bool policeDemandee;
         } cas[] = {
-            {{}, Reponse::Ok, true, pdf, {}, false},
-            {u"Bonjour"_s, Reponse::Annuler, true, pdf, {question}, false},
+            {{}, Reponse::Ok, true, {u"PDF"_s}, {}, false},
+            {u"Bonjour"_s, Reponse::Annuler, true, {u"PDF"_s}, {question}, false},
             {u"Bonjour"_s, Reponse::Ok, true, {}, {question, aucune}, false},
-            {u"Bonjour"_s, Reponse::Ok, false, pdf, {question}, true},
+            {u"Bonjour"_s, Reponse::Ok, false, {u"PDF"_s}, {question}, true},
         };
         for (const auto &c : cas) {
             QTemporaryDir dossier;
@@ -110,13 +109,12 @@ private slots:
     // A dialogue over two pages, the font chosen at 20 points in bold.
     void page()
     {
-        if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty())
-            QSKIP("pdftotext (poppler-utils) reads the page back");
+        if (QStandardPaths::findExecutable(u"pdffonts"_s).isEmpty())
+            QSKIP("pdftotext and pdffonts (poppler-utils) read the page back");
         QString texte = u"Il dit.\r\n-Non, merci.\r\n"_s;
         for (int i = 1; i <= 27; ++i)
             texte += u"\r\nLigne "_s + QString::number(i);
-        QFont police(u"DejaVu Serif"_s, 20);
-        police.setBold(true);
+        const QFont police(u"DejaVu Serif"_s, 20, QFont::Bold);
         QTemporaryDir dossier;
         const QString fichier = dossier.filePath(u"p.pdf"_s);
         DialoguesScriptes d;
@@ -129,8 +127,8 @@ private slots:
         QStringList places;
         for (const auto &[place, hauteur] : mots(fichier)) {
             places << place;
-            // Only the face comes from the dialog: at 10 points a DejaVu line
-            // box is 11.66 points high.
+            // Only the face comes from the dialog, neither the size (at 10
+            // points a DejaVu line box is 11.66 points high) nor the weight.
             QVERIFY2(qAbs(hauteur - 11.66) < 0.5, qPrintable(place));
         }
         const QString trait(80, u'_');
@@ -139,6 +137,11 @@ private slots:
                                        u"0:59,1 Ligne"_s, u"1:1,5 conte.txt"_s,
                                        u"1:2,0 "_s + trait, u"1:5,1 Ligne"_s})
             QVERIFY2(places.contains(attendu), qPrintable(attendu + u" not in\n"_s + places.join(u'\n')));
+        QProcess pdffonts;
+        pdffonts.start(u"pdffonts"_s, {fichier});
+        pdffonts.waitForFinished();
+        const QString polices = QString::fromUtf8(pdffonts.readAllStandardOutput());
+        QVERIFY2(polices.contains(u"DejaVuSerif "_s) && !polices.contains(u"Bold"_s), qPrintable(polices));
     }
 };
 
