@@ -12,24 +12,6 @@
 
 namespace {
 
-const QString image = QStringLiteral("<image>"); // non-text data only
-const QString texte1 = QStringLiteral("Le chat\r\ndort."); // "chat\ndort" is 3..12
-const QString texte2 = QStringLiteral("Texte lu\r\nici");  // "lu\nici" is 6..12
-
-void remplirPressePapiers(const QString &contenu)
-{
-    QClipboard *pp = QGuiApplication::clipboard();
-    if (contenu == image) {
-        auto *donnees = new QMimeData;
-        donnees->setData(QStringLiteral("image/png"), QByteArray("\x89PNG", 4));
-        pp->setMimeData(donnees);
-    } else {
-        pp->setText(contenu);
-    }
-}
-
-QString pressePapiers() { return QGuiApplication::clipboard()->text(); }
-
 void selectionner(ZoneTexte *zone, int debut, int fin)
 {
     QTextCursor c = zone->textCursor();
@@ -38,138 +20,102 @@ void selectionner(ZoneTexte *zone, int debut, int fin)
     zone->setTextCursor(c);
 }
 
-struct Banc {
-    Classe classe;
-    Fenetre f = ouvrirFenetre(classe.dossier());
-    CommandesEdition &edition = f.form->edition();
-    ZoneTexte *Text1 = f.c().Text1;
-    ZoneTexte *Text2 = f.c().Text2;
-    Banc()
-    {
-        Text1->definirTexteCrLf(texte1);
-        Text2->definirTexteCrLf(texte2);
-    }
-};
+QString pressePapiers() { return QGuiApplication::clipboard()->text(); }
 
 } // namespace
 
 class TestEdition : public QObject
 {
     Q_OBJECT
+    Classe m_classe;
+    Fenetre f = ouvrirFenetre(m_classe.dossier());
+    ZoneTexte *Text1 = f.c().Text1, *Text2 = f.c().Text2;
 
 private slots:
+    void init()
+    {
+        Text1->definirTexteCrLf(QStringLiteral("Le chat\r\ndort."));
+        Text2->definirTexteCrLf(QStringLiteral("Texte lu\r\nici"));
+        selectionner(Text2, 6, 12); // "lu\nici"
+        f.etat().zone_active = 1;
+    }
+
+    // One rule for the buttons at each tick and for the items as the menu opens.
     void regles_data()
     {
         QTest::addColumn<int>("zone");
-        QTest::addColumn<bool>("sel1");
-        QTest::addColumn<bool>("sel2");
-        QTest::addColumn<QString>("presse");
+        QTest::addColumn<int>("fin1"); // Text1's selection is 0..fin1
+        QTest::addColumn<bool>("image");
         QTest::addColumn<QString>("actifs"); // couper, copier, coller
-        QTest::newRow("writing, nothing") << 1 << false << true << "" << "000";
-        QTest::newRow("writing, selection and text") << 1 << true << false << "x" << "111";
-        QTest::newRow("writing, image only") << 1 << false << false << image << "000";
-        QTest::newRow("reader, selection") << 2 << false << true << "x" << "010";
-        QTest::newRow("reader, writer's selection ignored") << 2 << true << false << "x" << "000";
+        QTest::newRow("writing, nothing selected") << 1 << 0 << false << "001";
+        QTest::newRow("writing, selection") << 1 << 2 << true << "110";
+        QTest::newRow("reader, selection") << 2 << 2 << false << "010";
     }
-    // One rule for the buttons at each tick and for the items as the menu opens.
     void regles()
     {
         QFETCH(int, zone);
-        QFETCH(bool, sel1);
-        QFETCH(bool, sel2);
-        QFETCH(QString, presse);
+        QFETCH(int, fin1);
+        QFETCH(bool, image);
         QFETCH(QString, actifs);
-        Banc b;
-        Controles &c = b.f.c();
-        selectionner(b.Text1, 0, sel1 ? 2 : 0);
-        selectionner(b.Text2, 0, sel2 ? 5 : 0);
-        remplirPressePapiers(presse);
-        b.f.etat().zone_active = qint16(zone);
-        b.edition.majBoutons();
-        emit c.Edition->aboutToShow();
-        const QPushButton *boutons[] = {c.couper, c.copier, c.coller};
+        selectionner(Text1, 0, fin1);
+        auto *donnees = new QMimeData;
+        image ? donnees->setData(QStringLiteral("image/png"), "\x89PNG") : donnees->setText(QStringLiteral("x"));
+        QGuiApplication::clipboard()->setMimeData(donnees);
+        f.etat().zone_active = qint16(zone);
+        f.form->edition().majBoutons();
+        emit f.c().Edition->aboutToShow();
+        const QPushButton *boutons[] = {f.c().couper, f.c().copier, f.c().coller};
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(boutons[i]->isEnabled(), actifs[i] == u'1');
-            QCOMPARE(c.Edititem[size_t(i)]->isEnabled(), actifs[i] == u'1');
+            QCOMPARE(f.c().Edititem[size_t(i)]->isEnabled(), actifs[i] == u'1');
         }
     }
 
-    void commandes_data()
+    void couperCopierColler()
     {
-        QTest::addColumn<QString>("commande"); // a button, or an Edititem index
-        QTest::addColumn<int>("zone");
-        QTest::addColumn<QString>("avant");  // clipboard before
-        QTest::addColumn<QString>("apres1"); // Text1 after
-        QTest::addColumn<QString>("apres");  // clipboard after
-        QTest::addColumn<bool>("fichier");   // the four file items enabled at once
-        const QString coupe = QStringLiteral("Le ."), chien = QStringLiteral("Le chien\r\ndort.");
-        QTest::newRow("couper") << "couper" << 1 << "x" << coupe << "chat\ndort" << false;
-        QTest::newRow("copier, reader active") << "copier" << 2 << "x" << texte1 << "lu\nici" << false;
-        QTest::newRow("Couper item, reader active") << "0" << 2 << "x" << texte1 << "x" << false;
-        QTest::newRow("Copier item, reader active") << "1" << 2 << "x" << texte1 << "lu\nici" << false;
-        QTest::newRow("Coller item") << "2" << 1 << "chien" << chien << "chien" << false;
-        QTest::newRow("coller, reader active") << "coller" << 2 << "chien" << chien << "chien" << true;
-        // A stale button must not delete the selection.
-        QTest::newRow("coller, image only") << "coller" << 1 << image << texte1 << "" << false;
-    }
-    void commandes()
-    {
-        QFETCH(QString, commande);
-        QFETCH(int, zone);
-        QFETCH(QString, avant);
-        QFETCH(QString, apres1);
-        QFETCH(QString, apres);
-        QFETCH(bool, fichier);
-        Banc b;
-        selectionner(b.Text1, 3, commande == u"2" || commande == u"coller" ? 7 : 12);
-        selectionner(b.Text2, 6, 12);
-        remplirPressePapiers(avant);
-        b.f.etat().zone_active = qint16(zone);
-        if (commande == u"couper")
-            b.edition.couper_Click();
-        else if (commande == u"copier")
-            b.edition.copier_Click();
-        else if (commande == u"coller")
-            b.edition.coller_Click();
-        else
-            b.edition.Edititem_Click(qint16(commande.toInt()));
-        QCOMPARE(b.Text1->texteCrLf(), apres1);
-        QCOMPARE(pressePapiers(), apres);
-        QCOMPARE(b.Text2->texteCrLf(), texte2);
-        for (QAction *item : {b.f.c().Fermer, b.f.c().Imprimer, b.f.c().enregistrer, b.f.c().enregistrer_sous})
-            QCOMPARE(item->isEnabled(), fichier);
-    }
-
-    // The clipboard gets LF breaks, and the text comes back unchanged.
-    void couperPuisColler()
-    {
-        Banc b;
-        const QString texte = QString::fromUtf16(u"«\u00A0oui\u00A0»\r\n\r\n€ œuvre");
-        b.Text1->definirTexteCrLf(texte);
-        b.Text1->selectAll();
-        b.edition.couper_Click();
-        QCOMPARE(pressePapiers(), QString::fromUtf16(u"«\u00A0oui\u00A0»\n\n€ œuvre"));
-        b.edition.coller_Click();
-        QCOMPARE(b.Text1->texteCrLf(), texte);
+        CommandesEdition &e = f.form->edition();
+        // The clipboard gets LF breaks, and the text comes back unchanged.
+        selectionner(Text1, 3, 12);
+        e.couper_Click();
+        QCOMPARE(Text1->texteCrLf(), QStringLiteral("Le ."));
+        QCOMPARE(pressePapiers(), QStringLiteral("chat\ndort"));
+        e.Edititem_Click(2);
+        QCOMPARE(Text1->texteCrLf(), QStringLiteral("Le chat\r\ndort."));
+        QVERIFY(!f.c().enregistrer->isEnabled());
+        // The reader pane only copies; the paste button pastes into the
+        // writing zone and enables the file items at once.
+        f.etat().zone_active = 2;
+        e.Edititem_Click(0);
+        e.copier_Click();
+        QCOMPARE(pressePapiers(), QStringLiteral("lu\nici"));
+        selectionner(Text1, 3, 7);
+        e.coller_Click();
+        QCOMPARE(Text1->texteCrLf(), QStringLiteral("Le lu\r\nici\r\ndort."));
+        QVERIFY(f.c().enregistrer->isEnabled() && f.c().Imprimer->isEnabled());
+        // A stale button must not delete the selection when there is no text to paste.
+        auto *image = new QMimeData;
+        image->setData(QStringLiteral("image/png"), "\x89PNG");
+        QGuiApplication::clipboard()->setMimeData(image);
+        selectionner(Text1, 0, 2);
+        e.coller_Click();
+        QCOMPARE(Text1->texteSelectionne(), QStringLiteral("Le"));
         // A click into the writing zone makes it the active pane and counts as writing.
-        b.f.etat().zone_active = 2;
-        b.f.etat().ecriture_en_cours = 0;
-        QTest::mousePress(b.Text1->viewport(), Qt::RightButton);
-        QCOMPARE(b.f.etat().zone_active, qint16(1));
-        QCOMPARE(b.f.etat().ecriture_en_cours, qint16(1));
+        f.etat().ecriture_en_cours = 0;
+        QTest::mousePress(Text1->viewport(), Qt::RightButton);
+        QCOMPARE(f.etat().zone_active, qint16(1));
+        QCOMPARE(f.etat().ecriture_en_cours, qint16(1));
     }
 
     void police()
     {
-        Banc b;
         // Apply shows a trial font; Cancel puts back what the panes had.
-        b.f.dialogues->appliquees << QFont(QStringLiteral("DejaVu Serif"), 20);
-        b.f.dialogues->polices << std::nullopt << QFont(QStringLiteral("DejaVu Serif"), 14, QFont::Bold, true);
-        b.f.c().police->trigger();
-        QCOMPARE(b.Text2->font().pointSizeF(), 11.25);
+        f.dialogues->appliquees << QFont(QStringLiteral("DejaVu Serif"), 20);
+        f.dialogues->polices << std::nullopt << QFont(QStringLiteral("DejaVu Serif"), 14, QFont::Bold, true);
+        f.c().police->trigger();
+        QCOMPARE(Text2->font().pointSizeF(), 11.25);
         // OK sets face and size on both panes; bold and italic are ignored.
-        b.f.c().police->trigger();
-        for (const ZoneTexte *zone : {b.Text1, b.Text2}) {
+        f.c().police->trigger();
+        for (const ZoneTexte *zone : {Text1, Text2}) {
             QCOMPARE(zone->font().family(), QStringLiteral("DejaVu Serif"));
             QCOMPARE(zone->font().pointSizeF(), 14.0);
             QVERIFY(!zone->font().bold() && !zone->font().italic());
@@ -178,22 +124,17 @@ private slots:
 
     void leLecteurNeChangeJamais()
     {
-        Banc b;
-        b.Text2->selectAll();
-        remplirPressePapiers(QStringLiteral("collé"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("collé"));
         for (const char *touches : {"Ctrl+V", "Shift+Ins", "Ctrl+X", "Shift+Del", "Backspace", "A"})
-            QTest::keySequence(b.Text2, QKeySequence::fromString(QLatin1String(touches)));
+            QTest::keySequence(Text2, QKeySequence::fromString(QLatin1String(touches)));
         QMimeData donnees;
         donnees.setText(QStringLiteral("déposé"));
         QDropEvent depot(QPointF(5, 5), Qt::CopyAction, &donnees, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(b.Text2->viewport(), &depot);
-        QCOMPARE(b.Text2->texteCrLf(), texte2);
+        QCoreApplication::sendEvent(Text2->viewport(), &depot);
+        QCOMPARE(Text2->texteCrLf(), QStringLiteral("Texte lu\r\nici"));
         QCOMPARE(pressePapiers(), QStringLiteral("collé"));
-
         // Its own menu: only "Copier" and "Tout sélectionner".
-        QCOMPARE(b.Text2->contextMenuPolicy(), Qt::CustomContextMenu);
-        selectionner(b.Text2, 6, 12);
-        std::unique_ptr<QMenu> menu(creerMenuLecture(b.Text2, nullptr));
+        std::unique_ptr<QMenu> menu(creerMenuLecture(Text2, nullptr));
         QList<QAction *> actions = menu->actions();
         actions.removeIf([](const QAction *a) { return a->isSeparator(); });
         QCOMPARE(actions.size(), 2);

@@ -9,8 +9,8 @@
 #include <optional>
 
 // Dialogs whose answers a test scripts in advance; every message shown is
-// recorded. A question without a scripted answer is answered No (and counted),
-// so that a test notices an unexpected question.
+// recorded. A question or a file dialog without a scripted answer gets No or
+// Cancel.
 class DialoguesScriptes : public Dialogues
 {
 public:
@@ -19,21 +19,18 @@ public:
     QList<std::optional<QString>> fichiers;
     QList<ModeFichier> modesDemandes;
     QList<std::optional<QFont>> polices;
-    // Runs while a file dialog is open, before it answers: what other
-    // copies might do meanwhile.
+    QList<QFont> appliquees; // fonts the pupil tries with Apply before answering
+    // Run while a file dialog is open, before it answers: what other copies
+    // might do meanwhile.
     std::function<void()> pendantDialogueFichier;
-    int questionsImprevues = 0;
-    int fichiersImprevus = 0;
 
     Reponse message(const Message &m) override
     {
         messages << m;
         if (m.boutons == Boutons::Ok)
             return Reponse::Ok;
-        if (reponses.isEmpty()) {
-            ++questionsImprevues;
+        if (reponses.isEmpty())
             return m.boutons == Boutons::OuiNon ? Reponse::Non : Reponse::Annuler;
-        }
         return reponses.takeFirst();
     }
 
@@ -42,22 +39,13 @@ public:
         modesDemandes << mode;
         if (pendantDialogueFichier)
             pendantDialogueFichier();
-        if (fichiers.isEmpty()) {
-            ++fichiersImprevus;
-            return std::nullopt;
-        }
-        return fichiers.takeFirst();
+        return fichiers.isEmpty() ? std::nullopt : fichiers.takeFirst();
     }
-
-    // Fonts the pupil tries with Apply before answering.
-    QList<QFont> appliquees;
 
     std::optional<QFont> choisirPolice(const Application &appliquer = {}) override
     {
-        if (appliquer) {
-            for (const QFont &f : std::as_const(appliquees))
-                appliquer(f);
-        }
+        for (const QFont &f : std::as_const(appliquees))
+            appliquer ? appliquer(f) : void();
         return polices.isEmpty() ? std::nullopt : polices.takeFirst();
     }
 
