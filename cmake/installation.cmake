@@ -6,6 +6,7 @@
 # private folder however the program is started, and the launcher never
 # changes the working folder the class folder is taken from.
 
+include(GNUInstallDirs)
 set(PLUMOR_DOSSIER_PRIVE lib/plumor)
 set(PLUMOR_EMBALLAGE ${PROJECT_BINARY_DIR}/packaging)
 
@@ -46,6 +47,8 @@ add_custom_command(OUTPUT ${plumor_icones}
 add_custom_target(plumor_icones_png ALL DEPENDS ${plumor_icones})
 
 install(FILES ${PROJECT_SOURCE_DIR}/docs/guide-enseignant.md DESTINATION share/doc/plumor)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/plumor.1 ${PROJECT_SOURCE_DIR}/packaging/plumor-outils.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # Debian package: cpack -G DEB (or the "package" target) in the build folder.
 set(CPACK_GENERATOR DEB)
