@@ -49,6 +49,8 @@ add_custom_target(plumor_icones_png ALL DEPENDS ${plumor_icones})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/guide-enseignant.md DESTINATION share/doc/plumor)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/plumor.1 ${PROJECT_SOURCE_DIR}/packaging/plumor-outils.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/plumor.metainfo.xml DESTINATION share/metainfo
+        RENAME org.example.plumor.metainfo.xml)
 
 # Debian package: cpack -G DEB (or the "package" target) in the build folder.
 set(CPACK_GENERATOR DEB)
