@@ -1,4 +1,4 @@
-# Install rules and the Debian package.
+# Install rules, used by the Debian package (debian/rules).
 #
 # Plumor looks for lexique.stw beside its executable, so the real program
 # lives in a private folder with the lexicon, and bin/ only holds relative
@@ -52,26 +52,3 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/plumor.1 ${PROJECT_SOURCE_DIR}/pac
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/plumor.metainfo.xml DESTINATION share/metainfo
         RENAME org.example.plumor.metainfo.xml)
 
-# Debian package: cpack -G DEB (or the "package" target) in the build folder.
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME plumor)
-set(CPACK_PACKAGE_VENDOR "Plumor")
-set(CPACK_PACKAGE_CONTACT "Plumor <plumor@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "text editor for a primary-school class writing French texts together")
-string(CONCAT CPACK_PACKAGE_DESCRIPTION
-  "Pupils write, read and print plain texts kept in the sub-folders of one shared\n"
-  "class folder; a text being written is marked read-only so that no other pupil\n"
-  "overwrites it. A thematic word list helps with vocabulary. French interface.")
-set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION education)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# Libraries come from dpkg-shlibdeps (dpkg-dev and file are needed to build
-# the package only). What it cannot see: the French Qt dialog texts loaded at
-# run time and the fonts the window asks for.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-comic-neue, fonts-dejavu-core")
-set(CPACK_SOURCE_GENERATOR TGZ)
-set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/")
-include(CPack)
