@@ -1,24 +1,32 @@
 # Install rules, used by the Debian package (debian/rules).
 #
 # Plumor looks for lexique.stw beside its executable, so the real program
-# lives in a private folder with the lexicon, and bin/ only holds relative
-# symlinks to it: Qt resolves /proc/self/exe, so applicationDirPath() is the
-# private folder however the program is started, and the launcher never
-# changes the working folder the class folder is taken from.
+# lives in a private folder, and bin/ only holds relative symlinks to it:
+# Qt resolves /proc/self/exe, so applicationDirPath() is the private folder
+# however the program is started, and the launcher never changes the working
+# folder the class folder is taken from.
 
 include(GNUInstallDirs)
 set(PLUMOR_DOSSIER_PRIVE lib/plumor)
 set(PLUMOR_EMBALLAGE ${PROJECT_BINARY_DIR}/packaging)
+file(MAKE_DIRECTORY ${PLUMOR_EMBALLAGE}/bin)
 
 install(TARGETS plumor RUNTIME DESTINATION ${PLUMOR_DOSSIER_PRIVE})
-install(FILES ${PROJECT_SOURCE_DIR}/data/lexique.stw DESTINATION ${PLUMOR_DOSSIER_PRIVE})
+
+# The lexicon is the teacher's to edit: it lives under /etc, where dpkg keeps
+# an edited copy across upgrades, and the link beside the program is where
+# Plumor and plumor-outils look. The link is absolute because it crosses from
+# /usr to /etc.
+set(plumor_lexique ${CMAKE_INSTALL_FULL_SYSCONFDIR}/plumor/lexique.stw)
+install(FILES ${PROJECT_SOURCE_DIR}/data/lexique.stw DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/plumor)
+file(CREATE_LINK ${plumor_lexique} ${PLUMOR_EMBALLAGE}/lexique.stw SYMBOLIC)
+install(FILES ${PLUMOR_EMBALLAGE}/lexique.stw DESTINATION ${PLUMOR_DOSSIER_PRIVE})
 
 set(plumor_commandes plumor)
 if(TARGET plumor-outils)
   install(TARGETS plumor-outils RUNTIME DESTINATION ${PLUMOR_DOSSIER_PRIVE})
   list(APPEND plumor_commandes plumor-outils)
 endif()
-file(MAKE_DIRECTORY ${PLUMOR_EMBALLAGE}/bin)
 foreach(commande IN LISTS plumor_commandes)
   file(CREATE_LINK ../${PLUMOR_DOSSIER_PRIVE}/${commande} ${PLUMOR_EMBALLAGE}/bin/${commande} SYMBOLIC)
   install(FILES ${PLUMOR_EMBALLAGE}/bin/${commande} DESTINATION bin)
@@ -51,4 +59,3 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/plumor.1 ${PROJECT_SOURCE_DIR}/pac
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/plumor.metainfo.xml DESTINATION share/metainfo
         RENAME org.example.plumor.metainfo.xml)
-
