@@ -87,7 +87,8 @@ git -C "$racine" ls-files -z -co --exclude-standard \
   | tar -C "$racine" --null --ignore-failed-read -T - -cf - | tar -C "$arbre" -xf -
 (cd "$arbre" && dpkg-checkbuilddeps 2>/dev/null) || apt_plumor build-dep "$arbre" \
   || { apt_plumor update && apt_plumor build-dep "$arbre"; } || { cat "$tmp/apt.log" >&2; echec "cannot install the build dependencies"; }
-(cd "$arbre" && DEB_BUILD_OPTIONS="nocheck parallel=2 noddebs" dpkg-buildpackage -us -uc -b) >"$tmp/construction.log" 2>&1 \
+# Source and binary, so that lintian checks debian/ as a distribution gets it.
+(cd "$arbre" && DEB_BUILD_OPTIONS="nocheck parallel=2 noddebs" dpkg-buildpackage -us -uc) >"$tmp/construction.log" 2>&1 \
   || { tail -40 "$tmp/construction.log" >&2; echec "dpkg-buildpackage failed"; }
 version=$(dpkg-parsechangelog -l "$arbre/debian/changelog" -S Version)
 deb=$tmp/plumor_${version}_$(dpkg --print-architecture).deb
