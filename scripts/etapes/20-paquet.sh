@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the build folder and installs it as a
-# teacher would; validates the menu entry; starts the installed Plumor from a
-# class folder under a virtual screen and checks that its window maps with no
-# message at start-up (a missing lexicon shows one before the window); then
-# hides the lexicon to prove that check sees the message; removes the package.
-#   20-paquet.sh BUILD_FOLDER
+# Builds the Debian package from a copy of the source tree (dpkg-buildpackage
+# writes beside the tree it builds, so nothing lands in this one) and checks
+# it with lintian and appstreamcli; installs it as a teacher would; validates
+# the menu entry; starts the installed Plumor from a class folder under a
+# virtual screen and checks that its window maps with no message at start-up
+# (a missing lexicon shows one before the window), then hides the lexicon to
+# prove that check sees the message; upgrades over a lexicon the teacher
+# edited and checks that it is kept; removes the package.
+#   20-paquet.sh [BUILD_FOLDER]   (the build folder is not used)
 set -euo pipefail
 ici=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 racine=$(cd "$ici/../.." && pwd)
@@ -56,12 +59,11 @@ if [ "${1:-}" = --fenetre ]; then
   exit "$resultat"
 fi
 
-build=$(cd "${1:?usage: 20-paquet.sh BUILD_FOLDER}" && pwd)
 # Installing a package needs root.
-[ "$(id -u)" -eq 0 ] || exec sudo bash "${BASH_SOURCE[0]}" "$build"
+[ "$(id -u)" -eq 0 ] || exec sudo bash "${BASH_SOURCE[0]}" "$@"
 source "$racine/scripts/dependances.sh"
-# dpkg-dev and file for the library dependencies CPack reads from the binary.
-installer_manquants dpkg-dev file desktop-file-utils xvfb xauth xdotool
+installer_manquants dpkg-dev debhelper lintian appstream man-db desktop-file-utils xvfb xauth xdotool
+debut=$SECONDS
 
 # Installing and removing the package changes the whole machine: one run at a time.
 exec 9>/tmp/plumor-etape-paquet.lock
@@ -72,22 +74,37 @@ apt_plumor() {
   DEBIAN_FRONTEND=noninteractive apt-get "$@" -y -qq -o DPkg::Lock::Timeout=300 >>"$tmp/apt.log" 2>&1
 }
 nettoyer() {
-  [ -e /usr/lib/plumor/lexique.stw.cache ] && mv /usr/lib/plumor/lexique.stw.cache /usr/lib/plumor/lexique.stw
   dpkg-query -W plumor >/dev/null 2>&1 && { apt_plumor purge plumor || cat "$tmp/apt.log" >&2; }
   rm -rf "$tmp"
 }
 trap nettoyer EXIT
+trap 'exit 1' INT TERM HUP
 
-rm -f "$build"/plumor_*.deb
-cmake --build "$build" --target package >"$tmp/cpack.log" 2>&1 || { cat "$tmp/cpack.log" >&2; echec "cpack failed"; }
-paquets=("$build"/plumor_*.deb)
-[ ${#paquets[@]} -eq 1 ] && [ -f "${paquets[0]}" ] || echec "expected one plumor_*.deb in $build"
-deb=${paquets[0]}
+# Tracked and new files as they are in the work tree, without build folders.
+arbre=$tmp/plumor
+mkdir "$arbre"
+git -C "$racine" ls-files -z -co --exclude-standard \
+  | tar -C "$racine" --null --ignore-failed-read -T - -cf - | tar -C "$arbre" -xf -
+(cd "$arbre" && dpkg-checkbuilddeps 2>/dev/null) || apt_plumor build-dep "$arbre" \
+  || { apt_plumor update && apt_plumor build-dep "$arbre"; } || { cat "$tmp/apt.log" >&2; echec "cannot install the build dependencies"; }
+# Source and binary, so that lintian checks debian/ as a distribution gets it.
+(cd "$arbre" && DEB_BUILD_OPTIONS="nocheck parallel=2 noddebs" dpkg-buildpackage -us -uc) >"$tmp/construction.log" 2>&1 \
+  || { tail -40 "$tmp/construction.log" >&2; echec "dpkg-buildpackage failed"; }
+version=$(dpkg-parsechangelog -l "$arbre/debian/changelog" -S Version)
+deb=$tmp/plumor_${version}_$(dpkg --print-architecture).deb
+[ -f "$deb" ] || echec "no $(basename "$deb") built"
+echo "built in $((SECONDS - debut)) s"
+
+# Informational tags may stay; lintian's complaint about running as root goes.
+lintian --fail-on error,warning "$tmp"/plumor_*.changes >"$tmp/lintian.log" 2>&1 \
+  || { cat "$tmp/lintian.log" >&2; echec "lintian reports errors or warnings"; }
+grep -v 'root privileges' "$tmp/lintian.log" || true
+appstreamcli validate-tree --no-net "$arbre/debian/plumor" || echec "the AppStream metadata has errors or warnings"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 outils=$(tr ',' '\n' <<<"$depends" | awk '{print $1}' \
-  | grep -E '^(cmake|make|ninja-build|gcc.*|g\+\+.*|clang.*|dpkg-dev|qt6-base-dev.*|.*-dev)$' || true)
+  | grep -E '^(cmake|make|ninja-build|gcc.*|g\+\+.*|clang.*|dpkg-dev|debhelper|qt6-base-dev.*|.*-dev)$' || true)
 [ -z "$outils" ] || echec "build tools among the package's dependencies: $outils"
 for besoin in libqt6widgets6 libqt6printsupport6 qt6-translations-l10n fonts-comic-neue fonts-dejavu-core; do
   grep -qE "(^|, )$besoin( |,|$)" <<<"$depends" || echec "$besoin missing from Depends"
@@ -104,23 +121,50 @@ for f in /usr/bin/plumor /usr/lib/plumor/plumor /usr/lib/plumor/lexique.stw \
          /usr/share/icons/hicolor/48x48/apps/plumor.png /usr/share/icons/hicolor/256x256/apps/plumor.png; do
   [ -e "$f" ] || echec "$f not installed"
 done
+[ "$(readlink /usr/lib/plumor/lexique.stw)" = /etc/plumor/lexique.stw ] || echec "lexique.stw beside the program is not the link to /etc"
+grep -q '^ /etc/plumor/lexique.stw ' <<<"$(dpkg-query -W -f='${Conffiles}\n' plumor)" || echec "the lexicon is not a conffile"
+for page in plumor plumor-outils; do
+  man -w "$page" >/dev/null 2>&1 || echec "no manual page for $page"
+done
 validation=$(desktop-file-validate /usr/share/applications/plumor.desktop 2>&1) \
   || echec "desktop entry invalid: $validation"
 ! grep -qE '(error|warning):' <<<"$validation" || echec "desktop entry: $validation"
 
 cp -r "$racine/exemple/classe" "$tmp/classe"
 fenetre() {
-  (cd "$tmp/classe" && timeout -k 5 90 xvfb-run -a -s "-screen 0 1280x1024x24" \
+  # Away from :99, where other checks' screens start: xvfb-run -a races them.
+  (cd "$tmp/classe" && timeout -k 5 90 xvfb-run -a -n $((100 + RANDOM % 400)) -s "-screen 0 1280x1024x24" \
     bash "$ici/20-paquet.sh" --fenetre "$1" "$tmp/plumor.log")
 }
 fenetre principale || { cat "$tmp/plumor.log" >&2; echec "the installed Plumor did not start cleanly from a class folder"; }
 
 # Without its lexicon Plumor must show "Fichier lexique.stw pas disponible!":
 # if that is not seen, the check above proves nothing.
-mv /usr/lib/plumor/lexique.stw /usr/lib/plumor/lexique.stw.cache
+mv /etc/plumor/lexique.stw "$tmp/lexique.stw"
 fenetre message || echec "no message seen without the lexicon: the window check is blind"
-mv /usr/lib/plumor/lexique.stw.cache /usr/lib/plumor/lexique.stw
+mv "$tmp/lexique.stw" /etc/plumor/lexique.stw
+
+# An upgrade over the teacher's lexicon, the shipped one having changed too.
+# The second package is this one repacked, so that it differs in nothing but
+# its version and lexicon: building it anew would cost another build and add
+# nothing. dh_md5sums leaves conffiles out of DEBIAN/md5sums, so only the
+# control file changes. dpkg would ask the teacher which lexicon to keep;
+# with no one to answer, --force-confold keeps the edited one (--force-confdef
+# takes dpkg's own answer wherever it has one) and the shipped one is left
+# beside it as .dpkg-dist.
+printf 'les oiseaux;un merle;une pie\r\n' >>/etc/plumor/lexique.stw
+cp /etc/plumor/lexique.stw "$tmp/lexique-enseignant.stw"
+dpkg-deb -R "$deb" "$tmp/suivant"
+printf 'la mer;une vague;un crabe\r\n' >>"$tmp/suivant/etc/plumor/lexique.stw"
+sed -i "s/^Version: .*/Version: $version+essai1/" "$tmp/suivant/DEBIAN/control"
+dpkg-deb --root-owner-group -b "$tmp/suivant" "$tmp/plumor-suivant.deb" >/dev/null
+apt_plumor install -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold \
+  "$tmp/plumor-suivant.deb" || { cat "$tmp/apt.log" >&2; echec "the upgrade does not install"; }
+[ "$(dpkg-query -W -f='${Version}' plumor)" = "$version+essai1" ] || echec "the upgrade was not installed"
+cmp -s /etc/plumor/lexique.stw "$tmp/lexique-enseignant.stw" || echec "the upgrade replaced the teacher's lexicon"
+cmp -s /etc/plumor/lexique.stw.dpkg-dist "$tmp/suivant/etc/plumor/lexique.stw" \
+  || echec "the upgrade did not leave its lexicon as lexique.stw.dpkg-dist"
 
 apt_plumor purge plumor || { cat "$tmp/apt.log" >&2; echec "the package does not remove"; }
-[ ! -e /usr/bin/plumor ] && [ ! -e /usr/lib/plumor ] || echec "files left after removal"
-echo "package $(basename "$deb") installs, starts from a class folder and removes"
+[ ! -e /usr/bin/plumor ] && [ ! -e /usr/lib/plumor ] && [ ! -e /etc/plumor ] || echec "files left after removal"
+echo "package $(basename "$deb") builds clean, installs, starts from a class folder, keeps an edited lexicon and removes ($((SECONDS - debut)) s)"
