@@ -6,8 +6,10 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,14 +22,14 @@ AppelsXattr AppelsXattr::systeme()
     AppelsXattr a;
     a.lire = [](const QByteArray &chemin, const char *nom, QByteArray &valeur) {
         char tampon[16];
-        const ssize_t n = ::getxattr(chemin.constData(), nom, tampon, sizeof tampon);
+        const ssize_t n = ::lgetxattr(chemin.constData(), nom, tampon, sizeof tampon);
         if (n < 0)
             return errno;
         valeur = QByteArray(tampon, int(n));
         return 0;
     };
     a.ecrire = [](const QByteArray &chemin, const char *nom, const QByteArray &valeur) {
-        return ::setxattr(chemin.constData(), nom, valeur.constData(), size_t(valeur.size()), 0) == 0
+        return ::lsetxattr(chemin.constData(), nom, valeur.constData(), size_t(valeur.size()), 0) == 0
                    ? 0 : errno;
     };
     return a;
@@ -52,8 +54,10 @@ LectureAttribut AttributsSysteme::lire(const QString &chemin) const
         return {quint16(o[0] | (o[1] << 8)), 0};
     }
     struct stat st {};
-    if (::stat(natif.constData(), &st) != 0)
+    if (::lstat(natif.constData(), &st) != 0)
         return {0, errno};
+    if (S_ISLNK(st.st_mode))
+        return {0, ELOOP};
     return {quint16((st.st_mode & 0222) == 0 ? attribut::lectureSeule : 0), 0};
 }
 
@@ -70,9 +74,22 @@ int AttributsSysteme::ecrire(const QString &chemin, quint16 mot)
         return m_xattr.ecrire(natif, attributDos, octets);
     }
 
-    struct stat st {};
-    if (::stat(natif.constData(), &st) != 0)
+    // The mode is changed on the file itself, opened without following a link.
+    const int fd = ::open(natif.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return errno;
+    const int err = ecrireMode(fd, chemin, mot);
+    ::close(fd);
+    return err;
+}
+
+int AttributsSysteme::ecrireMode(int fd, const QString &chemin, quint16 mot)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode))
+        return EINVAL;
     mode_t mode = st.st_mode & 07777;
     if (mot & attribut::lectureSeule) {
         mode &= ~mode_t(0222);
@@ -84,5 +101,5 @@ int AttributsSysteme::ecrire(const QString &chemin, quint16 mot)
     }
     if (mode == (st.st_mode & 07777))
         return 0;
-    return ::chmod(natif.constData(), mode) == 0 ? 0 : errno;
+    return ::fchmod(fd, mode) == 0 ? 0 : errno;
 }

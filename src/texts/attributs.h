@@ -38,7 +38,7 @@ public:
 };
 
 // The extended-attribute calls, injectable so that the CIFS mapping can be
-// tested without a share. Each returns 0 or an errno.
+// tested without a share; they never follow a link. Each returns 0 or an errno.
 struct AppelsXattr {
     std::function<int(const QByteArray &chemin, const char *nom, QByteArray &valeur)> lire;
     std::function<int(const QByteArray &chemin, const char *nom, const QByteArray &valeur)> ecrire;
@@ -47,7 +47,8 @@ struct AppelsXattr {
 
 // On a CIFS mount the real DOS word is exposed as the extended attribute
 // "user.cifs.dosattrib" (4 bytes, little-endian), shared with the Windows
-// copies. Elsewhere the word is derived from the POSIX write bits:
+// copies. Elsewhere the word is derived from the POSIX write bits, and the
+// mode is changed on the file itself, never through a link:
 //  - read: 1 when nobody may write the file, 0 otherwise;
 //  - mark: all write bits removed;
 //  - release: the owner may write again; group and others get write back
@@ -61,6 +62,7 @@ public:
     int ecrire(const QString &chemin, quint16 mot) override;
 
 private:
+    static int ecrireMode(int fd, const QString &chemin, quint16 mot);
     AppelsXattr m_xattr;
 };
 

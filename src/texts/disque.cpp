@@ -42,21 +42,65 @@ unsigned int masqueCreation()
     return masque;
 }
 
-int remplacer(const QString &chemin, const QByteArray &octets)
-{
-    // Write through a link to its target, so the link stays a link.
-    QFileInfo info(chemin);
-    const QString cible = info.isSymLink() && info.exists() ? info.canonicalFilePath() : chemin;
-    const QByteArray natif = QFile::encodeName(cible);
-    const QFileInfo infoCible(cible);
+namespace {
 
+// The drafts' names do not depend on the text's: a name of 255 bytes must
+// still leave room for its draft.
+const QLatin1String prefixeBrouillon(".plumor-");
+
+Identite depuis(const struct stat &st)
+{
+    return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
+}
+
+// Whether the path still names the expected file, not following a link.
+bool toujours(const QByteArray &natif, const Identite &attendu)
+{
+    struct stat st {};
+    return ::lstat(natif.constData(), &st) == 0 && S_ISREG(st.st_mode) && depuis(st).memeFichier(attendu);
+}
+
+void synchroniserDossier(const QString &dossier)
+{
+    // Makes a rename durable; some network file systems refuse this.
+    const int fd = ::open(QFile::encodeName(dossier).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+std::optional<Identite> identite(const QString &chemin)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(chemin).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return depuis(st);
+}
+
+bool estBrouillon(const QString &nom)
+{
+    return nom.startsWith(prefixeBrouillon) && nom.size() == prefixeBrouillon.size() + 6;
+}
+
+int remplacer(const QString &chemin, const QByteArray &octets, const Identite *attendu)
+{
+    const QByteArray natif = QFile::encodeName(chemin);
+    if (attendu && !toujours(natif, *attendu))
+        return cheminChange;
     struct stat existant {};
-    const bool existe = ::stat(natif.constData(), &existant) == 0;
+    const bool existe = ::lstat(natif.constData(), &existant) == 0;
+    if (existe && S_ISLNK(existant.st_mode))
+        return ELOOP;
     if (existe && S_ISDIR(existant.st_mode))
         return EISDIR;
 
-    QByteArray modele = QFile::encodeName(infoCible.absolutePath() + QLatin1String("/.")
-                                          + infoCible.fileName() + QLatin1String(".XXXXXX"));
+    const QString dossier = QFileInfo(chemin).absolutePath();
+    QByteArray modele = QFile::encodeName(dossier + u'/' + prefixeBrouillon + QLatin1String("XXXXXX"));
     const int fd = ::mkostemp(modele.data(), O_CLOEXEC);
     if (fd < 0)
         return errno;
@@ -73,20 +117,47 @@ int remplacer(const QString &chemin, const QByteArray &octets)
         err = errno;
     if (::close(fd) != 0 && err == 0)
         err = errno;
+    // The last look before the rename: never replace what is no longer the text.
+    if (err == 0 && attendu && !toujours(natif, *attendu))
+        err = cheminChange;
     if (err == 0 && ::rename(modele.constData(), natif.constData()) != 0)
         err = errno;
     if (err != 0) {
         ::unlink(modele.constData());
         return err;
     }
-    // Make the rename itself durable; some network file systems refuse this.
-    const int dossier = ::open(QFile::encodeName(infoCible.absolutePath()).constData(),
-                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dossier >= 0) {
-        (void)::fsync(dossier);
-        ::close(dossier);
-    }
+    synchroniserDossier(dossier);
     return 0;
+}
+
+int reecrireSurPlace(const QString &chemin, const QByteArray &octets, const Identite &attendu)
+{
+    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ELOOP ? cheminChange : errno;
+    struct stat st {};
+    int err = ::fstat(fd, &st) != 0 ? errno : 0;
+    if (err == 0 && (!S_ISREG(st.st_mode) || !depuis(st).memeFichier(attendu)))
+        err = cheminChange;
+    QByteArray avant;
+    if (err == 0) {
+        avant.resize(qsizetype(st.st_size));
+        if (::pread(fd, avant.data(), size_t(avant.size()), 0) != ssize_t(avant.size()))
+            err = errno ? errno : EIO;
+    }
+    const auto ecrireDepuisLeDebut = [fd](const QByteArray &o) {
+        if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0)
+            return errno;
+        const int e = ecrireTout(fd, o);
+        return e != 0 ? e : (::fsync(fd) != 0 && errno != EINVAL ? errno : 0);
+    };
+    if (err == 0) {
+        err = ecrireDepuisLeDebut(octets);
+        if (err != 0)
+            ecrireDepuisLeDebut(avant);
+    }
+    ::close(fd);
+    return err;
 }
 
 int lire(const QString &chemin, qint64 limite, QByteArray &octets)
@@ -151,6 +222,10 @@ QString description(int erreur)
         return QStringLiteral("Le lecteur réseau ne répond plus.");
     case EMFILE: case ENFILE: case ENOMEM:
         return QStringLiteral("Le système manque de ressources.");
+    case ELOOP:
+        return QStringLiteral("Le chemin est un lien, pas un texte.");
+    case cheminChange:
+        return QStringLiteral("Le texte a été déplacé ou remplacé par quelqu'un d'autre.");
     default:
         return QStringLiteral("Erreur système n° %1.").arg(erreur);
     }

@@ -3,15 +3,53 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // Whole-file reads and writes on the class folder's disk, reporting the errno
 // of a failure so that the pupil can be told in French what went wrong.
+//
+// Nothing here writes through a symbolic link: a pupil may put one in the
+// class folder, pointing anywhere another user's copy could write.
 namespace disque {
 
+// What names one file on disk whatever its path, and what changes when
+// anybody writes it or changes its mode.
+struct Identite {
+    quint64 peripherique = 0;
+    quint64 inode = 0;
+    qint64 taille = 0;
+    qint64 modification = 0; // ns
+    qint64 changement = 0;   // ns; any change of mode or content moves it
+
+    bool memeFichier(const Identite &autre) const
+    {
+        return peripherique == autre.peripherique && inode == autre.inode;
+    }
+};
+
+// The identity of the plain file at `chemin`, the path itself: nothing for a
+// link, a folder or a missing file.
+std::optional<Identite> identite(const QString &chemin);
+
+// What replacing a file returns when its path no longer names the file
+// expected (renamed away, replaced by another file or by a link).
+constexpr int cheminChange = -1;
+
 // Replaces the file's content with `octets` without ever destroying the
-// previous content: the bytes go to a hidden file beside it, are flushed to
+// previous content: the bytes go to a hidden draft beside it, are flushed to
 // disk, and only then take the file's place. A new file gets the mode a new
-// file would get; an existing one keeps its mode. Returns 0 or an errno.
-int remplacer(const QString &chemin, const QByteArray &octets);
+// file would get; an existing one keeps its mode. A link at `chemin` is
+// refused (ELOOP). With `attendu`, the file is replaced only while the path
+// still names that file (else cheminChange). Returns 0 or an errno.
+int remplacer(const QString &chemin, const QByteArray &octets, const Identite *attendu = nullptr);
+
+// Rewrites the file in place, for a folder where no draft may be created:
+// the previous bytes are kept in memory and written back if the new ones
+// cannot be. The file must be writable and still be `attendu`.
+int reecrireSurPlace(const QString &chemin, const QByteArray &octets, const Identite &attendu);
+
+// The hidden drafts remplacer() leaves only when it is killed mid-save.
+bool estBrouillon(const QString &nom);
 
 // Reads at most `limite` + 1 bytes, so that an over-long file is recognised
 // without reading it whole. Returns 0 or an errno.
@@ -20,7 +58,8 @@ int lire(const QString &chemin, qint64 limite, QByteArray &octets);
 // The process's file-creation mask.
 unsigned int masqueCreation();
 
-// A short French description of an errno, for the "Erreur=" messages.
+// A short French description of an errno or of cheminChange, for the
+// "Erreur=" messages.
 QString description(int erreur);
 
 } // namespace disque

@@ -21,6 +21,7 @@
 namespace {
 // What the platform's common file dialog reports for a cancelled dialog.
 constexpr int dialogueAnnule = 32755;
+const QString tropLongPourLire = QStringLiteral("Ce texte dépasse 32000 caractères!");
 } // namespace
 
 Documents::Documents(EtatFenetre &etat, Controles &c, QWidget &fenetre, Dialogues &dialogues,
@@ -46,7 +47,39 @@ QString Documents::cheminComplet(const QString &chemin) const
 
 QByteArray Documents::octetsAEcrire() const
 {
-    return cp1252::encode(QString(m_c.Text1->texteCrLf() + QLatin1String("\r\n")));
+    // A text ends with one line break: saving an opened text unchanged must
+    // not make it grow by a blank line each time.
+    QString texte = m_c.Text1->texteCrLf();
+    if (!texte.endsWith(QLatin1String("\r\n")))
+        texte += QLatin1String("\r\n");
+    return cp1252::encode(texte);
+}
+
+void Documents::erreurEcriture(const QString &prefixe, int erreur)
+{
+    if (erreur == disque::cheminChange)
+        m_dialogues.information(QStringLiteral("Ce texte a été déplacé ou remplacé par quelqu'un d'autre : il n'est "
+                                               "pas enregistré. Gardez-le avec « Enregistrer sous... »."));
+    else
+        m_dialogues.information(prefixe + disque::description(erreur));
+}
+
+void Documents::liberer(const QString &chemin)
+{
+    if (m_fichiers.liberer(chemin) == 0)
+        return;
+    m_dialogues.information(QStringLiteral("Le texte « %1 » n'a pas pu être libéré : les autres postes le croient "
+                                           "toujours pris. L'enseignant peut le libérer avec la commande "
+                                           "« plumor-outils marques --liberer ».")
+                                .arg(extrait_nomfic(chemin)));
+}
+
+bool Documents::refuserNomIllisible(const QString &chemin)
+{
+    if (!chemin.contains(QChar::ReplacementCharacter))
+        return false;
+    m_dialogues.information(QStringLiteral("Le nom de ce fichier n'est pas lisible : renommez-le ou choisissez-en un autre."));
+    return true;
 }
 
 void Documents::erreurOuverture()
@@ -56,12 +89,11 @@ void Documents::erreurOuverture()
                          QStringLiteral("Editeur de texte")});
 }
 
-void Documents::lire_fichier(const QString &texte_lu, bool dejaTenu)
+void Documents::lire_fichier(const QString &texte_lu)
 {
     const QString chemin = cheminComplet(texte_lu);
     m_etat.contenu_lu.clear();
-    const FichiersTexte::Lecture l =
-        m_etat.mode_lecture == 1 ? m_fichiers.lire(chemin) : m_fichiers.prendre(chemin, dejaTenu);
+    const FichiersTexte::Lecture l = m_etat.mode_lecture == 1 ? m_fichiers.lire(chemin) : m_fichiers.prendre(chemin);
     using Issue = FichiersTexte::Lecture::Issue;
     switch (l.issue) {
     case Issue::Lu:
@@ -73,7 +105,7 @@ void Documents::lire_fichier(const QString &texte_lu, bool dejaTenu)
         m_dialogues.information(QStringLiteral("Quelqu'un travaille déjà sur ce texte!"));
         break;
     case Issue::TropLong:
-        m_dialogues.information(QStringLiteral("Ce texte dépasse 32000 caractères!"));
+        m_dialogues.information(tropLongPourLire);
         break;
     case Issue::Erreur:
         erreurOuverture();
@@ -84,9 +116,7 @@ void Documents::lire_fichier(const QString &texte_lu, bool dejaTenu)
 void Documents::closefile(const QString &filename)
 {
     m_etat.enregistrement_ok = 0;
-    const auto erreur = [this](int err) {
-        m_dialogues.information(QStringLiteral("Erreur=closefile") + disque::description(err));
-    };
+    const auto erreur = [this](int err) { erreurEcriture(QStringLiteral("Erreur=closefile"), err); };
     const auto memeNom = [this] {
         m_dialogues.information(QStringLiteral("Quelqu'un travaille sur un fichier de même nom!"));
     };
@@ -95,6 +125,8 @@ void Documents::closefile(const QString &filename)
     switch (cible.etat) {
     case FichiersTexte::Cible::Etat::Erreur:
         return erreur(cible.erreur);
+    case FichiersTexte::Cible::Etat::Lien:
+        return erreurOuverture();
     case FichiersTexte::Cible::Etat::Prise:
         return memeNom();
     case FichiersTexte::Cible::Etat::Libre:
@@ -109,6 +141,8 @@ void Documents::closefile(const QString &filename)
     switch (e.issue) {
     case FichiersTexte::Ecriture::Issue::Prise:
         return memeNom();
+    case FichiersTexte::Ecriture::Issue::TropLong:
+        return m_dialogues.information(tropLongPourLire);
     case FichiersTexte::Ecriture::Issue::Erreur:
         return erreur(e.erreur);
     case FichiersTexte::Ecriture::Issue::Ecrit:
@@ -122,10 +156,13 @@ void Documents::closefile(const QString &filename)
 
 bool Documents::reenregistrer(const QString &filename)
 {
-    const int err = m_fichiers.reecrire(filename, octetsAEcrire());
-    if (err != 0)
-        m_dialogues.information(QStringLiteral("Erreur=") + disque::description(err));
-    return err == 0;
+    // Plumor never writes a file it would itself refuse to open.
+    const FichiersTexte::Ecriture e = m_fichiers.reecrire(filename, octetsAEcrire());
+    if (e.issue == FichiersTexte::Ecriture::Issue::TropLong)
+        m_dialogues.information(tropLongPourLire);
+    else if (e.issue != FichiersTexte::Ecriture::Issue::Ecrit)
+        erreurEcriture(QStringLiteral("Erreur="), e.erreur);
+    return e.issue == FichiersTexte::Ecriture::Issue::Ecrit;
 }
 
 bool Documents::refuserSiTropLong()
@@ -142,6 +179,8 @@ Documents::Resultat Documents::etapeEnregistrerSous()
     const auto choix = m_dialogues.choisirFichier(Dialogues::ModeFichier::Enregistrer, m_c.Dir1->dossier());
     if (!choix)
         return Resultat::Annule;
+    if (refuserNomIllisible(*choix))
+        return Resultat::NonEcrit;
     m_etat.fichier_precedent = m_etat.fichier_courant;
     m_etat.fichier_courant = *choix;
     closefile(m_etat.fichier_courant);
@@ -150,7 +189,7 @@ Documents::Resultat Documents::etapeEnregistrerSous()
         return Resultat::NonEcrit;
     }
     if (!FichiersTexte::memeFichier(m_etat.fichier_precedent, m_etat.fichier_courant))
-        m_fichiers.liberer(m_etat.fichier_precedent);
+        liberer(m_etat.fichier_precedent);
     return Resultat::Ecrit;
 }
 
@@ -210,7 +249,7 @@ bool Documents::enregistrerAvantDeLacher(Lacher commande)
 
 void Documents::lacherTexteCourant()
 {
-    m_fichiers.liberer(m_etat.fichier_courant);
+    liberer(m_etat.fichier_courant);
     m_c.Text1->definirTexteCrLf(QString());
     m_fenetre.setWindowTitle(QString());
     m_etat.fichier_courant.clear();
@@ -230,19 +269,18 @@ void Documents::ouvrir_Click()
     // The current text keeps its mark while the pupil chooses: nobody else
     // can take it in the meantime.
     const auto choix = m_dialogues.choisirFichier(Dialogues::ModeFichier::Ouvrir, m_c.Dir1->dossier());
-    if (!choix)
+    if (!choix || refuserNomIllisible(*choix))
         return;
     m_etat.fichier_precedent = m_etat.fichier_courant;
     m_etat.fichier_courant = *choix;
-    const bool memeTexte = FichiersTexte::memeFichier(m_etat.fichier_precedent, m_etat.fichier_courant);
     m_etat.mode_lecture = 0;
-    lire_fichier(m_etat.fichier_courant, memeTexte);
+    lire_fichier(m_etat.fichier_courant);
     if (m_etat.contenu_lu.isEmpty()) {
         m_etat.fichier_courant = m_etat.fichier_precedent;
         return;
     }
-    if (!memeTexte)
-        m_fichiers.liberer(m_etat.fichier_precedent);
+    if (!FichiersTexte::memeFichier(m_etat.fichier_precedent, m_etat.fichier_courant))
+        liberer(m_etat.fichier_precedent);
 
     m_c.Text1->definirTexteCrLf(m_etat.contenu_lu);
     for (QAction *a : {m_c.Fermer, m_c.enregistrer, m_c.enregistrer_sous, m_c.Imprimer})
@@ -276,5 +314,5 @@ bool Documents::Form_Unload()
 
 void Documents::abandonnerSansQuestion()
 {
-    m_fichiers.liberer(m_etat.fichier_courant);
+    m_fichiers.libererTout();
 }

@@ -23,7 +23,7 @@ public:
     // Reads a text into contenu_lu (empty: nothing read); in writing mode
     // refuses a marked text and marks the text it read. A bare name is taken
     // in Dir1's folder. The text this copy already holds is read as its own.
-    void lire_fichier(const QString &texte_lu, bool dejaTenu = false);
+    void lire_fichier(const QString &texte_lu);
     // Writes the writing zone as a new file and takes it; enregistrement_ok
     // tells whether it did.
     void closefile(const QString &filename);
@@ -48,7 +48,7 @@ public:
     // The closing sequence of "Quitter" and of the window's close; false
     // when the window must stay open because the text could not be saved.
     bool Form_Unload();
-    // Lets go of the current text's file without asking anything, for an
+    // Lets go of the texts this copy holds without asking anything, for an
     // end that no dialog may delay (a signal, the end of the session).
     void abandonnerSansQuestion();
 
@@ -63,6 +63,14 @@ private:
     bool enregistrerAvantDeLacher(Lacher commande);
     // Releases the current file and empties the writing zone and the title.
     void lacherTexteCourant();
+    // Releases a text this copy holds; tells the pupil when it stays taken.
+    void liberer(const QString &chemin);
+    // A name the file system holds in bytes that are not UTF-8 would name
+    // another file once written back: such a name is refused, and said so.
+    bool refuserNomIllisible(const QString &chemin);
+    // The message for a write that failed: "Erreur=" or "Erreur=closefile"
+    // and the reason, or a message of its own.
+    void erreurEcriture(const QString &prefixe, int erreur);
     static QChar separateurNatif();
     void desactiverCommandes();
     QString cheminComplet(const QString &chemin) const;

@@ -2,14 +2,17 @@
 
 #include "texts/attributs.h"
 #include "texts/cp1252.h"
-#include "texts/disque.h"
 #include "texts/verrou.h"
 
+#include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <sys/stat.h>
 
 using Lecture = FichiersTexte::Lecture;
+using Ecriture = FichiersTexte::Ecriture;
 
 namespace {
 
@@ -24,15 +27,16 @@ Lecture lu(int erreur, const QByteArray &octets)
     return {Lecture::Issue::Lu, cp1252::decode(octets), 0};
 }
 
+// What the path itself is, not following a link: 0 when nothing is there.
+mode_t sorte(const QString &chemin)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(chemin).constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
 } // namespace
 
 FichiersTexte::FichiersTexte(Attributs &attributs) : m_attributs(attributs) {}
-
-bool FichiersTexte::existe(const QString &chemin)
-{
-    const QFileInfo info(chemin);
-    return info.isFile() && !info.isHidden();
-}
 
 bool FichiersTexte::memeFichier(const QString &a, const QString &b)
 {
@@ -48,19 +52,51 @@ int FichiersTexte::marquer(const QString &chemin)
     return m_attributs.ecrire(chemin, attribut::marque);
 }
 
-int FichiersTexte::liberer(const QString &chemin)
-{
-    if (chemin.isEmpty())
-        return 0;
-    const int err = m_attributs.ecrire(chemin, attribut::libre);
-    // A text someone deleted or renamed is no longer held by anybody.
-    return err == ENOENT ? 0 : err;
-}
-
 bool FichiersTexte::estMarque(const QString &chemin) const
 {
     const LectureAttribut a = m_attributs.lire(chemin);
     return a.ok() && attribut::estMarque(a.mot);
+}
+
+FichiersTexte::Tenue *FichiersTexte::tenue(const QString &chemin)
+{
+    for (Tenue &t : m_tenues) {
+        if (t.chemin == chemin)
+            return &t;
+    }
+    return nullptr;
+}
+
+void FichiersTexte::tenir(const QString &chemin)
+{
+    const std::optional<disque::Identite> id = disque::identite(chemin);
+    if (!id)
+        return;
+    // One file is held once, whatever path named it.
+    m_tenues.removeIf([&](const Tenue &t) { return t.chemin == chemin || t.identite.memeFichier(*id); });
+    m_tenues.append({chemin, *id});
+}
+
+int FichiersTexte::liberer(const QString &chemin)
+{
+    const Tenue *t = tenue(chemin);
+    if (!t)
+        return 0;
+    const std::optional<disque::Identite> id = disque::identite(chemin);
+    int err = 0;
+    if (id && id->memeFichier(t->identite))
+        err = m_attributs.ecrire(chemin, attribut::libre);
+    else if (sorte(chemin) != 0)
+        err = disque::cheminChange;
+    m_tenues.removeIf([&](const Tenue &u) { return u.chemin == chemin; });
+    // A text someone deleted is no longer held by anybody.
+    return err == ENOENT ? 0 : err;
+}
+
+void FichiersTexte::libererTout()
+{
+    while (!m_tenues.isEmpty())
+        liberer(m_tenues.constFirst().chemin);
 }
 
 Lecture FichiersTexte::lire(const QString &chemin) const
@@ -70,20 +106,25 @@ Lecture FichiersTexte::lire(const QString &chemin) const
     return lu(err, octets);
 }
 
-Lecture FichiersTexte::prendre(const QString &chemin, bool dejaTenu)
+Lecture FichiersTexte::prendre(const QString &chemin)
 {
+    if (sorte(chemin) == S_IFLNK)
+        return {Lecture::Issue::Erreur, {}, ELOOP};
     // The content is read once the text is ours, so it is the latest saved.
     bool pris = false;
     quint16 motAvant = attribut::libre;
     int errMarque = 0;
     {
         VerrouFichier verrou(chemin);
+        const std::optional<disque::Identite> id = disque::identite(chemin);
+        const bool sienne = id && std::any_of(m_tenues.cbegin(), m_tenues.cend(), [&](const Tenue &t) {
+                                return t.identite.memeFichier(*id);
+                            });
         const LectureAttribut a = m_attributs.lire(chemin);
-        if (!dejaTenu && a.ok() && attribut::estMarque(a.mot))
+        if (!sienne && a.ok() && attribut::estMarque(a.mot))
             return {Lecture::Issue::Pris, {}, 0};
         // A file that will not be read (missing, empty, too long) is left untouched.
-        const QFileInfo info(chemin);
-        if (info.isFile() && info.size() > 0 && info.size() <= tailleMaximale) {
+        if (id && id->taille > 0 && id->taille <= tailleMaximale) {
             motAvant = a.ok() ? a.mot : attribut::libre;
             errMarque = marquer(chemin);
             pris = errMarque == 0;
@@ -101,41 +142,75 @@ Lecture FichiersTexte::prendre(const QString &chemin, bool dejaTenu)
         if (errMarque != 0)
             return {Lecture::Issue::Erreur, {}, errMarque};
     }
+    if (texteLu)
+        tenir(chemin);
     return lecture;
 }
 
 FichiersTexte::Cible FichiersTexte::examiner(const QString &chemin) const
 {
-    if (!existe(chemin))
+    switch (sorte(chemin)) {
+    case 0:
         return {Cible::Etat::Absente, 0};
+    case S_IFLNK:
+        return {Cible::Etat::Lien, ELOOP};
+    case S_IFREG:
+        break;
+    case S_IFDIR:
+        return {Cible::Etat::Erreur, EISDIR};
+    default:
+        return {Cible::Etat::Erreur, EINVAL};
+    }
     const LectureAttribut a = m_attributs.lire(chemin);
     if (!a.ok())
         return {Cible::Etat::Erreur, a.erreur};
     return {attribut::estMarque(a.mot) ? Cible::Etat::Prise : Cible::Etat::Libre, 0};
 }
 
-int FichiersTexte::remplacerSansLacher(const QString &chemin, const QByteArray &octets)
+int FichiersTexte::remplacerSansLacher(const QString &chemin, const QByteArray &octets,
+                                       const disque::Identite &attendu)
 {
     // The text keeps its mark while it is written, so no other copy can take
-    // it meanwhile (a marked file's mode goes to the new content). A share
-    // that refuses to replace a read-only file gets it released first.
-    int err = disque::remplacer(chemin, octets);
-    if ((err == EACCES || err == EPERM) && estMarque(chemin) && liberer(chemin) == 0)
-        err = disque::remplacer(chemin, octets);
+    // it meanwhile (a marked file's mode goes to the new content).
+    int err = disque::remplacer(chemin, octets, &attendu);
+    if (err != EACCES && err != EPERM)
+        return err;
+    // A share that refuses to replace a read-only file, or a folder where no
+    // draft may be created: the mark is lifted for the write only, under the
+    // lock, so no copy takes the text meanwhile; in place if it must be.
+    VerrouFichier verrou(chemin);
+    const std::optional<disque::Identite> id = disque::identite(chemin);
+    if (!id || !id->memeFichier(attendu))
+        return disque::cheminChange;
+    if (m_attributs.ecrire(chemin, attribut::libre) != 0)
+        return err;
+    err = disque::remplacer(chemin, octets, &attendu);
+    if (err == EACCES || err == EPERM)
+        err = disque::reecrireSurPlace(chemin, octets, attendu);
+    if (err != disque::cheminChange)
+        marquer(chemin);
     return err;
 }
 
-FichiersTexte::Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octets)
+Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octets)
 {
-    if (!existe(chemin)) {
+    if (octets.size() > tailleMaximale)
+        return {Ecriture::Issue::TropLong, 0};
+    if (sorte(chemin) == 0) {
         if (const int err = disque::remplacer(chemin, octets))
             return {Ecriture::Issue::Erreur, err};
-        return {Ecriture::Issue::Ecrit, marquer(chemin)};
+        const int errMarque = marquer(chemin);
+        tenir(chemin);
+        return {Ecriture::Issue::Ecrit, errMarque};
     }
 
     quint16 motAvant = attribut::libre;
+    std::optional<disque::Identite> attendu;
     {
         VerrouFichier verrou(chemin);
+        attendu = disque::identite(chemin);
+        if (!attendu)
+            return {Ecriture::Issue::Erreur, sorte(chemin) == S_IFLNK ? ELOOP : EISDIR};
         const LectureAttribut a = m_attributs.lire(chemin);
         if (a.ok() && attribut::estMarque(a.mot))
             return {Ecriture::Issue::Prise, 0};
@@ -143,21 +218,31 @@ FichiersTexte::Ecriture FichiersTexte::ecrireSous(const QString &chemin, const Q
         if (const int err = marquer(chemin))
             return {Ecriture::Issue::Erreur, err};
     }
-    if (const int err = remplacerSansLacher(chemin, octets)) {
+    if (const int err = remplacerSansLacher(chemin, octets, *attendu)) {
         // The old content is untouched; give it back its attributes too.
-        m_attributs.ecrire(chemin, motAvant);
+        if (err != disque::cheminChange)
+            m_attributs.ecrire(chemin, motAvant);
         return {Ecriture::Issue::Erreur, err};
     }
-    return {Ecriture::Issue::Ecrit, marquer(chemin)};
+    const int errMarque = marquer(chemin);
+    tenir(chemin);
+    return {Ecriture::Issue::Ecrit, errMarque};
 }
 
-int FichiersTexte::reecrire(const QString &chemin, const QByteArray &octets)
+Ecriture FichiersTexte::reecrire(const QString &chemin, const QByteArray &octets)
 {
-    const int err = remplacerSansLacher(chemin, octets);
-    if (err == 0)
-        return marquer(chemin);
-    // The previous content is intact and still this copy's text.
-    if (existe(chemin))
-        marquer(chemin);
-    return err;
+    if (octets.size() > tailleMaximale)
+        return {Ecriture::Issue::TropLong, 0};
+    const Tenue *t = tenue(chemin);
+    if (!t)
+        return {Ecriture::Issue::Erreur, disque::cheminChange};
+    const int err = remplacerSansLacher(chemin, octets, t->identite);
+    if (err == disque::cheminChange)
+        return {Ecriture::Issue::Erreur, err};
+    // Written or not, the text at this path is still this copy's own.
+    const int errMarque = marquer(chemin);
+    tenir(chemin);
+    if (err != 0)
+        return {Ecriture::Issue::Erreur, err};
+    return {errMarque == 0 ? Ecriture::Issue::Ecrit : Ecriture::Issue::Erreur, errMarque};
 }

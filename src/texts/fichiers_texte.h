@@ -1,6 +1,9 @@
 #pragma once
 
+#include "texts/disque.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 class Attributs;
@@ -13,10 +16,14 @@ class Attributs;
 // operating-system lock on the file, so that two copies at the same instant
 // cannot both take one text; the lock is always dropped before a call
 // returns, so no pupil's answer is ever awaited while it is held.
+//
+// The texts this copy holds are remembered with the identity of the file it
+// marked: a path that names another file since (renamed away, replaced, a
+// link put in its place) is neither written nor released.
 class FichiersTexte
 {
 public:
-    // Files of more bytes are not read.
+    // Files of more bytes are neither read nor written.
     static constexpr qint64 tailleMaximale = 32000;
 
     explicit FichiersTexte(Attributs &attributs);
@@ -29,48 +36,61 @@ public:
     };
     // For the reader pane: the mark is neither tested nor touched.
     Lecture lire(const QString &chemin) const;
-    // For writing: refuses a text another copy holds and marks the text it
-    // reads. The text this copy already holds (`dejaTenu`) is read again as
-    // its own. A text that cannot be marked is not read: other copies would
-    // not see that it is taken.
-    Lecture prendre(const QString &chemin, bool dejaTenu = false);
+    // For writing: refuses a text another copy holds, marks the text it reads
+    // and holds it from then on; a text this copy holds is read again as its
+    // own. A link is refused (Erreur), and so is a text that cannot be marked:
+    // other copies would not see that it is taken.
+    Lecture prendre(const QString &chemin);
 
-    // What stands where a text is to be written under a new name.
+    // What stands where a text is to be written under a new name. Any file
+    // counts, hidden ones too.
     struct Cible {
-        enum class Etat { Absente, Libre, Prise, Erreur };
+        enum class Etat { Absente, Libre, Prise, Lien, Erreur };
         Etat etat = Etat::Absente;
         int erreur = 0;
     };
     Cible examiner(const QString &chemin) const;
 
     struct Ecriture {
-        enum class Issue { Ecrit, Prise, Erreur };
+        enum class Issue { Ecrit, Prise, TropLong, Erreur };
         Issue issue = Issue::Erreur;
-        // Erreur: why nothing was written. Ecrit: why the written text
-        // could not be marked, or 0.
+        // Erreur: why nothing was written (an errno or disque::cheminChange).
+        // Ecrit: why the written text could not be marked, or 0.
         int erreur = 0;
     };
-    // Writes a text under a new name and takes it. A file found free by
+    // Writes a text under a new name and holds it. A file found free by
     // examiner() is tested again under the lock (a copy may have taken it
     // while the pupil was asked) and keeps its mark from then on; when the
     // write fails its content and attribute word stay as they were.
     Ecriture ecrireSous(const QString &chemin, const QByteArray &octets);
-    // Rewrites the text this copy holds and marks it again; 0 or an errno.
-    // A text that could not be written keeps its previous content, marked.
-    int reecrire(const QString &chemin, const QByteArray &octets);
+    // Rewrites a text this copy holds and keeps it marked. A text that could
+    // not be written keeps its previous content and its mark.
+    Ecriture reecrire(const QString &chemin, const QByteArray &octets);
 
-    int marquer(const QString &chemin);
-    // A file that no longer exists counts as released. 0 or an errno.
+    // Releases a text this copy holds; any other path is left alone. A text
+    // deleted meanwhile counts as released. 0, an errno, or
+    // disque::cheminChange when the path now names another file.
     int liberer(const QString &chemin);
-    bool estMarque(const QString &chemin) const;
+    // Releases every text this copy holds, for an end no dialog may delay.
+    void libererTout();
 
-    // A plain, visible file at exactly this path.
-    static bool existe(const QString &chemin);
+    struct Tenue {
+        QString chemin;
+        disque::Identite identite; // right after the mark was set
+    };
+    const QList<Tenue> &tenues() const { return m_tenues; }
+
     // Whether two paths name the same file.
     static bool memeFichier(const QString &a, const QString &b);
 
 private:
-    int remplacerSansLacher(const QString &chemin, const QByteArray &octets);
+    int marquer(const QString &chemin);
+    bool estMarque(const QString &chemin) const;
+    // The text held at this path, or null.
+    Tenue *tenue(const QString &chemin);
+    void tenir(const QString &chemin);
+    int remplacerSansLacher(const QString &chemin, const QByteArray &octets, const disque::Identite &attendu);
 
     Attributs &m_attributs;
+    QList<Tenue> m_tenues;
 };

@@ -16,8 +16,15 @@ constexpr int attenteMaxMs = 2000;
 
 VerrouFichier::VerrouFichier(const QString &chemin)
 {
-    // O_NONBLOCK: a FIFO or device named like a text must not freeze the window.
-    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    // O_NONBLOCK: a FIFO or device named like a text must not freeze the
+    // window. Writing where the file allows it, since NFS grants an exclusive
+    // lock only on a descriptor open for writing; a text only a copy holding
+    // it may write (marked) cannot be taken anyway.
+    const QByteArray natif = QFile::encodeName(chemin);
+    const int options = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+    int fd = ::open(natif.constData(), O_RDWR | options);
+    if (fd < 0)
+        fd = ::open(natif.constData(), O_RDONLY | options);
     if (fd < 0)
         return;
     for (int attente = 0;; ++attente) {
@@ -26,7 +33,7 @@ VerrouFichier::VerrouFichier(const QString &chemin)
             return;
         }
         if ((errno != EWOULDBLOCK && errno != EINTR) || attente >= attenteMaxMs)
-            break; // ENOLCK, EOPNOTSUPP, EINVAL, EBADF (NFS wants a writable descriptor)...
+            break; // ENOLCK, EOPNOTSUPP, EINVAL, EBADF (NFS, read-only descriptor)...
         const timespec ms{0, 1000000};
         ::nanosleep(&ms, nullptr);
     }

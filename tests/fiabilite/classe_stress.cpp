@@ -137,7 +137,7 @@ struct Copie {
     {
         ++ouvertures;
         attributs.marque = 0;
-        const FichiersTexte::Lecture l = fichiers.prendre(chemin, chemin == tenu);
+        const FichiersTexte::Lecture l = fichiers.prendre(chemin);
         refus += l.issue == FichiersTexte::Lecture::Issue::Pris;
         if (l.issue != FichiersTexte::Lecture::Issue::Lu)
             return;
@@ -172,7 +172,7 @@ struct Copie {
         if (tenu.isEmpty())
             return enregistrerSous(cible);
         const qint64 avant = maintenant();
-        if (fichiers.reecrire(tenu, texte) == 0)
+        if (fichiers.reecrire(tenu, texte).issue == FichiersTexte::Ecriture::Issue::Ecrit)
             ecrit(tenu, avant);
     }
     void lire(const QString &chemin)

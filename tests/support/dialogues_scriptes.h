@@ -20,13 +20,16 @@ public:
     QList<ModeFichier> modesDemandes;
     QList<std::optional<QFont>> polices;
     QList<QFont> appliquees; // fonts the pupil tries with Apply before answering
-    // Run while a file dialog is open, before it answers: what other copies
-    // might do meanwhile.
+    // Run while a file dialog or a message box is open, before it answers:
+    // what other copies might do meanwhile.
     std::function<void()> pendantDialogueFichier;
+    std::function<void(const Message &)> pendantMessage;
 
     Reponse message(const Message &m) override
     {
         messages << m;
+        if (pendantMessage)
+            pendantMessage(m);
         if (m.boutons == Boutons::Ok)
             return Reponse::Ok;
         if (reponses.isEmpty())

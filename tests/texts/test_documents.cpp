@@ -3,14 +3,17 @@
 #include "fenetre.h"
 
 #include "texts/documents.h"
+#include "texts/fichiers_texte.h"
 #include "texts/navigateur.h"
 #include "ui/liste_fichiers.h"
 #include "ui/zone_texte.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
 
 namespace {
@@ -204,7 +207,7 @@ private slots:
         const QString nom = QStringLiteral("<b>Noël<i> & « fête ».txt");
         f.dialogues->fichiers << classe.chemin(nom);
         d.enregistrer_sous_Click();
-        QCOMPARE(classe.octets(nom).size(), 3202);
+        QCOMPARE(classe.octets(nom).size(), 3200);
         QVERIFY(classe.marqueSurDisque(nom));
         QCOMPARE(f.form->windowTitle(), classe.chemin(nom));
     }
@@ -223,7 +226,8 @@ private slots:
         QCOMPARE(f.c().Label4->text(), QStringLiteral("conte.txt"));
         QVERIFY(classe.marqueSurDisque(QStringLiteral("conte-2.txt")));
         QVERIFY(!classe.marqueSurDisque(QStringLiteral("conte.txt")));
-        QCOMPARE(classe.octets(QStringLiteral("conte-2.txt")), QByteArray("Il \xE9tait\r\n\r\n"));
+        // A text that ends with a line break is not given a second one.
+        QCOMPARE(classe.octets(QStringLiteral("conte-2.txt")), QByteArray("Il \xE9tait\r\n"));
         // Its own file again is refused while this copy holds it.
         f.documents().enregistrer_sous_Click();
         QCOMPARE(f.dialogues->textes(), QStringList{memeNom});
@@ -314,6 +318,69 @@ private slots:
         QCOMPARE(f.etat().fichier_courant.isEmpty() && f.form->windowTitle().isEmpty(), lache);
         QCOMPARE(f.etat().ecriture_en_cours, qint16(lache ? f.etat().ecriture_en_cours : 1));
         QVERIFY(quitter || !lache || !commandesActives(f));
+    }
+
+    // A class folder may hold anything; a copy never writes where it should not.
+    void dossierHostile()
+    {
+        Classe classe;
+        const QString ailleurs = classe.ecrire(QStringLiteral("pris.txt"), "B\r\n");
+        const QString plein = classe.ecrire(QStringLiteral("plein.txt"), QByteArray(32000, 'a'));
+        const QString lien = classe.chemin(QStringLiteral("lien.txt"));
+        QFile::link(ailleurs, lien);
+        QFile::setPermissions(ailleurs, QFile::ReadOwner);
+        Fenetre f = ouvrirFenetre(classe.dossier());
+        // No lock is held while the pupil reads a refusal: another copy is not kept waiting.
+        qint64 attente = -1;
+        f.dialogues->pendantMessage = [&](const Dialogues::Message &) {
+            AttributsSysteme attributs;
+            QElapsedTimer chrono;
+            chrono.start();
+            FichiersTexte(attributs).prendre(ailleurs);
+            attente = chrono.elapsed();
+        };
+        ouvrir(f, ailleurs);
+        f.dialogues->pendantMessage = {};
+        QVERIFY2(attente >= 0 && attente < 500, qPrintable(QString::number(attente)));
+        ouvrir(f, lien);
+        ouvrir(f, classe.chemin(QStringLiteral("x\uFFFD.txt")));
+        ouvrir(f, plein);
+        // Saved with a line break it would be 32002 bytes, which Plumor would refuse to open.
+        f.dialogues->reponses << R::Oui;
+        f.documents().Fermer_Click();
+        QCOMPARE(f.dialogues->textes(), (QStringList{pris, QStringLiteral("Erreur lors d'une tentative d'ouverture de fichier."),
+                                                     QStringLiteral("Le nom de ce fichier n'est pas lisible : renommez-le ou choisissez-en un autre."),
+                                                     enregistrer, QStringLiteral("Ce texte dépasse 32000 caractères!")}));
+        QCOMPARE(classe.octets(QStringLiteral("plein.txt")), QByteArray(32000, 'a'));
+        QCOMPARE(f.c().Text1->longueurCrLf(), 32000);
+
+        // The text renamed away under the pupil: nothing is written where it was.
+        QFile::rename(plein, classe.chemin(QStringLiteral("renomme.txt")));
+        f.c().Text1->definirTexteCrLf(QStringLiteral("court"));
+        f.documents().enregistrer_Click();
+        QVERIFY(f.dialogues->textes().last().startsWith(QStringLiteral("Ce texte a été déplacé ou remplacé")));
+        QCOMPARE(classe.octets(QStringLiteral("plein.txt")), QByteArray("<absent>"));
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("renomme.txt")));
+        QCOMPARE(f.c().Text1->texteCrLf(), QStringLiteral("court"));
+    }
+
+    // A mark that cannot be lifted is said, with the way out; the text still closes.
+    void marqueQuiResteApresFermer()
+    {
+        Classe classe;
+        const QString a = classe.ecrire(QStringLiteral("conte.txt"), "A\r\n");
+        struct Bloquees : AttributsMemoire {
+            int ecrire(const QString &c, quint16 mot) override { return mot == 1 ? AttributsMemoire::ecrire(c, mot) : EIO; }
+        };
+        Fenetre f = ouvrirFenetre(classe.dossier(), std::make_unique<Bloquees>());
+        ouvrir(f, a);
+        f.dialogues->reponses << R::Non;
+        f.documents().Fermer_Click();
+        QCOMPARE(f.dialogues->textes(), (QStringList{enregistrer, QStringLiteral(
+            "Le texte « conte.txt » n'a pas pu être libéré : les autres postes le croient toujours pris. "
+            "L'enseignant peut le libérer avec la commande « plumor-outils marques --liberer ».")}));
+        QVERIFY(f.c().Text1->estVide());
+        QVERIFY(f.etat().fichier_courant.isEmpty());
     }
 
     void nouveauTexteMisAJourAuLieuDOuvrir()

@@ -3,11 +3,13 @@
 #include "classe.h"
 #include "texts/cp1252.h"
 #include "texts/fichiers_texte.h"
+#include "texts/verrou.h"
 
 #include <QTest>
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,11 +82,19 @@ private slots:
     {
         Classe classe;
         const QString c = classe.ecrire(QStringLiteral("a.txt"), "abc");
+        const QString b = classe.ecrire(QStringLiteral("b.txt"), "b");
         AttributsMemoire attributs;
-        attributs.mots[c] = 1;
+        attributs.mots[b] = 1;
         FichiersTexte fichiers(attributs);
-        QCOMPARE(fichiers.prendre(c, true).issue, Issue::Lu);
-        QCOMPARE(attributs.mots[c], quint16(1));
+        QCOMPARE(fichiers.prendre(c).issue, Issue::Lu);
+        QCOMPARE(fichiers.prendre(c).issue, Issue::Lu);
+        QCOMPARE(FichiersTexte(attributs).prendre(c).issue, Issue::Pris);
+        // An end no dialog may delay releases exactly what this copy holds.
+        QCOMPARE(fichiers.prendre(b).issue, Issue::Pris);
+        fichiers.libererTout();
+        QCOMPARE(attributs.mots[c], quint16(0));
+        QCOMPARE(attributs.mots[b], quint16(1));
+        QVERIFY(fichiers.tenues().isEmpty());
     }
 
     void texteQuOnNePeutMarquerNEstPasLu()
@@ -185,10 +195,12 @@ private slots:
         QCOMPARE(fichiers.prendre(c).issue, Issue::Lu);
         QVERIFY(classe.marqueSurDisque(QStringLiteral("a.txt")));
         QCOMPARE(FichiersTexte(attributs).prendre(c).issue, Issue::Pris);
-        QCOMPARE(fichiers.reecrire(c, "B\r\n"), 0);
+        QCOMPARE(fichiers.reecrire(c, "B\r\n").issue, Ecriture::Ecrit);
         QCOMPARE(classe.octets(QStringLiteral("a.txt")), QByteArray("B\r\n"));
         QVERIFY(classe.marqueSurDisque(QStringLiteral("a.txt")));
-        avecDisquePlein([&] { QCOMPARE(fichiers.reecrire(c, "un texte plus long"), EFBIG); });
+        avecDisquePlein([&] { QCOMPARE(fichiers.reecrire(c, "un texte plus long").erreur, EFBIG); });
+        // Never a file Plumor would itself refuse to open.
+        QCOMPARE(fichiers.reecrire(c, QByteArray(32001, 'a')).issue, Ecriture::TropLong);
         QCOMPARE(classe.octets(QStringLiteral("a.txt")), QByteArray("B\r\n"));
         QVERIFY(classe.marqueSurDisque(QStringLiteral("a.txt")));
         QCOMPARE(fichiers.liberer(c), 0);
@@ -197,6 +209,68 @@ private slots:
         // A text someone deleted is no longer held by anybody.
         QFile::remove(c);
         QCOMPARE(fichiers.liberer(c), 0);
+    }
+
+    // A pupil may put links in the class folder: nothing is read for writing,
+    // marked, written or released through one.
+    void liens()
+    {
+        Classe classe, ailleurs;
+        const QString prive = ailleurs.ecrire(QStringLiteral("prive.txt"), "secret");
+        ::chmod(QFile::encodeName(prive).constData(), 0600);
+        const QString lien = classe.chemin(QStringLiteral("lien.txt"));
+        QFile::link(prive, lien);
+        AttributsSysteme attributs;
+        FichiersTexte fichiers(attributs);
+        QCOMPARE(fichiers.prendre(lien).issue, Issue::Erreur);
+        QCOMPARE(fichiers.examiner(lien).etat, Cible::Lien);
+        QCOMPARE(fichiers.ecrireSous(lien, "x").erreur, ELOOP);
+        QCOMPARE(fichiers.lire(lien).texte, QStringLiteral("secret"));
+
+        // The held text renamed away and a link put in its place.
+        const QString a = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
+        QCOMPARE(fichiers.prendre(a).issue, Issue::Lu);
+        QFile::rename(a, classe.chemin(QStringLiteral("ailleurs.txt")));
+        QFile::link(prive, a);
+        QCOMPARE(fichiers.reecrire(a, "B\r\n").erreur, disque::cheminChange);
+        QCOMPARE(fichiers.liberer(a), disque::cheminChange);
+        QCOMPARE(ailleurs.octets(QStringLiteral("prive.txt")), QByteArray("secret"));
+        QCOMPARE(ailleurs.mode(QStringLiteral("prive.txt")), 0600);
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("ailleurs.txt")));
+        QCOMPARE(classe.fichiers().size(), 3);
+    }
+
+    // Hidden files count, and a name of 255 bytes leaves room for its draft.
+    void cachesEtNomsLongs()
+    {
+        Classe classe;
+        const QString cache = classe.ecrire(QStringLiteral(".secret.txt"), "x");
+        AttributsMemoire attributs;
+        FichiersTexte fichiers(attributs);
+        QCOMPARE(fichiers.examiner(cache).etat, Cible::Libre);
+        attributs.mots[cache] = 1;
+        QCOMPARE(fichiers.examiner(cache).etat, Cible::Prise);
+        const QString long_ = classe.chemin(QString(251, u'e') + QStringLiteral(".txt"));
+        QCOMPARE(fichiers.ecrireSous(long_, "abc\r\n").issue, Ecriture::Ecrit);
+        QCOMPARE(fichiers.reecrire(long_, "abcd\r\n").issue, Ecriture::Ecrit);
+    }
+
+    // NFS grants the lock only on a descriptor open for writing.
+    void verrouSurUnDescripteurEnEcriture()
+    {
+        Classe classe;
+        const QString c = classe.ecrire(QStringLiteral("a.txt"), "x");
+        VerrouFichier verrou(c);
+        QVERIFY(verrou.tenu());
+        QString drapeaux;
+        for (const QString &fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System)) {
+            if (QFile::symLinkTarget(QStringLiteral("/proc/self/fd/") + fd) == c) {
+                QFile info(QStringLiteral("/proc/self/fdinfo/") + fd);
+                info.open(QIODevice::ReadOnly);
+                drapeaux = QString::fromLatin1(info.readAll()).section(QStringLiteral("flags:"), 1).section(u'\n', 0, 0);
+            }
+        }
+        QCOMPARE(drapeaux.trimmed().toInt(nullptr, 8) & O_ACCMODE, O_RDWR);
     }
 
     // Run as an unprivileged user by test_fichiers_texte_sans_droits.
@@ -213,12 +287,17 @@ private slots:
         QCOMPARE(fichiers.lire(illisible).erreur, EACCES);
         QCOMPARE(fichiers.prendre(illisible).issue, Issue::Erreur);
         QCOMPARE(classe.mode(QStringLiteral("b.txt")), 0200);
-        // A folder made read-only under an open text: the text stays, marked.
+        // A folder made read-only under an open text.
         QCOMPARE(fichiers.prendre(c).issue, Issue::Lu);
         ::chmod(QFile::encodeName(classe.dossier()).constData(), 0555);
-        QCOMPARE(fichiers.reecrire(c, "B\r\n"), EACCES);
-        QCOMPARE(classe.octets(QStringLiteral("a.txt")), QByteArray("A\r\n"));
+        // No draft may be created there: the text is rewritten in place, marked again.
+        QCOMPARE(fichiers.reecrire(c, "B\r\n").issue, Ecriture::Ecrit);
+        QCOMPARE(classe.octets(QStringLiteral("a.txt")), QByteArray("B\r\n"));
         QVERIFY(classe.marqueSurDisque(QStringLiteral("a.txt")));
+        avecDisquePlein([&] { QCOMPARE(fichiers.reecrire(c, "un texte plus long").erreur, EFBIG); });
+        QCOMPARE(classe.octets(QStringLiteral("a.txt")), QByteArray("B\r\n"));
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("a.txt")));
+        QCOMPARE(classe.fichiers(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
         ::chmod(QFile::encodeName(classe.dossier()).constData(), 0755);
     }
 };
