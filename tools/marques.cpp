@@ -3,53 +3,152 @@
 #include "commandes.h"
 #include "ligne_commande.h"
 #include "texts/attributs.h"
+#include "texts/disque.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
+#include <sys/stat.h>
 
 using namespace outils;
 
-ReleveMarques releverMarques(const QString &dossier, const Attributs &attributs)
+namespace {
+
+// Drafts of this version (.plumor-XXXXXX) and of earlier ones (.name.txt.XXXXXX).
+bool estBrouillon(const QByteArray &nom)
 {
-    ReleveMarques releve;
-    const QDir racine(QDir(dossier).absolutePath());
-    // Matched without regard to case, like the window's file list; hidden
-    // files and folders are no texts of the class.
-    QDirIterator it(racine.path(), {QStringLiteral("*.txt")}, QDir::Files | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString chemin = it.next();
-        const QFileInfo info = it.fileInfo();
-        const LectureAttribut lu = attributs.lire(chemin);
-        const QString relatif = racine.relativeFilePath(chemin);
-        if (!lu.ok())
-            releve.illisibles << relatif;
-        else if (attribut::estMarque(lu.mot))
-            releve.marques.append({relatif, info.size(), info.lastModified()});
-    }
-    std::sort(releve.marques.begin(), releve.marques.end(),
-              [](const TexteMarque &a, const TexteMarque &b) { return a.chemin < b.chemin; });
-    releve.illisibles.sort();
-    return releve;
+    return disque::estBrouillon(QString::fromLatin1(nom))
+           || (nom.startsWith('.') && nom.size() > 12 && nom.at(nom.size() - 7) == '.'
+               && nom.toLower().chopped(7).endsWith(".txt"));
 }
 
-ResultatLiberation liberer(const QString &chemin, Attributs &attributs)
+EntreeClasse entree(const QByteArray &relatif, const struct stat &st)
 {
-    if (!QFileInfo(chemin).isFile())
-        return {Liberation::Introuvable, {}};
-    const LectureAttribut avant = attributs.lire(chemin);
+    return {relatif, qint64(st.st_size), QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec)};
+}
+
+void parcourir(const QByteArray &racine, const QByteArray &relatif, const Attributs &attributs, ReleveMarques &r)
+{
+    DIR *d = ::opendir((relatif.isEmpty() ? racine : racine + '/' + relatif).constData());
+    if (!d)
+        return;
+    while (const dirent *e = ::readdir(d)) {
+        const QByteArray nom(e->d_name);
+        if (nom == "." || nom == "..")
+            continue;
+        const QByteArray rel = relatif.isEmpty() ? nom : relatif + '/' + nom;
+        const QByteArray complet = racine + '/' + rel;
+        struct stat st {};
+        if (::lstat(complet.constData(), &st) != 0)
+            continue;
+        if (nom.startsWith('.')) {
+            if (S_ISREG(st.st_mode) && estBrouillon(nom))
+                r.brouillons.append(entree(rel, st));
+        } else if (S_ISDIR(st.st_mode)) {
+            parcourir(racine, rel, attributs, r);
+        } else if (nom.toLower().endsWith(".txt") && S_ISLNK(st.st_mode)) {
+            r.liens.append(entree(rel, st));
+        } else if (nom.toLower().endsWith(".txt") && S_ISREG(st.st_mode)) {
+            const LectureAttribut lu = attributs.lireNatif(complet);
+            if (!lu.ok())
+                r.illisibles << rel;
+            else if (attribut::estMarque(lu.mot))
+                r.marques.append(entree(rel, st));
+        }
+    }
+    ::closedir(d);
+}
+
+} // namespace
+
+ReleveMarques releverMarques(const QString &dossier, const Attributs &attributs)
+{
+    ReleveMarques r;
+    parcourir(QFile::encodeName(QDir(dossier).absolutePath()), {}, attributs, r);
+    const auto parChemin = [](const EntreeClasse &a, const EntreeClasse &b) { return a.chemin < b.chemin; };
+    for (QList<EntreeClasse> *l : {&r.marques, &r.liens, &r.brouillons})
+        std::sort(l->begin(), l->end(), parChemin);
+    std::sort(r.illisibles.begin(), r.illisibles.end());
+    return r;
+}
+
+QString affichable(const QByteArray &chemin)
+{
+    QString texte;
+    for (qsizetype i = 0; i < chemin.size();) {
+        // The longest valid UTF-8 sequence starting here, if any.
+        qsizetype n = 0;
+        for (qsizetype k = 1; k <= 4 && i + k <= chemin.size() && n == 0; ++k) {
+            const QString essai = QString::fromUtf8(chemin.mid(i, k));
+            if (!essai.contains(QChar::ReplacementCharacter) && essai.toUtf8() == chemin.mid(i, k))
+                n = k;
+        }
+        if (n == 0)
+            texte += QStringLiteral("\\x") + QString::number(uchar(chemin.at(i)), 16).rightJustified(2, u'0').toUpper();
+        else
+            texte += chemin.at(i) == '\\' ? QStringLiteral("\\\\") : QString::fromUtf8(chemin.mid(i, n));
+        i += qMax<qsizetype>(n, 1);
+    }
+    return texte;
+}
+
+QByteArray natif(const QString &affiche)
+{
+    QByteArray octets;
+    for (qsizetype i = 0; i < affiche.size(); ++i) {
+        if (affiche.at(i) == u'\\' && affiche.mid(i + 1, 1) == u"\\") {
+            octets += '\\';
+            ++i;
+        } else if (affiche.at(i) == u'\\' && affiche.mid(i + 1, 1) == u"x" && i + 3 < affiche.size()) {
+            bool ok = false;
+            const uint b = affiche.mid(i + 2, 2).toUInt(&ok, 16);
+            octets += ok ? QByteArray(1, char(b)) : affiche.mid(i, 4).toUtf8();
+            i += 3;
+        } else {
+            octets += QString(affiche.at(i)).toUtf8();
+        }
+    }
+    return octets;
+}
+
+std::optional<QString> refusLiberation(const QString &dossier, const QByteArray &chemin)
+{
+    if (chemin.startsWith('/'))
+        return QStringLiteral("chemin absolu : nommez le texte depuis le dossier");
+    const QByteArray racine = QFile::encodeName(QDir(dossier).absolutePath());
+    const QByteArray complet = racine + '/' + chemin;
+    struct stat st {};
+    if (::lstat(complet.constData(), &st) != 0)
+        return QStringLiteral("introuvable");
+    if (S_ISLNK(st.st_mode))
+        return QStringLiteral("c'est un lien, pas un texte");
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("c'est un dossier : nommez les textes un par un");
+    if (!S_ISREG(st.st_mode) || !chemin.toLower().endsWith(".txt"))
+        return QStringLiteral("ce n'est pas un texte .txt");
+    char reelRacine[PATH_MAX], reel[PATH_MAX];
+    if (!::realpath(racine.constData(), reelRacine) || !::realpath(complet.constData(), reel)
+        || !QByteArray(reel).startsWith(QByteArray(reelRacine) + '/'))
+        return QStringLiteral("ce texte n'est pas dans le dossier");
+    return std::nullopt;
+}
+
+ResultatLiberation liberer(const QByteArray &chemin, Attributs &attributs)
+{
+    const LectureAttribut avant = attributs.lireNatif(chemin);
     if (!avant.ok())
         return {Liberation::Echec, qt_error_string(avant.erreur)};
     if (!attribut::estMarque(avant.mot))
         return {Liberation::DejaLibre, {}};
-    if (const int erreur = attributs.ecrire(chemin, attribut::libre))
+    if (const int erreur = attributs.ecrireNatif(chemin, attribut::libre))
         return {Liberation::Echec, qt_error_string(erreur)};
-    const LectureAttribut apres = attributs.lire(chemin);
+    const LectureAttribut apres = attributs.lireNatif(chemin);
     if (!apres.ok() || attribut::estMarque(apres.mot))
         return {Liberation::Echec, QStringLiteral("la marque est restée")};
     return {Liberation::Liberee, {}};
@@ -66,8 +165,15 @@ Une copie de Plumor qui s'est arrêtée sans fermer son texte (plantage,
 machine éteinte) laisse ce texte marqué pour toujours : plus aucune copie ne
 peut l'ouvrir pour l'écrire. Sans --liberer, liste chaque texte .txt marqué
 sous DOSSIER et ses sous-dossiers (chemin, taille, dernière modification)
-puis leur nombre. Avec --liberer, libère les seuls fichiers nommés (jamais un
-dossier entier) ; un chemin relatif part de DOSSIER.
+puis leur nombre, les liens nommés comme des textes (jamais suivis) et les
+brouillons qu'un enregistrement interrompu a laissés (le texte le plus
+récent y est peut-être ; rien n'est effacé). Un octet de nom qui n'est pas
+de l'UTF-8 s'écrit \xNN, une barre oblique inverse \\.
+
+Avec --liberer, libère les seuls textes nommés, chacun par son chemin depuis
+DOSSIER : un fichier .txt ordinaire qui est vraiment dans le dossier. Un
+lien, un dossier, un chemin absolu ou qui sort du dossier est refusé avant
+que rien ne change.
 
 Attention : un texte encore ouvert dans une copie de Plumor serait ensuite
 ouvert deux fois, et le dernier à enregistrer effacerait le travail de
@@ -97,38 +203,61 @@ QString tailleLisible(qint64 octets)
     return chiffres + QStringLiteral(" octets");
 }
 
+QJsonArray enJson(const QList<EntreeClasse> &entrees)
+{
+    QJsonArray tableau;
+    for (const EntreeClasse &e : entrees) {
+        tableau.append(QJsonObject{{"chemin", affichable(e.chemin)}, {"taille", e.taille},
+                                   {"modification", e.modification.toUTC().toString(Qt::ISODate)}});
+    }
+    return tableau;
+}
+
+// One line per entry: path, size and last change, in columns.
+QString enLignes(const QList<EntreeClasse> &entrees, const QString &suffixe = {})
+{
+    qsizetype largeurChemin = 0, largeurTaille = 0;
+    for (const EntreeClasse &e : entrees) {
+        largeurChemin = std::max(largeurChemin, affichable(e.chemin).size() + suffixe.size());
+        largeurTaille = std::max(largeurTaille, tailleLisible(e.taille).size());
+    }
+    QString texte;
+    for (const EntreeClasse &e : entrees) {
+        texte += QStringLiteral("  %1  %2  %3\n")
+                     .arg((affichable(e.chemin) + suffixe).leftJustified(largeurChemin),
+                          tailleLisible(e.taille).rightJustified(largeurTaille),
+                          e.modification.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
+    }
+    return texte;
+}
+
 int liste(const QString &dossier, bool json, const Attributs &attributs)
 {
     const ReleveMarques r = releverMarques(dossier, attributs);
+    QStringList illisibles;
+    for (const QByteArray &chemin : r.illisibles)
+        illisibles << affichable(chemin);
     if (json) {
-        QJsonArray marques;
-        for (const TexteMarque &t : r.marques) {
-            marques.append(QJsonObject{{"chemin", t.chemin}, {"taille", t.taille},
-                                       {"modification", t.modification.toUTC().toString(Qt::ISODate)}});
-        }
-        ecrireJson(QJsonObject{{"dossier", QDir(dossier).absolutePath()}, {"marques", marques},
-                               {"total", r.marques.size()},
-                               {"illisibles", QJsonArray::fromStringList(r.illisibles)}});
+        ecrireJson(QJsonObject{{"dossier", QDir(dossier).absolutePath()}, {"marques", enJson(r.marques)},
+                               {"total", r.marques.size()}, {"liens", enJson(r.liens)},
+                               {"brouillons", enJson(r.brouillons)},
+                               {"illisibles", QJsonArray::fromStringList(illisibles)}});
     } else {
-        QString texte;
-        qsizetype largeurChemin = 0, largeurTaille = 0;
-        for (const TexteMarque &t : r.marques) {
-            largeurChemin = std::max(largeurChemin, t.chemin.size());
-            largeurTaille = std::max(largeurTaille, tailleLisible(t.taille).size());
-        }
-        for (const TexteMarque &t : r.marques) {
-            texte += QStringLiteral("  %1  %2  %3\n")
-                         .arg(t.chemin.leftJustified(largeurChemin),
-                              tailleLisible(t.taille).rightJustified(largeurTaille),
-                              t.modification.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
-        }
         const QString ou = QDir::toNativeSeparators(QDir(dossier).absolutePath());
+        QString texte = enLignes(r.marques);
         texte += r.marques.isEmpty() ? QStringLiteral("Aucun texte marqué sous %1.\n").arg(ou)
                : r.marques.size() == 1 ? QStringLiteral("1 texte marqué sous %1.\n").arg(ou)
                : QStringLiteral("%1 textes marqués sous %2.\n").arg(r.marques.size()).arg(ou);
+        if (!r.liens.isEmpty())
+            texte += QStringLiteral("\nLiens nommés comme des textes (jamais suivis, jamais libérés) :\n")
+                     + enLignes(r.liens, QStringLiteral(" (lien)"));
+        if (!r.brouillons.isEmpty())
+            texte += QStringLiteral("\nBrouillons laissés par un enregistrement interrompu (le texte le plus récent "
+                                    "y est peut-être ; rien n'est effacé) :\n")
+                     + enLignes(r.brouillons);
         ecrire(stdout, texte);
     }
-    for (const QString &chemin : r.illisibles)
+    for (const QString &chemin : std::as_const(illisibles))
         ecrire(stderr, QStringLiteral("Marque illisible : %1\n").arg(chemin));
     return r.marques.isEmpty() && r.illisibles.isEmpty() ? reussite : probleme;
 }
@@ -138,12 +267,13 @@ int libererTous(const QString &dossier, const QStringList &chemins, bool json, A
     QJsonArray resultats;
     QString texte;
     bool liberee = false, echec = false;
+    const QByteArray racine = QFile::encodeName(QDir(dossier).absolutePath());
     for (const QString &chemin : chemins) {
-        const ResultatLiberation r = liberer(QDir(dossier).filePath(chemin), attributs);
-        static const char *const etats[] = {"libéré", "déjà libre", "introuvable", "échec"};
+        const ResultatLiberation r = liberer(racine + '/' + natif(chemin), attributs);
+        static const char *const etats[] = {"libéré", "déjà libre", "échec"};
         const QString etat = QString::fromUtf8(etats[int(r.etat)]);
         liberee = liberee || r.etat == Liberation::Liberee;
-        echec = echec || r.etat == Liberation::Introuvable || r.etat == Liberation::Echec;
+        echec = echec || r.etat == Liberation::Echec;
         QJsonObject o{{"chemin", chemin}, {"resultat", etat}};
         if (!r.detail.isEmpty())
             o.insert(QStringLiteral("message"), r.detail);
@@ -194,14 +324,10 @@ int commandeMarques(const QStringList &args)
         return liste(dossier, json, attributs);
     if (cibles.positionnels.isEmpty())
         return refuserUtilisation(QStringLiteral("--liberer attend au moins un fichier"), utilisation);
-    // Checked before anything changes: a folder is never released at once.
+    // Checked before anything changes: only the class's own plain texts.
     for (const QString &chemin : cibles.positionnels) {
-        const QFileInfo info(QDir(dossier).filePath(chemin));
-        if (info.isDir())
-            return refuserUtilisation(QStringLiteral("%1 est un dossier : nommez les textes un par un").arg(chemin),
-                                        utilisation);
-        if (info.suffix().compare(u"txt", Qt::CaseInsensitive) != 0)
-            return refuserUtilisation(QStringLiteral("%1 n'est pas un texte .txt").arg(chemin), utilisation);
+        if (const std::optional<QString> refus = refusLiberation(dossier, natif(chemin)))
+            return refuserUtilisation(QStringLiteral("%1 : %2").arg(chemin, *refus), utilisation);
     }
     return libererTous(dossier, cibles.positionnels, json, attributs);
 }

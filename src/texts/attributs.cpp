@@ -3,7 +3,6 @@
 #include "texts/disque.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -43,9 +42,8 @@ unsigned int bitsEcritureLiberee(unsigned int modeDossier, unsigned int masque)
 
 AttributsSysteme::AttributsSysteme(AppelsXattr appels) : m_xattr(std::move(appels)) {}
 
-LectureAttribut AttributsSysteme::lire(const QString &chemin) const
+LectureAttribut AttributsSysteme::lireNatif(const QByteArray &natif) const
 {
-    const QByteArray natif = QFile::encodeName(chemin);
     QByteArray valeur;
     const int err = m_xattr.lire(natif, attributDos, valeur);
     if (err == 0 && valeur.size() >= 4) {
@@ -61,9 +59,8 @@ LectureAttribut AttributsSysteme::lire(const QString &chemin) const
     return {quint16((st.st_mode & 0222) == 0 ? attribut::lectureSeule : 0), 0};
 }
 
-int AttributsSysteme::ecrire(const QString &chemin, quint16 mot)
+int AttributsSysteme::ecrireNatif(const QByteArray &natif, quint16 mot)
 {
-    const QByteArray natif = QFile::encodeName(chemin);
     QByteArray existant;
     if (m_xattr.lire(natif, attributDos, existant) == 0 && existant.size() >= 4) {
         // CIFS ignores a word of 0: "normal" is how a file is made free there.
@@ -78,12 +75,12 @@ int AttributsSysteme::ecrire(const QString &chemin, quint16 mot)
     const int fd = ::open(natif.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return errno;
-    const int err = ecrireMode(fd, chemin, mot);
+    const int err = ecrireMode(fd, natif, mot);
     ::close(fd);
     return err;
 }
 
-int AttributsSysteme::ecrireMode(int fd, const QString &chemin, quint16 mot)
+int AttributsSysteme::ecrireMode(int fd, const QByteArray &chemin, quint16 mot)
 {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
@@ -95,7 +92,8 @@ int AttributsSysteme::ecrireMode(int fd, const QString &chemin, quint16 mot)
         mode &= ~mode_t(0222);
     } else if ((mode & 0222) == 0) {
         struct stat dossier {};
-        const QByteArray parent = QFile::encodeName(QFileInfo(chemin).absolutePath());
+        const qsizetype barre = chemin.lastIndexOf('/');
+        const QByteArray parent = barre < 0 ? QByteArray(".") : barre == 0 ? QByteArray("/") : chemin.left(barre);
         const unsigned int modeDossier = ::stat(parent.constData(), &dossier) == 0 ? dossier.st_mode : 0;
         mode = (mode & ~mode_t(0222)) | bitsEcritureLiberee(modeDossier, disque::masqueCreation());
     }

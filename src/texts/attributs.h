@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <QtGlobal>
 
@@ -32,9 +33,14 @@ class Attributs
 {
 public:
     virtual ~Attributs() = default;
-    virtual LectureAttribut lire(const QString &chemin) const = 0;
+    // On the file system's own bytes for the path: a name that is not UTF-8
+    // must still reach its file.
+    virtual LectureAttribut lireNatif(const QByteArray &chemin) const = 0;
     // Returns 0, or the errno of the failure.
-    virtual int ecrire(const QString &chemin, quint16 mot) = 0;
+    virtual int ecrireNatif(const QByteArray &chemin, quint16 mot) = 0;
+
+    LectureAttribut lire(const QString &chemin) const { return lireNatif(QFile::encodeName(chemin)); }
+    int ecrire(const QString &chemin, quint16 mot) { return ecrireNatif(QFile::encodeName(chemin), mot); }
 };
 
 // The extended-attribute calls, injectable so that the CIFS mapping can be
@@ -58,11 +64,11 @@ class AttributsSysteme : public Attributs
 {
 public:
     explicit AttributsSysteme(AppelsXattr appels = AppelsXattr::systeme());
-    LectureAttribut lire(const QString &chemin) const override;
-    int ecrire(const QString &chemin, quint16 mot) override;
+    LectureAttribut lireNatif(const QByteArray &chemin) const override;
+    int ecrireNatif(const QByteArray &chemin, quint16 mot) override;
 
 private:
-    static int ecrireMode(int fd, const QString &chemin, quint16 mot);
+    static int ecrireMode(int fd, const QByteArray &chemin, quint16 mot);
     AppelsXattr m_xattr;
 };
 

@@ -1,12 +1,14 @@
 // A copy of Plumor that opens the text named on its command line, says
-// "pret" and waits to be stopped from outside.
+// "pret" and waits to be stopped from outside. With a second text, which
+// another copy holds, it then tries to open that one too and waits, saying
+// "refus", while the refusal is on screen.
 #include "app/arret.h"
 #include "app/demarrage.h"
 #include "fenetre.h"
 #include "texts/documents.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -22,5 +24,15 @@ int main(int argc, char *argv[])
     f.form->documents().ouvrir_Click();
     std::printf("%s\n", f.etat().fichier_courant == texte ? "pret" : "echec");
     std::fflush(stdout);
+    if (argc > 2) {
+        f.dialogues->pendantMessage = [](const Dialogues::Message &) {
+            std::printf("refus\n");
+            std::fflush(stdout);
+            QEventLoop boite; // as a modal box's own loop
+            boite.exec();
+        };
+        f.dialogues->fichiers << QString::fromLocal8Bit(argv[2]);
+        f.form->documents().ouvrir_Click();
+    }
     return app.exec();
 }

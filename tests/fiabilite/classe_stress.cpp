@@ -81,11 +81,11 @@ bool versionValide(const QByteArray &octets)
 // from the disk's view.
 struct AttributsChronometres : AttributsSysteme {
     qint64 marque = 0, liberation = 0;
-    int ecrire(const QString &chemin, quint16 mot) override
+    int ecrireNatif(const QByteArray &chemin, quint16 mot) override
     {
         if (!attribut::estMarque(mot))
             liberation = maintenant();
-        const int err = AttributsSysteme::ecrire(chemin, mot);
+        const int err = AttributsSysteme::ecrireNatif(chemin, mot);
         if (err == 0 && attribut::estMarque(mot) && marque == 0)
             marque = maintenant();
         return err;

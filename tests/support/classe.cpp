@@ -49,15 +49,17 @@ QStringList Classe::fichiers() const
     return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-LectureAttribut AttributsMemoire::lire(const QString &chemin) const
+LectureAttribut AttributsMemoire::lireNatif(const QByteArray &natif) const
 {
+    const QString chemin = QFile::decodeName(natif);
     if (!QFileInfo::exists(chemin))
         return {0, ENOENT};
     return {mots.value(chemin, motParDefaut), 0};
 }
 
-int AttributsMemoire::ecrire(const QString &chemin, quint16 mot)
+int AttributsMemoire::ecrireNatif(const QByteArray &natif, quint16 mot)
 {
+    const QString chemin = QFile::decodeName(natif);
     if (!QFileInfo::exists(chemin))
         return ENOENT;
     mots[chemin] = mot;

@@ -38,8 +38,8 @@ class AttributsMemoire : public Attributs
 public:
     QHash<QString, quint16> mots;
     quint16 motParDefaut = attribut::archive;
-    LectureAttribut lire(const QString &chemin) const override;
-    int ecrire(const QString &chemin, quint16 mot) override;
+    LectureAttribut lireNatif(const QByteArray &chemin) const override;
+    int ecrireNatif(const QByteArray &chemin, quint16 mot) override;
 };
 
 // Runs `f` with writes limited to a few bytes, as on a full disk. SIGXFSZ

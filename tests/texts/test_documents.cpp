@@ -370,7 +370,10 @@ private slots:
         Classe classe;
         const QString a = classe.ecrire(QStringLiteral("conte.txt"), "A\r\n");
         struct Bloquees : AttributsMemoire {
-            int ecrire(const QString &c, quint16 mot) override { return mot == 1 ? AttributsMemoire::ecrire(c, mot) : EIO; }
+            int ecrireNatif(const QByteArray &c, quint16 mot) override
+            {
+                return mot == 1 ? AttributsMemoire::ecrireNatif(c, mot) : EIO;
+            }
         };
         Fenetre f = ouvrirFenetre(classe.dossier(), std::make_unique<Bloquees>());
         ouvrir(f, a);

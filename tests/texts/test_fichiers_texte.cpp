@@ -23,7 +23,7 @@ using Ecriture = FichiersTexte::Ecriture::Issue;
 class AttributsFiges : public AttributsMemoire
 {
 public:
-    int ecrire(const QString &, quint16) override { return EPERM; }
+    int ecrireNatif(const QByteArray &, quint16) override { return EPERM; }
 };
 
 } // namespace
@@ -178,7 +178,7 @@ private slots:
         attributs.mots[c] = 1;
         QCOMPARE(FichiersTexte(attributs).examiner(c).etat, Cible::Prise);
         struct Illisibles : AttributsMemoire {
-            LectureAttribut lire(const QString &) const override { return {0, EIO}; }
+            LectureAttribut lireNatif(const QByteArray &) const override { return {0, EIO}; }
         } illisibles;
         const FichiersTexte::Cible cible = FichiersTexte(illisibles).examiner(c);
         QCOMPARE(cible.etat, Cible::Erreur);
