@@ -10,6 +10,9 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <cstdio>
+#include <sys/stat.h>
+
 // plumor-outils as the teacher runs it, on files written here; then the mark
 // core on DOS words a POSIX disk cannot hold.
 
@@ -119,28 +122,44 @@ private slots:
     }
 
     // Marked texts (read-only on a local disk) under a folder: listed, any
-    // case of .txt, hidden ones left out; then released by name only.
+    // case of .txt, hidden ones left out, links shown but never followed,
+    // drafts of interrupted saves shown; then released by name only.
     void marques()
     {
-        Classe classe;
+        Classe classe, ailleurs;
+        const QByteArray octet("CM1/x\xFF.txt"); // a name that is not UTF-8
         for (const char *nom : {"CM1/conte.txt", "LETTRE.TXT", "CM1/.cache.txt", "notes.doc"})
             QFile::setPermissions(classe.ecrire(nom, "x\r\n"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        const QByteArray brut = QFile::encodeName(classe.dossier()) + '/' + octet;
+        QFile(QFile::decodeName(brut)).remove();
+        FILE *f = std::fopen(brut.constData(), "w");
+        std::fclose(f);
+        ::chmod(brut.constData(), 0444);
         classe.ecrire("libre.txt", "x");
+        classe.ecrire("CM1/.plumor-Ab12Cd", "brouillon");
+        const QString prive = ailleurs.ecrire("prive.txt", "x");
+        QFile::setPermissions(prive, QFile::ReadOwner);
+        QFile::link(prive, classe.chemin("lien.txt"));
         const QString dossier = QDir(classe.dossier()).canonicalPath(), conte = classe.chemin("CM1/conte.txt");
         Resultat r = lance({"marques"}, dossier);
         QCOMPARE(r.code, 1);
-        QCOMPARE(r.sortie.replace(QRegularExpression("\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d"), "D"),
-                 QStringLiteral("  CM1/conte.txt  3 octets  D\n  LETTRE.TXT     3 octets  D\n2 textes marqués sous %1.\n")
-                     .arg(dossier));
+        QCOMPARE(r.sortie.replace(QRegularExpression("\\d+/\\d\\d/\\d{4} \\d\\d:\\d\\d"), "D").replace(QRegularExpression(" +"), " "),
+                 QStringLiteral(" CM1/conte.txt 3 octets D\n CM1/x\\xFF.txt 0 octets D\n LETTRE.TXT 3 octets D\n"
+                                "3 textes marqués sous %1.\n\nLiens nommés comme des textes (jamais suivis, jamais libérés) :\n"
+                                " lien.txt (lien) %2 octets D\n\nBrouillons laissés par un enregistrement interrompu (le texte le "
+                                "plus récent y est peut-être ; rien n'est effacé) :\n CM1/.plumor-Ab12Cd 9 octets D\n")
+                     .arg(dossier).arg(prive.size()));
 
-        // A folder or a name not ending in .txt is refused before anything changes.
-        for (const char *refuse : {"CM1", "notes.doc"}) {
+        // Anything but a plain text under the folder is refused before anything changes.
+        for (const QString &refuse : {QStringLiteral("CM1"), QStringLiteral("notes.doc"), QStringLiteral("absent.txt"),
+                                      QStringLiteral("lien.txt"), conte, QStringLiteral("../") + QFileInfo(ailleurs.dossier()).fileName() + "/prive.txt"}) {
             QCOMPARE(lance({"marques", "--liberer", "CM1/conte.txt", refuse}, dossier).code, 2);
             QVERIFY(!(QFile::permissions(conte) & QFile::WriteOwner));
         }
-        r = lance({"marques", dossier, "--liberer", "CM1/conte.txt", "libre.txt", "absent.txt"});
-        QCOMPARE(r.code, 1);
-        QCOMPARE(r.sortie, QStringLiteral("CM1/conte.txt : libéré\nlibre.txt : déjà libre\nabsent.txt : introuvable\n"));
+        QCOMPARE(ailleurs.mode("prive.txt"), 0400);
+        r = lance({"marques", dossier, "--liberer", "CM1/conte.txt", "libre.txt", "CM1/x\\xFF.txt"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.sortie, QStringLiteral("CM1/conte.txt : libéré\nlibre.txt : déjà libre\nCM1/x\\xFF.txt : libéré\n"));
         QVERIFY(r.erreurs.startsWith(u"Attention : si une copie de Plumor a encore ce texte ouvert"));
         QVERIFY(QFile::permissions(conte) & QFile::WriteOwner);
     }
@@ -153,10 +172,10 @@ private slots:
         const QString marque = classe.ecrire("marque.txt", "x"), libre = classe.ecrire("libre.txt", "x");
         AttributsMemoire attributs;
         attributs.mots = {{marque, 1}, {libre, 33}};
-        QCOMPARE(releverMarques(classe.dossier(), attributs).marques.value(0).chemin, QStringLiteral("marque.txt"));
+        QCOMPARE(releverMarques(classe.dossier(), attributs).marques.value(0).chemin, QByteArray("marque.txt"));
         QCOMPARE(releverMarques(classe.dossier(), attributs).marques.size(), 1);
-        QCOMPARE(liberer(libre, attributs).etat, Liberation::DejaLibre);
-        QCOMPARE(liberer(marque, attributs).etat, Liberation::Liberee);
+        QCOMPARE(liberer(QFile::encodeName(libre), attributs).etat, Liberation::DejaLibre);
+        QCOMPARE(liberer(QFile::encodeName(marque), attributs).etat, Liberation::Liberee);
         QCOMPARE(attributs.mots, (QHash<QString, quint16>{{marque, 0}, {libre, 33}}));
     }
 };
