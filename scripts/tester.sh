@@ -7,8 +7,9 @@ racine=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$racine/scripts/dependances.sh"
 
 # Printing is tested on PDF files and on a real CUPS queue; the benchmarks
-# need Google Benchmark and Xlib for the start-up measure.
-installer_manquants "${PAQUETS_CONSTRUCTION[@]}" xvfb xauth poppler-utils cups printer-driver-cups-pdf \
+# need Google Benchmark and Xlib for the start-up measure; a private Samba
+# server plays the Windows copies.
+installer_manquants "${PAQUETS_CONSTRUCTION[@]}" xvfb xauth poppler-utils cups printer-driver-cups-pdf samba smbclient \
   libbenchmark-dev libx11-dev
 construire "$racine" "$racine/build"
 (cd "$racine/build" && ctest --output-on-failure -j"$(nproc)")

@@ -34,6 +34,11 @@ AppelsXattr AppelsXattr::systeme()
     return a;
 }
 
+quint16 motDepuisMode(unsigned int mode)
+{
+    return quint16(((mode & S_IWUSR) ? 0 : attribut::lectureSeule) | ((mode & S_IXUSR) ? attribut::archive : 0));
+}
+
 unsigned int bitsEcritureLiberee(unsigned int modeDossier, unsigned int masque)
 {
     const unsigned int permis = 0222u & ~masque & (modeDossier | S_IWUSR);
@@ -56,7 +61,7 @@ LectureAttribut AttributsSysteme::lireNatif(const QByteArray &natif) const
         return {0, errno};
     if (S_ISLNK(st.st_mode))
         return {0, ELOOP};
-    return {quint16((st.st_mode & 0222) == 0 ? attribut::lectureSeule : 0), 0};
+    return {motDepuisMode(st.st_mode), 0};
 }
 
 int AttributsSysteme::ecrireNatif(const QByteArray &natif, quint16 mot)
@@ -90,13 +95,15 @@ int AttributsSysteme::ecrireMode(int fd, const QByteArray &chemin, quint16 mot)
     mode_t mode = st.st_mode & 07777;
     if (mot & attribut::lectureSeule) {
         mode &= ~mode_t(0222);
-    } else if ((mode & 0222) == 0) {
+    } else if ((mode & S_IWUSR) == 0) {
         struct stat dossier {};
         const qsizetype barre = chemin.lastIndexOf('/');
         const QByteArray parent = barre < 0 ? QByteArray(".") : barre == 0 ? QByteArray("/") : chemin.left(barre);
         const unsigned int modeDossier = ::stat(parent.constData(), &dossier) == 0 ? dossier.st_mode : 0;
         mode = (mode & ~mode_t(0222)) | bitsEcritureLiberee(modeDossier, disque::masqueCreation());
     }
+    // Samba shows the owner-execute bit as the archive attribute.
+    mode = (mot & attribut::archive) ? (mode | S_IXUSR) : (mode & ~mode_t(S_IXUSR));
     if (mode == (st.st_mode & 07777))
         return 0;
     return ::fchmod(fd, mode) == 0 ? 0 : errno;

@@ -53,10 +53,13 @@ struct AppelsXattr {
 
 // On a CIFS mount the real DOS word is exposed as the extended attribute
 // "user.cifs.dosattrib" (4 bytes, little-endian), shared with the Windows
-// copies. Elsewhere the word is derived from the POSIX write bits, and the
-// mode is changed on the file itself, never through a link:
-//  - read: 1 when nobody may write the file, 0 otherwise;
-//  - mark: all write bits removed;
+// copies. Elsewhere the word is the one Samba shows the Windows copies for the
+// file's mode under the class share's settings (map readonly = yes, store dos
+// attributes = no): read-only when the owner may not write, archive when the
+// owner may execute. The mode is changed on the file itself, never through a
+// link:
+//  - mark: all write bits and the owner-execute bit removed, so the Windows
+//    copies see exactly 1;
 //  - release: the owner may write again; group and others get write back
 //    only where the process umask allows it AND the folder grants the same
 //    class write access, so a file never becomes more writable than its folder.
@@ -71,6 +74,9 @@ private:
     static int ecrireMode(int fd, const QByteArray &chemin, quint16 mot);
     AppelsXattr m_xattr;
 };
+
+// The DOS word Samba shows for a POSIX mode.
+quint16 motDepuisMode(unsigned int mode);
 
 // The write bits a released file gets, from the folder's mode and the umask.
 unsigned int bitsEcritureLiberee(unsigned int modeDossier, unsigned int masque);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,6 +63,25 @@ bool toujours(const QByteArray &natif, const Identite &attendu)
     return ::lstat(natif.constData(), &st) == 0 && S_ISREG(st.st_mode) && depuis(st).memeFichier(attendu);
 }
 
+// A new text never replaces one another copy created under the same name
+// meanwhile. Where the file system has no such rename, a hard link does the
+// same; where it has neither, a plain rename is all there is.
+int renommerSansRemplacer(const QByteArray &de, const QByteArray &vers)
+{
+    if (::renameat2(AT_FDCWD, de.constData(), AT_FDCWD, vers.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return errno;
+    if (::link(de.constData(), vers.constData()) == 0)
+        return ::unlink(de.constData()) == 0 ? 0 : errno;
+    if (errno == EEXIST)
+        return EEXIST;
+    struct stat st {};
+    if (::lstat(vers.constData(), &st) == 0)
+        return EEXIST;
+    return ::rename(de.constData(), vers.constData()) == 0 ? 0 : errno;
+}
+
 void synchroniserDossier(const QString &dossier)
 {
     // Makes a rename durable; some network file systems refuse this.
@@ -87,7 +107,8 @@ bool estBrouillon(const QString &nom)
     return nom.startsWith(prefixeBrouillon) && nom.size() == prefixeBrouillon.size() + 6;
 }
 
-int remplacer(const QString &chemin, const QByteArray &octets, const Identite *attendu)
+int remplacer(const QString &chemin, const QByteArray &octets, const Identite *attendu,
+              const AvantRenommage &avantRenommage)
 {
     const QByteArray natif = QFile::encodeName(chemin);
     if (attendu && !toujours(natif, *attendu))
@@ -117,11 +138,14 @@ int remplacer(const QString &chemin, const QByteArray &octets, const Identite *a
         err = errno;
     if (::close(fd) != 0 && err == 0)
         err = errno;
+    if (err == 0 && avantRenommage)
+        err = avantRenommage(modele);
     // The last look before the rename: never replace what is no longer the text.
     if (err == 0 && attendu && !toujours(natif, *attendu))
         err = cheminChange;
-    if (err == 0 && ::rename(modele.constData(), natif.constData()) != 0)
-        err = errno;
+    if (err == 0)
+        err = existe ? (::rename(modele.constData(), natif.constData()) == 0 ? 0 : errno)
+                     : renommerSansRemplacer(modele, natif);
     if (err != 0) {
         ::unlink(modele.constData());
         return err;
@@ -224,6 +248,8 @@ QString description(int erreur)
         return QStringLiteral("Le système manque de ressources.");
     case ELOOP:
         return QStringLiteral("Le chemin est un lien, pas un texte.");
+    case EEXIST:
+        return QStringLiteral("Un fichier de ce nom vient d'être créé par quelqu'un d'autre.");
     case cheminChange:
         return QStringLiteral("Le texte a été déplacé ou remplacé par quelqu'un d'autre.");
     default:

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Whole-file reads and writes on the class folder's disk, reporting the errno
@@ -40,8 +41,14 @@ constexpr int cheminChange = -1;
 // disk, and only then take the file's place. A new file gets the mode a new
 // file would get; an existing one keeps its mode. A link at `chemin` is
 // refused (ELOOP). With `attendu`, the file is replaced only while the path
-// still names that file (else cheminChange). Returns 0 or an errno.
-int remplacer(const QString &chemin, const QByteArray &octets, const Identite *attendu = nullptr);
+// still names that file (else cheminChange); without it, only while nothing
+// is there (else EEXIST: another copy created it meanwhile). `avantRenommage`
+// runs on the draft's path just before it takes the file's place, for what
+// the draft must carry from the first instant (a share's mark). Returns 0 or
+// an errno.
+using AvantRenommage = std::function<int(const QByteArray &brouillon)>;
+int remplacer(const QString &chemin, const QByteArray &octets, const Identite *attendu = nullptr,
+              const AvantRenommage &avantRenommage = {});
 
 // Rewrites the file in place, for a folder where no draft may be created:
 // the previous bytes are kept in memory and written back if the new ones

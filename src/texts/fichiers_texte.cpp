@@ -167,12 +167,23 @@ FichiersTexte::Cible FichiersTexte::examiner(const QString &chemin) const
     return {attribut::estMarque(a.mot) ? Cible::Etat::Prise : Cible::Etat::Libre, 0};
 }
 
+disque::AvantRenommage FichiersTexte::marquerLeBrouillon()
+{
+    // The new content is marked before it takes the text's place: on a share
+    // it would otherwise come in with the server's default attributes, free
+    // for any copy until marked. Where it cannot be, it is marked right after.
+    return [this](const QByteArray &brouillon) {
+        m_attributs.ecrireNatif(brouillon, attribut::marque);
+        return 0;
+    };
+}
+
 int FichiersTexte::remplacerSansLacher(const QString &chemin, const QByteArray &octets,
                                        const disque::Identite &attendu)
 {
     // The text keeps its mark while it is written, so no other copy can take
-    // it meanwhile (a marked file's mode goes to the new content).
-    int err = disque::remplacer(chemin, octets, &attendu);
+    // it meanwhile.
+    int err = disque::remplacer(chemin, octets, &attendu, marquerLeBrouillon());
     if (err != EACCES && err != EPERM)
         return err;
     // A share that refuses to replace a read-only file, or a folder where no
@@ -184,7 +195,7 @@ int FichiersTexte::remplacerSansLacher(const QString &chemin, const QByteArray &
         return disque::cheminChange;
     if (m_attributs.ecrire(chemin, attribut::libre) != 0)
         return err;
-    err = disque::remplacer(chemin, octets, &attendu);
+    err = disque::remplacer(chemin, octets, &attendu, marquerLeBrouillon());
     if (err == EACCES || err == EPERM)
         err = disque::reecrireSurPlace(chemin, octets, attendu);
     if (err != disque::cheminChange)
@@ -197,8 +208,9 @@ Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octe
     if (octets.size() > tailleMaximale)
         return {Ecriture::Issue::TropLong, 0};
     if (sorte(chemin) == 0) {
-        if (const int err = disque::remplacer(chemin, octets))
-            return {Ecriture::Issue::Erreur, err};
+        // Two copies saving a new text under one name at once: the second finds it there.
+        if (const int err = disque::remplacer(chemin, octets, nullptr, marquerLeBrouillon()))
+            return {err == EEXIST ? Ecriture::Issue::Prise : Ecriture::Issue::Erreur, err};
         const int errMarque = marquer(chemin);
         tenir(chemin);
         return {Ecriture::Issue::Ecrit, errMarque};

@@ -89,6 +89,7 @@ private:
     // The text held at this path, or null.
     Tenue *tenue(const QString &chemin);
     void tenir(const QString &chemin);
+    disque::AvantRenommage marquerLeBrouillon();
     int remplacerSansLacher(const QString &chemin, const QByteArray &octets, const disque::Identite &attendu);
 
     Attributs &m_attributs;

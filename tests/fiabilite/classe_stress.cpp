@@ -213,13 +213,15 @@ int copie(const QStringList &a)
             continue;
         }
         const QString cible = textes.at(int(c.hasard.bounded(textes.size())));
-        switch ("oooccceesffl"[c.hasard.bounded(12)]) {
+        switch ("oooccceesffln"[c.hasard.bounded(13)]) {
         case 'o': c.ouvrir(cible); break;
         case 'c': c.texte = version(c.id, ++c.seq, c.hasard); break;
         case 'e': c.enregistrer(cible); break;
         case 's': c.enregistrerSous(cible); break;
         case 'f': c.lacher(); c.texte.clear(); break;
-        default: c.lire(cible); break;
+        case 'l': c.lire(cible); break;
+        // A new text saved under a name other copies may choose at the same instant.
+        default: c.enregistrerSous(QDir(dossier).filePath(QStringLiteral("nouveau%1.txt").arg(c.hasard.bounded(3))));
         }
     }
     c.lacher();
@@ -317,13 +319,15 @@ int main(int argc, char *argv[])
         }
     }
     long dechires = 0, marques = 0;
-    for (const QString &c : std::as_const(textes)) {
+    const QStringList tous = QDir(dossier).entryList({QStringLiteral("*.txt")}, QDir::Files);
+    for (const QString &nom : tous) {
+        const QString c = QDir(dossier).filePath(nom);
         QFile f(c);
         dechires += !f.open(QIODevice::ReadOnly) || !versionValide(f.readAll());
         struct stat st {};
         marques += ::stat(QFile::encodeName(c).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
     }
-    const long brouillons = long(QDir(dossier).entryList(QDir::Files | QDir::Hidden).size()) - nbTextes;
+    const long brouillons = long(QDir(dossier).entryList(QDir::Files | QDir::Hidden).size() - tous.size());
 
     std::printf("copies %d, texts %d, operations per copy %d, seed %d, mode %s%s\n", copies, nbTextes, operations,
                 graine, dispute ? "contended" : "random", sansVerrou ? ", OS lock refused" : "");

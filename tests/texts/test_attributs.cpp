@@ -38,6 +38,14 @@ private slots:
         QCOMPARE(a.ecrire(c, attribut::libre), 0);
         QCOMPARE(classe.mode(QStringLiteral("conte.txt")), 0664);
         QCOMPARE(a.lire(classe.chemin(QStringLiteral("absent.txt"))).erreur, ENOENT);
+        // The word Samba shows: read-only when the owner may not write, archive
+        // when the owner may execute; marking leaves exactly read-only.
+        QCOMPARE(motDepuisMode(0464), quint16(1));
+        QCOMPARE(motDepuisMode(0544), quint16(0x21));
+        QCOMPARE(motDepuisMode(0764), quint16(0x20));
+        ::chmod(QFile::encodeName(c).constData(), 0764);
+        QCOMPARE(a.ecrire(c, attribut::marque), 0);
+        QCOMPARE(classe.mode(QStringLiteral("conte.txt")), 0444);
         // Group and others get write back only where both the umask and the folder allow it.
         QCOMPARE(bitsEcritureLiberee(02775, 002), 0220u);
         QCOMPARE(bitsEcritureLiberee(01777, 000), 0222u);

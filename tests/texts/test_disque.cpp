@@ -27,6 +27,14 @@ private slots:
         avecDisquePlein([&] { QCOMPARE(disque::remplacer(c, QByteArray(100, 'x')), EFBIG); });
         QCOMPARE(classe.octets(QStringLiteral("été.txt")), QByteArray("neuf\r\n"));
         QCOMPARE(classe.fichiers(), QStringList{QStringLiteral("été.txt")});
+        // Another copy creates the new text meanwhile: its text stays.
+        const QString neuf = classe.chemin(QStringLiteral("neuf.txt"));
+        QCOMPARE(disque::remplacer(neuf, "le mien", nullptr, [&](const QByteArray &) {
+            classe.ecrire(QStringLiteral("neuf.txt"), "l'autre");
+            return 0;
+        }), EEXIST);
+        QCOMPARE(classe.octets(QStringLiteral("neuf.txt")), QByteArray("l'autre"));
+        QCOMPARE(classe.fichiers().size(), 2);
         QDir().mkdir(classe.chemin(QStringLiteral("x.txt")));
         QCOMPARE(disque::remplacer(classe.chemin(QStringLiteral("x.txt")), "abc"), EISDIR);
     }
