@@ -6,6 +6,7 @@
 #include "texts/documents.h"
 #include "texts/navigateur.h"
 #include "ui/apropos.h"
+#include "ui/cadre.h"
 #include "ui/dialogues.h"
 #include "ui/disposition.h"
 #include "ui/geometrie.h"
@@ -47,23 +48,36 @@ Form1::Form1(ServicesForm1 services)
         [this] { return TexteAImprimer{m_c.Text1->texteCrLf(), Documents::extrait_nomfic(m_etat.fichier_courant)}; });
 
     resize(twips::taille(12105, 7875) + QSize(0, menuBar()->sizeHint().height()));
+    // Laid out and centred again by the outer size once the window manager
+    // has framed the window, before the pupil sees it.
+    new SuiviCadre(this, [this](bool premiereFois) {
+        if (premiereFois)
+            centrer();
+        Form_Resize();
+    });
     relier();
     Form_Load();
 }
 
 Form1::~Form1() = default;
 
+void Form1::centrer()
+{
+    const QScreen *ecran = screen();
+    if (!ecran)
+        return;
+    move(geometrie::coinCentre(ecran->geometry(), frameGeometry().size()));
+    const QRect cadre = frameGeometry();
+    const QRect ajuste = geometrie::dansLEcran(cadre, ecran->availableGeometry());
+    if (ajuste != cadre) {
+        resize(size() - (cadre.size() - ajuste.size()));
+        move(ajuste.topLeft());
+    }
+}
+
 void Form1::Form_Load()
 {
-    if (const QScreen *ecran = screen()) {
-        move(geometrie::coinCentre(ecran->geometry(), frameGeometry().size()));
-        const QRect cadre = frameGeometry();
-        const QRect ajuste = geometrie::dansLEcran(cadre, ecran->availableGeometry());
-        if (ajuste != cadre) {
-            resize(size() - (cadre.size() - ajuste.size()));
-            move(ajuste.topLeft());
-        }
-    }
+    centrer();
     // Lay the controls out once before the first display, without imposing
     // the minimum on a window the window manager has not framed yet.
     const QSize exterieur = frameGeometry().size();
@@ -111,20 +125,15 @@ void Form1::resizeEvent(QResizeEvent *e)
 void Form1::Form_Resize()
 {
     // Sizes are the window's outer size: frame, title bar and menu bar included.
-    const Qt::WindowStates etat = windowState();
-    const QSize exterieur = frameGeometry().size();
-    const QSize cadre = exterieur - size();
-    const disposition::Disposition d = disposition::pourEtat(
-        twips::depuisPixels(exterieur.width()), twips::depuisPixels(exterieur.height()), etat);
-    if (disposition::minimumImposable(etat)) {
-        const QSize minimum = twips::taille(disposition::largeurMinimale, disposition::hauteurMinimale) - cadre;
-        if (minimumSize() != minimum)
-            setMinimumSize(minimum);
-        const QSize voulue = twips::taille(d.largeurFenetre, d.hauteurFenetre) - cadre;
-        if (voulue != size())
-            resize(voulue);
+    const disposition::Fenetre f =
+        disposition::pourClient(size(), frameGeometry().size() - size(), windowState());
+    if (disposition::minimumImposable(windowState())) {
+        if (minimumSize() != f.clientMinimal)
+            setMinimumSize(f.clientMinimal);
+        if (f.client != size())
+            resize(f.client);
     }
-    disposition::appliquer(d, m_c);
+    disposition::appliquer(f.places, m_c);
 }
 
 void Form1::Timer1_Timer()

@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -149,6 +150,11 @@ private slots:
         QVERIFY(disposition::minimumImposable(Qt::WindowActive));
         QVERIFY(!disposition::minimumImposable(Qt::WindowMaximized | Qt::WindowActive));
         QVERIFY(!disposition::minimumImposable(Qt::WindowFullScreen));
+        // Framed by a window manager (borders of 1 pixel, title bar of 20): the outer size counts.
+        const disposition::Fenetre cadree = disposition::pourClient(QSize(807, 544), QSize(2, 25), {});
+        QCOMPARE(champs(cadree.places).mid(0, 4), (QList<int>{12135, 8535, 6425, 7735}));
+        QCOMPARE(cadree.clientMinimal, QSize(798, 375));
+        QCOMPARE(disposition::pourClient(QSize(700, 300), QSize(2, 25), {}).client, QSize(798, 375));
 
         Fenetre f = ouvrirFenetre(m_classe.dossier());
         disposition::appliquer(disposition::calculer(13333, 7777), f.c());
@@ -172,10 +178,15 @@ private slots:
                                                      std::function<void()>([&] { f.c().about->trigger(); })}) {
             const QString vu = dansLaBoiteModale(ouvrir, [](QWidget *w) {
                 const auto *texte = w->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+                // Centred by its frame, which is known only once it is shown.
+                const QRect cadre = w->frameGeometry();
+                const bool centre = cadre.size() != w->size()
+                                    && cadre.topLeft() == geometrie::coinCentre(w->screen()->geometry(), cadre.size());
                 return w->windowTitle() + u'|' + w->findChild<QLabel *>(QStringLiteral("version"))->text() + u'|'
-                       + w->focusWidget()->objectName() + u'|' + QString::number(texte->isReadOnly());
+                       + w->focusWidget()->objectName() + u'|' + QString::number(texte->isReadOnly())
+                       + u'|' + QString::number(centre);
             });
-            QCOMPARE(vu, QStringLiteral("B|1.00.0004|OKButton|1"));
+            QCOMPARE(vu, QStringLiteral("B|1.00.0004|OKButton|1|1"));
         }
         QVERIFY(f.form->findChildren<apropos *>().isEmpty());
     }
