@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
@@ -28,15 +29,28 @@ public:
 ListeDossiers::ListeDossiers(QWidget *parent) : QListWidget(parent)
 {
     setItemDelegate(new DelegueRetrait(this));
-    connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
-        const QString chemin = item->data(roleChemin).toString();
-        if (chemin == m_dossier)
-            return;
-        if (definirDossier(chemin))
-            emit dossierChange();
-        else
-            emit dossierIllisible(chemin);
-    });
+    connect(this, &QListWidget::itemDoubleClicked, this, &ListeDossiers::entrer);
+}
+
+void ListeDossiers::entrer(QListWidgetItem *item)
+{
+    const QString chemin = item->data(roleChemin).toString();
+    if (chemin == m_dossier)
+        return;
+    if (definirDossier(chemin))
+        emit dossierChange();
+    else
+        emit dossierIllisible(chemin);
+}
+
+void ListeDossiers::keyPressEvent(QKeyEvent *e)
+{
+    // Enter does what a double click does, for a pupil using the keyboard.
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && currentItem()) {
+        entrer(currentItem());
+        return;
+    }
+    QListWidget::keyPressEvent(e);
 }
 
 bool ListeDossiers::definirDossier(const QString &chemin)
