@@ -70,6 +70,7 @@ private slots:
             QVERIFY(!b->isEnabled());
         QCOMPARE(f.etat().nb_themes, qint16(f.c().Combo2->count()));
         QVERIFY(f.etat().nb_themes >= 20);
+        QCOMPARE(f.c().Combo2->currentIndex(), -1); // no theme before the pupil chooses one
         QVERIFY(f.dialogues->messages.isEmpty());
         QStringList menus;
         for (QAction *a : f.form->menuBar()->actions()) {
