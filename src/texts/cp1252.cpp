@@ -130,6 +130,12 @@ QString adapter(QStringView texte)
     if (i == n)
         return texte.toString();
 
+    // A letter followed by a combining accent, as some PDFs give it, is
+    // composed first: "e" + U+0301 is the storable "é", not "e?".
+    const QString compose = texte.toString().normalized(QString::NormalizationForm_C);
+    if (compose != texte)
+        return adapter(compose);
+
     QString resultat = texte.first(i).toString();
     resultat.reserve(n);
     while (i < n) {

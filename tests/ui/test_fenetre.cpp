@@ -122,9 +122,10 @@ private slots:
         ZoneTexte *z = f.c().Text1;
         QSignalSpy modifs(z, &ZoneTexte::modifieParLeLecteur);
         taper(z, QStringLiteral("Œuf\u2011à\u202F€\n"));
-        QApplication::clipboard()->setText(QStringLiteral("l\u2019\uFB01l\r\nde \U0001F600 fer\rfin"));
+        // Accents that come apart from their letter, as from some PDFs, are put back on it.
+        QApplication::clipboard()->setText(QStringLiteral("l\u2019\uFB01le\u0301\r\nde \U0001F600 fer\rfin"));
         z->paste();
-        QCOMPARE(z->texteCrLf(), QStringLiteral("Œuf-à\u00A0€\r\nl\u2019fil\r\nde ? fer\r\nfin"));
+        QCOMPARE(z->texteCrLf(), QStringLiteral("Œuf-à\u00A0€\r\nl\u2019filé\r\nde ? fer\r\nfin"));
         QCOMPARE(z->longueurCrLf(), z->texteCrLf().size());
         QVERIFY(modifs.count() > 0);
         // Text the program puts there is not the pupil's change.
