@@ -10,6 +10,7 @@
 #include "ui/dialogues.h"
 #include "ui/disposition.h"
 #include "ui/geometrie.h"
+#include "ui/titre.h"
 #include "ui/twips.h"
 #include "ui/zone_texte.h"
 
@@ -26,7 +27,7 @@
 Form1::Form1(ServicesForm1 services)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("b"));
+    afficherTitre(*this, QStringLiteral("b"));
 
     const QString depart = services.dossierDepart.isEmpty() ? QDir::currentPath() : services.dossierDepart;
     m_c = construireControles(this, depart);

@@ -1,5 +1,7 @@
 #include "ui/dialogues.h"
 
+#include "ui/titre.h"
+
 #include <QFileDialog>
 #include <QDialogButtonBox>
 #include <QFontDialog>
@@ -15,7 +17,7 @@ Dialogues::Reponse DialoguesQt::message(const Message &m)
     QMessageBox boite(m_parent);
     boite.setTextFormat(Qt::PlainText);
     boite.setText(m.texte);
-    boite.setWindowTitle(m.titre.isEmpty() ? titreApplication() : m.titre);
+    afficherTitre(boite, m.titre.isEmpty() ? titreApplication() : m.titre);
     boite.setIcon(m.icone == Icone::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
     switch (m.boutons) {
     case Boutons::Ok:
