@@ -18,9 +18,9 @@
 CommandesEdition::CommandesEdition(EtatFenetre &etat, Controles &c, Dialogues &dialogues, QObject *parent)
     : QObject(parent), m_etat(etat), m_c(c), m_dialogues(dialogues)
 {
-    QClipboard *pp = QGuiApplication::clipboard();
-    connect(pp, &QClipboard::dataChanged, this, &CommandesEdition::relirePressePapiers);
-    relirePressePapiers();
+    // Read at the first tick, not here: on X11 an owner that never answers
+    // would hold the window back for Qt's whole clipboard time-out.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CommandesEdition::relirePressePapiers);
 }
 
 void CommandesEdition::relirePressePapiers()
@@ -163,6 +163,10 @@ void CommandesEdition::appliquerPolice(const QFont &choisie)
 
 void CommandesEdition::majBoutons()
 {
+    if (!m_pressePapiersLu) {
+        m_pressePapiersLu = true;
+        relirePressePapiers();
+    }
     const Possibles p = possibles();
     m_c.couper->setEnabled(p.couper);
     m_c.copier->setEnabled(p.copier);
