@@ -8,7 +8,6 @@
 #include <optional>
 
 class QWidget;
-class QFileDialog;
 
 // Everything modal the pupil answers goes through this interface, so that
 // tests can script the answers.
@@ -62,5 +61,7 @@ public:
 
 private:
     QWidget *m_parent;
-    std::unique_ptr<QFileDialog> m_dialogue1; // kept: it remembers the last name chosen
+    // Where the file dialog ended last time and the name chosen in it.
+    QString m_dernierDossier;
+    QString m_dernierNom;
 };
