@@ -46,7 +46,10 @@ Form1::Form1(ServicesForm1 services)
         services.dossierProgramme.isEmpty() ? QCoreApplication::applicationDirPath() : services.dossierProgramme);
     m_impression = std::make_unique<Impression>(
         *m_dialogues, services.imprimante ? std::move(services.imprimante) : std::make_unique<ImprimanteSysteme>(),
-        [this] { return TexteAImprimer{m_c.Text1->texteCrLf(), Documents::extrait_nomfic(m_etat.fichier_courant)}; });
+        [this] {
+            return TexteAImprimer{m_c.Text1->texteCrLf(), Documents::extrait_nomfic(m_etat.fichier_courant),
+                                  m_c.Text1->font()};
+        });
 
     resize(twips::taille(12105, 7875) + QSize(0, menuBar()->sizeHint().height()));
     // Laid out and centred again by the outer size once the window manager

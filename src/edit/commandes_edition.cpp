@@ -136,7 +136,8 @@ void CommandesEdition::police_Click()
     const QFont avant1 = m_c.Text1->font();
     const QFont avant2 = m_c.Text2->font();
     const std::optional<QFont> choisie =
-        m_dialogues.choisirPolice([this](const QFont &essai) { appliquerPolice(essai); });
+        m_dialogues.choisirPolice(avant1, Dialogues::ChoixPolice::FaceEtTaille,
+                                  [this](const QFont &essai) { appliquerPolice(essai); });
     if (!choisie) {
         m_c.Text1->setFont(avant1);
         m_c.Text2->setFont(avant2);

@@ -1,10 +1,9 @@
 #include "ui/dialogues.h"
 
+#include "ui/dialogue_police.h"
 #include "ui/titre.h"
 
 #include <QFileDialog>
-#include <QDialogButtonBox>
-#include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -67,18 +66,14 @@ std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QStri
     return chemin.absoluteFilePath();
 }
 
-std::optional<QFont> DialoguesQt::choisirPolice(const Application &appliquer)
+std::optional<QFont> DialoguesQt::choisirPolice(const QFont &initiale, ChoixPolice choix,
+                                                const Application &appliquer)
 {
     // Created when needed: the font database is not read at start-up.
-    QFontDialog dialogue(m_parent);
-    if (auto *boutons = dialogue.findChild<QDialogButtonBox *>()) {
-        QPushButton *appliquerBouton = boutons->addButton(QDialogButtonBox::Apply);
-        QObject::connect(appliquerBouton, &QPushButton::clicked, &dialogue, [&] {
-            if (appliquer)
-                appliquer(dialogue.currentFont());
-        });
-    }
+    DialoguePolice dialogue(initiale, choix == ChoixPolice::FaceEtTaille, m_parent);
+    if (appliquer)
+        dialogue.ajouterAppliquer(appliquer);
     if (dialogue.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialogue.selectedFont();
+    return dialogue.police();
 }

@@ -25,11 +25,11 @@ class DialoguesObserves : public DialoguesScriptes
 public:
     bool occupeAuChoixDePolice = false;
     int policesDemandees = 0;
-    std::optional<QFont> choisirPolice(const Application &appliquer = {}) override
+    std::optional<QFont> choisirPolice(const QFont &initiale, ChoixPolice choix, const Application &appliquer = {}) override
     {
         ++policesDemandees;
         occupeAuChoixDePolice = QGuiApplication::overrideCursor() != nullptr;
-        return DialoguesScriptes::choisirPolice(appliquer);
+        return DialoguesScriptes::choisirPolice(initiale, choix, appliquer);
     }
 };
 
@@ -142,7 +142,7 @@ void TestImpression::boutonsEtMenu()
                           std::make_unique<ImprimantePdf>(dossier.filePath(u"p.pdf"_s)),
                           [&] {
                               ++lectures;
-                              return TexteAImprimer{u"Bonjour"_s, u"mot.txt"_s};
+                              return TexteAImprimer{u"Bonjour"_s, u"mot.txt"_s, {}};
                           });
     dialogues.reponses = {Reponse::Annuler, Reponse::Annuler};
     impression.Imprimer_Click();

@@ -52,7 +52,7 @@ public:
     // Fonts the pupil tries with Apply before answering.
     QList<QFont> appliquees;
 
-    std::optional<QFont> choisirPolice(const Application &appliquer = {}) override
+    std::optional<QFont> choisirPolice(const QFont &, ChoixPolice, const Application &appliquer = {}) override
     {
         if (appliquer) {
             for (const QFont &f : std::as_const(appliquees))
