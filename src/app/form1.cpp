@@ -29,8 +29,7 @@ Form1::Form1(ServicesForm1 services)
     setObjectName(QStringLiteral("Form1"));
     afficherTitre(*this, QStringLiteral("b"));
 
-    const QString depart = services.dossierDepart.isEmpty() ? QDir::currentPath() : services.dossierDepart;
-    m_c = construireControles(this, depart);
+    m_c = construireControles(this);
     // The window manager gets the program's picture (the about button's) once
     // the window is up: X11 takes all seven sizes, up to 256 pixels, and
     // painting them costs more than building the rest of the window.
@@ -61,6 +60,8 @@ Form1::Form1(ServicesForm1 services)
     });
     relier();
     Form_Load();
+    // Once centred, so that a message about the folder stands over the window.
+    m_navigateur->partirDe(services.dossierDepart);
 }
 
 Form1::~Form1() = default;
