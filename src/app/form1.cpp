@@ -17,7 +17,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QResizeEvent>
