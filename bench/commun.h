@@ -24,7 +24,7 @@ public:
         return m.boutons == Boutons::OuiNon ? Reponse::Non : Reponse::Ok;
     }
     std::optional<QString> choisirFichier(ModeFichier, const QString &) override { return std::nullopt; }
-    std::optional<QFont> choisirPolice(const Application & = {}) override { return std::nullopt; }
+    std::optional<QFont> choisirPolice(const QFont &, ChoixPolice, const Application & = {}) override { return {}; }
 };
 
 // The main window on a class folder, with silent dialogs and the shipped lexicon.

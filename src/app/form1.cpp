@@ -6,16 +6,17 @@
 #include "texts/documents.h"
 #include "texts/navigateur.h"
 #include "ui/apropos.h"
+#include "ui/cadre.h"
 #include "ui/dialogues.h"
 #include "ui/disposition.h"
 #include "ui/geometrie.h"
+#include "ui/titre.h"
 #include "ui/twips.h"
 #include "ui/zone_texte.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -25,10 +26,9 @@
 Form1::Form1(ServicesForm1 services)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("b"));
+    afficherTitre(*this, QStringLiteral("b"));
 
-    const QString depart = services.dossierDepart.isEmpty() ? QDir::currentPath() : services.dossierDepart;
-    m_c = construireControles(this, depart);
+    m_c = construireControles(this);
     // The window manager gets the program's picture (the about button's) once
     // the window is up: X11 takes all seven sizes, up to 256 pixels, and
     // painting them costs more than building the rest of the window.
@@ -44,26 +44,44 @@ Form1::Form1(ServicesForm1 services)
         services.dossierProgramme.isEmpty() ? QCoreApplication::applicationDirPath() : services.dossierProgramme);
     m_impression = std::make_unique<Impression>(
         *m_dialogues, services.imprimante ? std::move(services.imprimante) : std::make_unique<ImprimanteSysteme>(),
-        [this] { return TexteAImprimer{m_c.Text1->texteCrLf(), Documents::extrait_nomfic(m_etat.fichier_courant)}; });
+        [this] {
+            return TexteAImprimer{m_c.Text1->texteCrLf(), Documents::extrait_nomfic(m_etat.fichier_courant),
+                                  m_c.Text1->font()};
+        });
 
     resize(twips::taille(12105, 7875) + QSize(0, menuBar()->sizeHint().height()));
+    // Laid out and centred again by the outer size once the window manager
+    // has framed the window, before the pupil sees it.
+    new SuiviCadre(this, [this](bool premiereFois) {
+        if (premiereFois)
+            centrer();
+        Form_Resize();
+    });
     relier();
     Form_Load();
+    // Once centred, so that a message about the folder stands over the window.
+    m_navigateur->partirDe(services.dossierDepart);
 }
 
 Form1::~Form1() = default;
 
+void Form1::centrer()
+{
+    const QScreen *ecran = screen();
+    if (!ecran)
+        return;
+    move(geometrie::coinCentre(ecran->geometry(), frameGeometry().size()));
+    const QRect cadre = frameGeometry();
+    const QRect ajuste = geometrie::dansLEcran(cadre, ecran->availableGeometry());
+    if (ajuste != cadre) {
+        resize(size() - (cadre.size() - ajuste.size()));
+        move(ajuste.topLeft());
+    }
+}
+
 void Form1::Form_Load()
 {
-    if (const QScreen *ecran = screen()) {
-        move(geometrie::coinCentre(ecran->geometry(), frameGeometry().size()));
-        const QRect cadre = frameGeometry();
-        const QRect ajuste = geometrie::dansLEcran(cadre, ecran->availableGeometry());
-        if (ajuste != cadre) {
-            resize(size() - (cadre.size() - ajuste.size()));
-            move(ajuste.topLeft());
-        }
-    }
+    centrer();
     // Lay the controls out once before the first display, without imposing
     // the minimum on a window the window manager has not framed yet.
     const QSize exterieur = frameGeometry().size();
@@ -111,20 +129,15 @@ void Form1::resizeEvent(QResizeEvent *e)
 void Form1::Form_Resize()
 {
     // Sizes are the window's outer size: frame, title bar and menu bar included.
-    const Qt::WindowStates etat = windowState();
-    const QSize exterieur = frameGeometry().size();
-    const QSize cadre = exterieur - size();
-    const disposition::Disposition d = disposition::pourEtat(
-        twips::depuisPixels(exterieur.width()), twips::depuisPixels(exterieur.height()), etat);
-    if (disposition::minimumImposable(etat)) {
-        const QSize minimum = twips::taille(disposition::largeurMinimale, disposition::hauteurMinimale) - cadre;
-        if (minimumSize() != minimum)
-            setMinimumSize(minimum);
-        const QSize voulue = twips::taille(d.largeurFenetre, d.hauteurFenetre) - cadre;
-        if (voulue != size())
-            resize(voulue);
+    const disposition::Fenetre f =
+        disposition::pourClient(size(), frameGeometry().size() - size(), windowState());
+    if (disposition::minimumImposable(windowState())) {
+        if (minimumSize() != f.clientMinimal)
+            setMinimumSize(f.clientMinimal);
+        if (f.client != size())
+            resize(f.client);
     }
-    disposition::appliquer(d, m_c);
+    disposition::appliquer(f.places, m_c);
 }
 
 void Form1::Timer1_Timer()

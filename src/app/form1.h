@@ -49,6 +49,8 @@ protected:
 
 private:
     void Form_Load();
+    // Centres the window's frame on its screen, kept inside the usable area.
+    void centrer();
     void relier();
     void Timer1_Timer();
     void Form_Resize();

@@ -18,9 +18,9 @@
 CommandesEdition::CommandesEdition(EtatFenetre &etat, Controles &c, Dialogues &dialogues, QObject *parent)
     : QObject(parent), m_etat(etat), m_c(c), m_dialogues(dialogues)
 {
-    QClipboard *pp = QGuiApplication::clipboard();
-    connect(pp, &QClipboard::dataChanged, this, &CommandesEdition::relirePressePapiers);
-    relirePressePapiers();
+    // Read at the first tick, not here: on X11 an owner that never answers
+    // would hold the window back for Qt's whole clipboard time-out.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CommandesEdition::relirePressePapiers);
 }
 
 void CommandesEdition::relirePressePapiers()
@@ -136,7 +136,8 @@ void CommandesEdition::police_Click()
     const QFont avant1 = m_c.Text1->font();
     const QFont avant2 = m_c.Text2->font();
     const std::optional<QFont> choisie =
-        m_dialogues.choisirPolice([this](const QFont &essai) { appliquerPolice(essai); });
+        m_dialogues.choisirPolice(avant1, Dialogues::ChoixPolice::FaceEtTaille,
+                                  [this](const QFont &essai) { appliquerPolice(essai); });
     if (!choisie) {
         m_c.Text1->setFont(avant1);
         m_c.Text2->setFont(avant2);
@@ -163,6 +164,10 @@ void CommandesEdition::appliquerPolice(const QFont &choisie)
 
 void CommandesEdition::majBoutons()
 {
+    if (!m_pressePapiersLu) {
+        m_pressePapiersLu = true;
+        relirePressePapiers();
+    }
     const Possibles p = possibles();
     m_c.couper->setEnabled(p.couper);
     m_c.copier->setEnabled(p.copier);

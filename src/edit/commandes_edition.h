@@ -30,7 +30,8 @@ public:
     void coller_Click();
     void police_Click();
 
-    // The timer's part for editing: the enabled state of couper, copier, coller.
+    // The timer's part for editing: the enabled state of couper, copier,
+    // coller. The first tick reads the clipboard for the first time.
     void majBoutons();
 
     // Which of cut, copy and paste may act now, for the buttons and the menu alike.
@@ -61,4 +62,5 @@ private:
     Controles &m_c;
     Dialogues &m_dialogues;
     bool m_texteDisponible = false;
+    bool m_pressePapiersLu = false;
 };

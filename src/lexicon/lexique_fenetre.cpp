@@ -54,6 +54,8 @@ void LexiqueFenetre::lire_intrus()
         if (m_etat.nb_themes > 0)
             decoupe_lex2(m_etat.lignes_lexique[size_t(m_etat.nb_themes)]);
         m_c.Combo2->addItems(noms);
+        // Nothing is chosen until the pupil chooses: the first Down picks the first theme.
+        m_c.Combo2->setCurrentIndex(-1);
     } catch (const std::exception &) {
         m_dialogues.information(QStringLiteral("Le lexique n'est pas disponible!"));
     }

@@ -83,7 +83,7 @@ void Impression::Imprimer_Click()
     if (!m_source)
         return;
     const TexteAImprimer t = m_source();
-    impression(t.texte, t.nomFichier);
+    impression(t.texte, t.nomFichier, t.police);
 }
 
 void Impression::Command3_Click()
@@ -91,7 +91,7 @@ void Impression::Command3_Click()
     Imprimer_Click();
 }
 
-void Impression::impression(const QString &texte, const QString &nomFichier)
+void Impression::impression(const QString &texte, const QString &nomFichier, const QFont &police)
 {
     if (texte.isEmpty())
         return;
@@ -106,8 +106,8 @@ void Impression::impression(const QString &texte, const QString &nomFichier)
         m_dialogues.information(QStringLiteral("Aucune imprimante n'est installée."));
         return;
     }
-    const std::optional<QFont> police = m_dialogues.choisirPolice();
-    if (!police)
+    const std::optional<QFont> choisie = m_dialogues.choisirPolice(police, Dialogues::ChoixPolice::FaceSeule);
+    if (!choisie)
         return;
 
     const PointeurOccupe occupe;
@@ -115,7 +115,7 @@ void Impression::impression(const QString &texte, const QString &nomFichier)
     if (!imprimante)
         return;
     imprimante->setDocName(nomFichier.isEmpty() ? titreApplication() : nomFichier);
-    imprimerTexte(*imprimante, texte, *police, nomFichier);
+    imprimerTexte(*imprimante, texte, *choisie, nomFichier);
 }
 
 bool imprimerTexte(QPrinter &imprimante, const QString &texte, const QFont &police,

@@ -33,10 +33,12 @@ public:
 };
 
 // What the print buttons print: the writing zone's text with CR LF line
-// breaks and the bare name of its file (empty for a new text).
+// breaks and the bare name of its file (empty for a new text), and the
+// zone's font, which the font dialog opens on.
 struct TexteAImprimer {
     QString texte;
     QString nomFichier;
+    QFont police;
 };
 
 // The print command: asks, takes a font, and prints the text double-spaced
@@ -59,7 +61,7 @@ public:
     // The name of the text heads the page and titles the question. Every
     // failure ends silently except a missing printer, which is said before
     // the font dialog.
-    void impression(const QString &texte, const QString &nomFichier);
+    void impression(const QString &texte, const QString &nomFichier, const QFont &police = {});
 
 private:
     Dialogues &m_dialogues;

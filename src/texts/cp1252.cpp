@@ -124,21 +124,26 @@ bool encodable(QChar c)
 QString adapter(QStringView texte)
 {
     qsizetype i = 0;
-    const qsizetype n = texte.size();
-    while (i < n && encodable(texte[i]))
+    while (i < texte.size() && encodable(texte[i]))
         ++i;
-    if (i == n)
+    if (i == texte.size())
         return texte.toString();
 
-    QString resultat = texte.first(i).toString();
+    // A letter followed by a combining accent, as some PDFs give it, is
+    // composed first: "e" + U+0301 is the storable "é", not "e?".
+    const QString compose = texte.toString().normalized(QString::NormalizationForm_C);
+    const qsizetype n = compose.size();
+    // From the start: a composed letter may stand before position i, and
+    // may have no byte ("s" + U+0323 is "ṣ").
+    QString resultat;
     resultat.reserve(n);
-    while (i < n) {
-        const QChar c = texte[i];
+    for (i = 0; i < n;) {
+        const QChar c = compose[i];
         if (encodable(c)) {
             resultat += c;
             ++i;
-        } else if (c.isHighSurrogate() && i + 1 < n && texte[i + 1].isLowSurrogate()) {
-            resultat += approche(QChar::surrogateToUcs4(c, texte[i + 1]));
+        } else if (c.isHighSurrogate() && i + 1 < n && compose[i + 1].isLowSurrogate()) {
+            resultat += approche(QChar::surrogateToUcs4(c, compose[i + 1]));
             i += 2;
         } else {
             resultat += approche(c.unicode());

@@ -23,7 +23,8 @@ bool estIndefini(uchar octet);
 // True when the character has a byte in the code page.
 bool encodable(QChar c);
 
-// The text with every character made storable: common typographic characters
+// The text with every character made storable: letters and combining accents
+// are composed (Unicode NFC), common typographic characters
 // get their nearest equivalent (thin spaces, non-breaking hyphens, ligatures,
 // letters with diacritics the code page lacks), invisible format characters
 // are dropped, everything else becomes '?'. Line feeds and tabs are kept.

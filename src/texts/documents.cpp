@@ -10,6 +10,7 @@
 #include "ui/dialogues.h"
 #include "ui/etat_fenetre.h"
 #include "ui/liste_dossiers.h"
+#include "ui/titre.h"
 #include "ui/zone_texte.h"
 
 #include <QAction>
@@ -151,7 +152,7 @@ void Documents::closefile(const QString &filename)
     if (e.erreur != 0)
         m_dialogues.information(QStringLiteral("Erreur=") + disque::description(e.erreur));
     m_etat.enregistrement_ok = 1;
-    m_fenetre.setWindowTitle(filename);
+    afficherTitre(m_fenetre, filename);
 }
 
 bool Documents::reenregistrer(const QString &filename)
@@ -251,7 +252,7 @@ void Documents::lacherTexteCourant()
 {
     liberer(m_etat.fichier_courant);
     m_c.Text1->definirTexteCrLf(QString());
-    m_fenetre.setWindowTitle(QString());
+    afficherTitre(m_fenetre, QString());
     m_etat.fichier_courant.clear();
 }
 
@@ -287,7 +288,7 @@ void Documents::ouvrir_Click()
         a->setEnabled(true);
     m_c.taille_plumor->setText(libelleLongueur(m_etat.contenu_lu.size()));
     m_c.Label4->setText(extrait_nomfic(m_etat.fichier_courant));
-    m_fenetre.setWindowTitle(m_etat.fichier_courant);
+    afficherTitre(m_fenetre, m_etat.fichier_courant);
     m_etat.ecriture_en_cours = 0;
 }
 

@@ -10,6 +10,8 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -53,6 +55,31 @@ private:
 Navigateur::Navigateur(EtatFenetre &etat, Controles &c, Dialogues &dialogues, Documents &documents)
     : m_etat(etat), m_c(c), m_dialogues(dialogues), m_documents(documents)
 {
+}
+
+void Navigateur::partirDe(const QString &dossier)
+{
+    // A removed current directory has no path any more but the shell's.
+    QString chemin = !dossier.isEmpty() ? dossier : QDir::currentPath();
+    if (chemin.isEmpty())
+        chemin = qEnvironmentVariable("PWD");
+    if (!m_c.Dir1->definirDossier(chemin)) {
+        // A share not mounted yet, or a shortcut to a folder that is gone.
+        m_dialogues.information(QStringLiteral("Le dossier de départ n'est pas accessible!")
+                                + (chemin.isEmpty() ? QString() : u'\n' + QDir::toNativeSeparators(chemin)));
+        bool montre = false;
+        for (QString d = QDir::cleanPath(QDir(chemin).absolutePath()); !chemin.isEmpty() && !montre;) {
+            const QString parent = QFileInfo(d).path();
+            // The root leads nowhere a pupil knows: the home folder does.
+            if (parent == d || QDir(parent).isRoot())
+                break;
+            d = parent;
+            montre = m_c.Dir1->definirDossier(d);
+        }
+        if (!montre && !m_c.Dir1->definirDossier(QDir::homePath()))
+            m_c.Dir1->definirDossier(QDir::rootPath());
+    }
+    m_c.File1->definirDossier(m_c.Dir1->dossier());
 }
 
 void Navigateur::relier(QWidget *fenetre)

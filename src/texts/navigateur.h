@@ -15,6 +15,11 @@ class Navigateur
 public:
     Navigateur(EtatFenetre &etat, Controles &c, Dialogues &dialogues, Documents &documents);
 
+    // Start-up: shows a folder in both lists (empty: the current directory).
+    // A folder that cannot be shown is said once, and the lists show its
+    // nearest parent that can, or else the home folder.
+    void partirDe(const QString &dossier);
+
     // Connects the lists and the reader pane to the handlers below.
     void relier(QWidget *fenetre);
 

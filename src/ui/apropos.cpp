@@ -1,5 +1,6 @@
 #include "ui/apropos.h"
 
+#include "ui/cadre.h"
 #include "ui/controles.h"
 #include "ui/geometrie.h"
 #include "ui/twips.h"
@@ -119,14 +120,23 @@ apropos::apropos(QWidget *parent)
     OKButton->setFocus();
 
     Form_Load();
+    new SuiviCadre(this, [this](bool premiereFois) {
+        if (premiereFois)
+            centrer();
+    });
 }
 
 void apropos::Form_Load()
 {
+    centrer();
+    version->setText(texteVersionProgramme());
+}
+
+void apropos::centrer()
+{
     const QScreen *ecran = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     if (ecran)
         move(geometrie::coinCentre(ecran->geometry(), frameGeometry().size()));
-    version->setText(texteVersionProgramme());
 }
 
 void afficherAPropos(QWidget *parent)

@@ -26,6 +26,8 @@ public:
 
 private:
     void Form_Load();
+    // Centres the box's frame on the screen by the twip formula.
+    void centrer();
 };
 
 // Shows the about box modally over parent and returns once it is gone.

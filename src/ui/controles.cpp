@@ -122,7 +122,7 @@ QString libelleLongueur(qsizetype longueur)
     return QLatin1Char(' ') + QString::number(longueur) + QLatin1String(" carac.");
 }
 
-Controles construireControles(QMainWindow *fenetre, const QString &dossierDepart)
+Controles construireControles(QMainWindow *fenetre)
 {
     Controles c;
     c.client = new QWidget(fenetre);
@@ -163,8 +163,6 @@ Controles construireControles(QMainWindow *fenetre, const QString &dossierDepart
     listeBlanche(c.Dir1);
     c.Dir1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     c.Dir1->setToolTip(QStringLiteral("sous-dossiers du dossier principal"));
-    c.Dir1->definirDossier(dossierDepart);
-    c.File1->definirDossier(c.Dir1->dossier());
     c.Label6 = place(nouveauLabel(f, "Label6", QStringLiteral("lexique")), "Label6", 2880, 1680, 2070, 255);
     c.Combo2 = place(new QComboBox(f), "Combo2", 2880, 1920, 2475, 315);
     c.Combo2->setToolTip(QStringLiteral("lexique thématique"));

@@ -68,8 +68,9 @@ struct Controles {
 };
 
 // Builds every control at its designed place, with its look, its initial
-// state and the tab order; the client area is 12105 x 7875 twips.
-Controles construireControles(QMainWindow *fenetre, const QString &dossierDepart);
+// state and the tab order; the client area is 12105 x 7875 twips. The
+// lists show no folder yet.
+Controles construireControles(QMainWindow *fenetre);
 
 // Every label that shows text from the shared folder shows it as plain text.
 QLabel *nouveauLabel(QWidget *parent, const char *nom, const QString &texte = {});

@@ -1,8 +1,9 @@
 #include "ui/dialogues.h"
 
+#include "ui/dialogue_police.h"
+#include "ui/titre.h"
+
 #include <QFileDialog>
-#include <QDialogButtonBox>
-#include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -15,7 +16,7 @@ Dialogues::Reponse DialoguesQt::message(const Message &m)
     QMessageBox boite(m_parent);
     boite.setTextFormat(Qt::PlainText);
     boite.setText(m.texte);
-    boite.setWindowTitle(m.titre.isEmpty() ? titreApplication() : m.titre);
+    afficherTitre(boite, m.titre.isEmpty() ? titreApplication() : m.titre);
     boite.setIcon(m.icone == Icone::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
     switch (m.boutons) {
     case Boutons::Ok:
@@ -40,37 +41,39 @@ Dialogues::Reponse DialoguesQt::message(const Message &m)
 
 std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QString &dossier)
 {
-    if (!m_dialogue1) {
-        m_dialogue1 = std::make_unique<QFileDialog>(m_parent);
-        m_dialogue1->setNameFilter(QStringLiteral("text files (*.txt)"));
-        m_dialogue1->setDirectory(dossier);
-        // The program asks before overwriting, in its own words.
-        m_dialogue1->setOption(QFileDialog::DontConfirmOverwrite);
-    }
+    // A new dialog every time, gone with all it showed: a dialog kept between
+    // uses kept its completion list floating over the writing zone, where it
+    // swallowed the pupil's next click. The folder and the name it ended on
+    // are remembered instead.
+    QFileDialog dialogue(m_parent);
+    dialogue.setNameFilter(QStringLiteral("text files (*.txt)"));
+    dialogue.setDirectory(m_dernierDossier.isEmpty() ? dossier : m_dernierDossier);
+    // The program asks before overwriting, in its own words.
+    dialogue.setOption(QFileDialog::DontConfirmOverwrite);
     const bool enregistrer = mode == ModeFichier::Enregistrer;
-    m_dialogue1->setAcceptMode(enregistrer ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    m_dialogue1->setFileMode(enregistrer ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    m_dialogue1->setDefaultSuffix(enregistrer ? QStringLiteral("txt") : QString());
-    m_dialogue1->setWindowTitle(enregistrer ? QStringLiteral("Enregistrer sous") : QStringLiteral("Ouvrir"));
-    if (m_dialogue1->exec() != QDialog::Accepted || m_dialogue1->selectedFiles().isEmpty())
+    dialogue.setAcceptMode(enregistrer ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialogue.setFileMode(enregistrer ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialogue.setDefaultSuffix(enregistrer ? QStringLiteral("txt") : QString());
+    dialogue.setWindowTitle(enregistrer ? QStringLiteral("Enregistrer sous") : QStringLiteral("Ouvrir"));
+    if (!m_dernierNom.isEmpty())
+        dialogue.selectFile(m_dernierNom);
+    const bool choisi = dialogue.exec() == QDialog::Accepted && !dialogue.selectedFiles().isEmpty();
+    m_dernierDossier = dialogue.directory().absolutePath();
+    if (!choisi)
         return std::nullopt;
-    const QString chemin = m_dialogue1->selectedFiles().constFirst();
-    m_dialogue1->selectFile(QFileInfo(chemin).fileName());
-    return QFileInfo(chemin).absoluteFilePath();
+    const QFileInfo chemin(dialogue.selectedFiles().constFirst());
+    m_dernierNom = chemin.fileName();
+    return chemin.absoluteFilePath();
 }
 
-std::optional<QFont> DialoguesQt::choisirPolice(const Application &appliquer)
+std::optional<QFont> DialoguesQt::choisirPolice(const QFont &initiale, ChoixPolice choix,
+                                                const Application &appliquer)
 {
     // Created when needed: the font database is not read at start-up.
-    QFontDialog dialogue(m_parent);
-    if (auto *boutons = dialogue.findChild<QDialogButtonBox *>()) {
-        QPushButton *appliquerBouton = boutons->addButton(QDialogButtonBox::Apply);
-        QObject::connect(appliquerBouton, &QPushButton::clicked, &dialogue, [&] {
-            if (appliquer)
-                appliquer(dialogue.currentFont());
-        });
-    }
+    DialoguePolice dialogue(initiale, choix == ChoixPolice::FaceEtTaille, m_parent);
+    if (appliquer)
+        dialogue.ajouterAppliquer(appliquer);
     if (dialogue.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialogue.selectedFont();
+    return dialogue.police();
 }

@@ -8,7 +8,6 @@
 #include <optional>
 
 class QWidget;
-class QFileDialog;
 
 // Everything modal the pupil answers goes through this interface, so that
 // tests can script the answers.
@@ -32,11 +31,15 @@ public:
     virtual Reponse message(const Message &m) = 0;
     // The chosen full path, or nothing when the pupil cancelled.
     virtual std::optional<QString> choisirFichier(ModeFichier mode, const QString &dossier) = 0;
-    // The chosen font, or nothing when the pupil cancelled. The dialog lists
-    // screen and printer fonts and has an Apply button, which hands the font
-    // shown to `appliquer` (when given) without closing the dialog.
+    // What the font dialog lets the pupil choose: the panes take the face
+    // and the size, printing the face alone.
+    enum class ChoixPolice { FaceEtTaille, FaceSeule };
+    // The chosen font, or nothing when the pupil cancelled. The dialog opens
+    // on `initiale` and offers no more than `choix`; with `appliquer` it has
+    // an Apply button, which hands the font shown to it without closing.
     using Application = std::function<void(const QFont &)>;
-    virtual std::optional<QFont> choisirPolice(const Application &appliquer = {}) = 0;
+    virtual std::optional<QFont> choisirPolice(const QFont &initiale, ChoixPolice choix,
+                                               const Application &appliquer = {}) = 0;
 
     // Shorthands for the message shapes the program uses.
     void information(const QString &texte) { message({texte, Boutons::Ok, Icone::Aucune, {}}); }
@@ -58,9 +61,12 @@ public:
 
     Reponse message(const Message &m) override;
     std::optional<QString> choisirFichier(ModeFichier mode, const QString &dossier) override;
-    std::optional<QFont> choisirPolice(const Application &appliquer = {}) override;
+    std::optional<QFont> choisirPolice(const QFont &initiale, ChoixPolice choix,
+                                       const Application &appliquer = {}) override;
 
 private:
     QWidget *m_parent;
-    std::unique_ptr<QFileDialog> m_dialogue1; // kept: it remembers the last name chosen
+    // Where the file dialog ended last time and the name chosen in it.
+    QString m_dernierDossier;
+    QString m_dernierNom;
 };

@@ -56,6 +56,18 @@ Disposition pourEtat(int largeurFenetre, int hauteurFenetre, Qt::WindowStates et
     return calculer(largeurFenetre, hauteurFenetre, minimumImposable(etat));
 }
 
+Fenetre pourClient(QSize client, QSize cadre, Qt::WindowStates etat)
+{
+    const QSize exterieur = client + cadre;
+    Fenetre f;
+    f.places = pourEtat(twips::depuisPixels(exterieur.width()), twips::depuisPixels(exterieur.height()), etat);
+    f.clientMinimal = twips::taille(largeurMinimale, hauteurMinimale) - cadre;
+    f.client = minimumImposable(etat)
+                   ? twips::taille(f.places.largeurFenetre, f.places.hauteurFenetre) - cadre
+                   : client;
+    return f;
+}
+
 void appliquer(const Disposition &d, Controles &c)
 {
     // Only what the layout sets changes; the other coordinates keep their

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <Qt>
 
 struct Controles;
@@ -50,6 +51,17 @@ bool minimumImposable(Qt::WindowStates etat);
 
 // calculer() with the minimum enforced only where the state allows it.
 Disposition pourEtat(int largeurFenetre, int hauteurFenetre, Qt::WindowStates etat);
+
+// What the resize handler applies to a window whose client area (menu bar
+// included) is `client`, inside a window manager's frame that adds `cadre`
+// to it: the places, the client size that gives the outer size the layout
+// wants, and the smallest client size the window may be given.
+struct Fenetre {
+    Disposition places;
+    QSize client;
+    QSize clientMinimal;
+};
+Fenetre pourClient(QSize client, QSize cadre, Qt::WindowStates etat);
 
 // Moves and stretches the controls (pixels via twips::versPixels); the
 // coordinates the layout does not set keep their current values.

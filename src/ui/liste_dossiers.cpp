@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace {
 constexpr int roleChemin = Qt::UserRole;
@@ -22,21 +25,54 @@ public:
         decale.rect.setLeft(option.rect.left() + index.data(roleProfondeur).toInt() * retraitPixels);
         QStyledItemDelegate::paint(p, decale, index);
     }
+
+    // A name cut short by the list's width shows whole in a tooltip; the
+    // others leave the list's own tooltip.
+    bool helpEvent(QHelpEvent *e, QAbstractItemView *vue, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override
+    {
+        if (e->type() == QEvent::ToolTip && index.isValid()) {
+            QStyleOptionViewItem o(option);
+            initStyleOption(&o, index);
+            o.rect.setLeft(option.rect.left() + index.data(roleProfondeur).toInt() * retraitPixels);
+            const QStyle *style = vue->style();
+            const QRect zone = style->subElementRect(QStyle::SE_ItemViewItemText, &o, vue);
+            const int marges = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, vue) + 1);
+            if (o.fontMetrics.horizontalAdvance(o.text) > zone.width() - marges) {
+                QToolTip::showText(e->globalPos(), o.text, vue);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::helpEvent(e, vue, option, index);
+    }
 };
 } // namespace
 
 ListeDossiers::ListeDossiers(QWidget *parent) : QListWidget(parent)
 {
     setItemDelegate(new DelegueRetrait(this));
-    connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
-        const QString chemin = item->data(roleChemin).toString();
-        if (chemin == m_dossier)
-            return;
-        if (definirDossier(chemin))
-            emit dossierChange();
-        else
-            emit dossierIllisible(chemin);
-    });
+    connect(this, &QListWidget::itemDoubleClicked, this, &ListeDossiers::entrer);
+}
+
+void ListeDossiers::entrer(QListWidgetItem *item)
+{
+    const QString chemin = item->data(roleChemin).toString();
+    if (chemin == m_dossier)
+        return;
+    if (definirDossier(chemin))
+        emit dossierChange();
+    else
+        emit dossierIllisible(chemin);
+}
+
+void ListeDossiers::keyPressEvent(QKeyEvent *e)
+{
+    // Enter does what a double click does, for a pupil using the keyboard.
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && currentItem()) {
+        entrer(currentItem());
+        return;
+    }
+    QListWidget::keyPressEvent(e);
 }
 
 bool ListeDossiers::definirDossier(const QString &chemin)

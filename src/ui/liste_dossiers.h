@@ -3,7 +3,7 @@
 #include <QListWidget>
 
 // The directory list: the path of one folder from the root, then that
-// folder's sub-folders. A double click enters the folder of an entry.
+// folder's sub-folders. A double click, or Enter, shows the folder of an entry.
 class ListeDossiers : public QListWidget
 {
     Q_OBJECT
@@ -20,6 +20,12 @@ signals:
     // The chosen folder could not be listed; the list kept the previous one.
     void dossierIllisible(const QString &chemin);
 
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+
 private:
+    // Shows the folder of an entry, as a double click on it does.
+    void entrer(QListWidgetItem *item);
+
     QString m_dossier;
 };

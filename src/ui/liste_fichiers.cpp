@@ -19,13 +19,24 @@ ListeFichiers::ListeFichiers(QWidget *parent) : QListWidget(parent)
     });
     connect(this, &QListWidget::currentRowChanged, this, [this](int ligne) {
         // Mouse presses are announced by itemClicked once the click is complete.
-        if (!m_actualisation && ligne >= 0 && QGuiApplication::mouseButtons() == Qt::NoButton)
+        if (!m_actualisation && ligne >= 0 && item(ligne)->isSelected()
+            && QGuiApplication::mouseButtons() == Qt::NoButton)
             emit selectionParLeLecteur();
     });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
         if (!m_actualisation)
             emit defileParLeLecteur();
     });
+}
+
+void ListeFichiers::focusInEvent(QFocusEvent *e)
+{
+    QListWidget::focusInEvent(e);
+    // Focus coming in by Tab or with the window's activation makes the first
+    // row current without selecting it. That reads nothing, and the first
+    // Down must then select the first row, not the second.
+    if (currentItem() && !currentItem()->isSelected())
+        selectionModel()->clearCurrentIndex();
 }
 
 QStringList ListeFichiers::nomsTextes(const QString &dossier, bool *lisible)

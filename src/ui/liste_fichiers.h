@@ -29,6 +29,9 @@ signals:
     // The pupil scrolled the list.
     void defileParLeLecteur();
 
+protected:
+    void focusInEvent(QFocusEvent *e) override;
+
 private:
     QString m_dossier;
     bool m_actualisation = false;

@@ -28,7 +28,9 @@ QString normaliserSauts(QStringView texte)
 ZoneTexte::ZoneTexte(QWidget *parent) : QPlainTextEdit(parent)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setTabChangesFocus(false);
+    // Tab goes on to the next control, so that the keyboard reaches the whole
+    // window; Ctrl+Tab puts a tab into the text.
+    setTabChangesFocus(true);
     connect(document(), &QTextDocument::contentsChange, this, [this](int, int retires, int ajoutes) {
         if (!m_chargement && (retires || ajoutes))
             emit modifieParLeLecteur();
@@ -91,6 +93,11 @@ void ZoneTexte::remplacerSelection(const QString &texte)
 
 void ZoneTexte::keyPressEvent(QKeyEvent *e)
 {
+    if (e->key() == Qt::Key_Tab && e->modifiers() == Qt::ControlModifier && !isReadOnly()) {
+        remplacerSelection(QStringLiteral("\t"));
+        ensureCursorVisible();
+        return;
+    }
     // Shift+Return would insert a line separator inside a paragraph; the file
     // knows only one kind of line break.
     if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && (e->modifiers() & Qt::ShiftModifier)) {

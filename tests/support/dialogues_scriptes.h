@@ -45,7 +45,7 @@ public:
         return fichiers.isEmpty() ? std::nullopt : fichiers.takeFirst();
     }
 
-    std::optional<QFont> choisirPolice(const Application &appliquer = {}) override
+    std::optional<QFont> choisirPolice(const QFont &, ChoixPolice, const Application &appliquer = {}) override
     {
         for (const QFont &f : std::as_const(appliquees))
             appliquer ? appliquer(f) : void();

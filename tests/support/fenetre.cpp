@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QWindow>
 
 Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs, const QString &dossierProgramme)
 {
@@ -15,6 +16,12 @@ Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attribu
     s.dossierProgramme = dossierProgramme.isEmpty() ? QStringLiteral(PLUMOR_DONNEES) : dossierProgramme;
     f.form = std::make_unique<Form1>(std::move(s));
     return f;
+}
+
+QString titreAffiche(QWidget &w)
+{
+    w.winId();
+    return w.windowHandle()->title();
 }
 
 void taper(QWidget *w, const QString &texte)

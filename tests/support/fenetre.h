@@ -18,5 +18,8 @@ struct Fenetre {
 Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs = nullptr,
                       const QString &dossierProgramme = {});
 
+// The title a window hands the window manager, after Qt's "[*]" rule.
+QString titreAffiche(QWidget &w);
+
 // Types text into a widget as key events, accents included.
 void taper(QWidget *w, const QString &texte);

@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -69,6 +70,7 @@ private slots:
             QVERIFY(!b->isEnabled());
         QCOMPARE(f.etat().nb_themes, qint16(f.c().Combo2->count()));
         QVERIFY(f.etat().nb_themes >= 20);
+        QCOMPARE(f.c().Combo2->currentIndex(), -1); // no theme before the pupil chooses one
         QVERIFY(f.dialogues->messages.isEmpty());
         QStringList menus;
         for (QAction *a : f.form->menuBar()->actions()) {
@@ -120,9 +122,10 @@ private slots:
         ZoneTexte *z = f.c().Text1;
         QSignalSpy modifs(z, &ZoneTexte::modifieParLeLecteur);
         taper(z, QStringLiteral("Œuf\u2011à\u202F€\n"));
-        QApplication::clipboard()->setText(QStringLiteral("l\u2019\uFB01l\r\nde \U0001F600 fer\rfin"));
+        // Accents that come apart from their letter, as from some PDFs, are put back on it.
+        QApplication::clipboard()->setText(QStringLiteral("l\u2019\uFB01le\u0301\r\nde \U0001F600 fer\rfin"));
         z->paste();
-        QCOMPARE(z->texteCrLf(), QStringLiteral("Œuf-à\u00A0€\r\nl\u2019fil\r\nde ? fer\r\nfin"));
+        QCOMPARE(z->texteCrLf(), QStringLiteral("Œuf-à\u00A0€\r\nl\u2019filé\r\nde ? fer\r\nfin"));
         QCOMPARE(z->longueurCrLf(), z->texteCrLf().size());
         QVERIFY(modifs.count() > 0);
         // Text the program puts there is not the pupil's change.
@@ -149,6 +152,11 @@ private slots:
         QVERIFY(disposition::minimumImposable(Qt::WindowActive));
         QVERIFY(!disposition::minimumImposable(Qt::WindowMaximized | Qt::WindowActive));
         QVERIFY(!disposition::minimumImposable(Qt::WindowFullScreen));
+        // Framed by a window manager (borders of 1 pixel, title bar of 20): the outer size counts.
+        const disposition::Fenetre cadree = disposition::pourClient(QSize(807, 544), QSize(2, 25), {});
+        QCOMPARE(champs(cadree.places).mid(0, 4), (QList<int>{12135, 8535, 6425, 7735}));
+        QCOMPARE(cadree.clientMinimal, QSize(798, 375));
+        QCOMPARE(disposition::pourClient(QSize(700, 300), QSize(2, 25), {}).client, QSize(798, 375));
 
         Fenetre f = ouvrirFenetre(m_classe.dossier());
         disposition::appliquer(disposition::calculer(13333, 7777), f.c());
@@ -172,10 +180,15 @@ private slots:
                                                      std::function<void()>([&] { f.c().about->trigger(); })}) {
             const QString vu = dansLaBoiteModale(ouvrir, [](QWidget *w) {
                 const auto *texte = w->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+                // Centred by its frame, which is known only once it is shown.
+                const QRect cadre = w->frameGeometry();
+                const bool centre = cadre.size() != w->size()
+                                    && cadre.topLeft() == geometrie::coinCentre(w->screen()->geometry(), cadre.size());
                 return w->windowTitle() + u'|' + w->findChild<QLabel *>(QStringLiteral("version"))->text() + u'|'
-                       + w->focusWidget()->objectName() + u'|' + QString::number(texte->isReadOnly());
+                       + w->focusWidget()->objectName() + u'|' + QString::number(texte->isReadOnly())
+                       + u'|' + QString::number(centre);
             });
-            QCOMPARE(vu, QStringLiteral("B|1.00.0004|OKButton|1"));
+            QCOMPARE(vu, QStringLiteral("B|1.00.0004|OKButton|1|1"));
         }
         QVERIFY(f.form->findChildren<apropos *>().isEmpty());
     }
