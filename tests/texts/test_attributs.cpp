@@ -19,6 +19,9 @@ class TestAttributs : public QObject
 {
     Q_OBJECT
 private slots:
+    // A class folder's group may write: a released text gets group write back.
+    void initTestCase() { ::umask(002); }
+
     void posixLectureSeuleEstLaMarque()
     {
         Classe classe;
@@ -33,6 +36,9 @@ private slots:
         // Owner write comes back; a folder nobody else may write keeps others out.
         QCOMPARE(a.ecrire(c, attribut::libre), 0);
         QCOMPARE(classe.mode(QStringLiteral("conte.txt")), 0640);
+        ::chmod(QFile::encodeName(classe.dossier()).constData(), 02775);
+        QCOMPARE(a.ecrire(c, attribut::marque) + a.ecrire(c, attribut::libre), 0);
+        QCOMPARE(classe.mode(QStringLiteral("conte.txt")), 0660);
         // A file that may already be written is left as it is.
         ::chmod(QFile::encodeName(c).constData(), 0664);
         QCOMPARE(a.ecrire(c, attribut::libre), 0);
