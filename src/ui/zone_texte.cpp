@@ -56,6 +56,8 @@ void ZoneTexte::definirTexteCrLf(const QString &texte)
 {
     m_chargement = true;
     setPlainText(normaliserSauts(texte));
+    // What a file holds is not the pupil's unsaved work.
+    document()->setModified(false);
     m_chargement = false;
 }
 
