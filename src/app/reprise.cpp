@@ -107,8 +107,13 @@ void Reprise::echec(int erreur)
     if (!m_actif)
         return;
     m_actif = false;
-    m_dialogues.information(QStringLiteral("Plumor ne peut pas garder de copie de secours du texte sur ce poste "
-                                           "(%1) : pensez à enregistrer souvent.")
+    avertir(erreur);
+}
+
+void Reprise::avertir(int erreur)
+{
+    m_dialogues.information(QStringLiteral("Plumor ne peut pas garder de copie de secours du texte sur ce poste : "
+                                           "%1 Pensez à enregistrer souvent.")
                                 .arg(disque::description(erreur)));
 }
 
@@ -122,9 +127,10 @@ void Reprise::liberer(const Releve &r, const QString &sauf)
 
 void Reprise::proposer()
 {
+    // A system that cannot tell its processes apart has nothing to tell the pupil about.
     if (const int err = m_dossier.erreur()) {
         if (err != ENOSYS)
-            echec(err);
+            avertir(err);
         return;
     }
     int illisibles = 0;

@@ -38,7 +38,9 @@ public:
 private:
     std::optional<recuperation::Releve> releveActuel() const;
     void ecrire();
+    // The first failure turns recovery off for this copy, said once.
     void echec(int erreur);
+    void avertir(int erreur);
     // Lets go of a dead copy's marks that nobody touched since, except one.
     void liberer(const recuperation::Releve &r, const QString &sauf = {});
     void reprendre(recuperation::Dossier::Perdu &p);
