@@ -1,5 +1,7 @@
 // What the window does while the pupil works: the file list's refresh, the
-// half-second timer tick, and a keystroke in a long text.
+// half-second timer tick, a keystroke in a long text, and the recovery
+// record kept while the pupil types.
+#include "app/reprise.h"
 #include "commun.h"
 #include "texts/navigateur.h"
 #include "ui/controles.h"
@@ -10,6 +12,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -18,6 +21,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -91,10 +95,10 @@ protected:
 };
 
 // A window on an empty class folder, shown, with its timer stopped so that
-// only the benchmark drives it.
-FenetreBench fenetreMontree(const QTemporaryDir &classe)
+// only the benchmark drives it; with a recovery folder, recovery is on.
+FenetreBench fenetreMontree(const QTemporaryDir &classe, const QString &recuperation = {})
 {
-    FenetreBench f = ouvrirFenetre(classe.path());
+    FenetreBench f = ouvrirFenetre(classe.path(), QStringLiteral(PLUMOR_DONNEES), recuperation);
     f.form->controles().Timer1->stop();
     f.form->show();
     QApplication::processEvents();
@@ -134,13 +138,17 @@ BENCHMARK(BM_TickTimer1)->Arg(3200)->Arg(32000);
 
 // One keystroke in the middle of the writing zone: alternately an "é" and a
 // Backspace, so the text stays at its length. `affichee` also lets the event
-// loop lay out and repaint the pane, as the pupil sees it.
-void frappe(benchmark::State &state, bool paragraphes, bool affichee)
+// loop lay out and repaint the pane, as the pupil sees it, and run the
+// recovery's timer when it is on.
+void frappe(benchmark::State &state, bool paragraphes, bool affichee, bool recuperation = false)
 {
-    const QTemporaryDir classe;
-    FenetreBench f = fenetreMontree(classe);
+    const QTemporaryDir classe, etat;
+    FenetreBench f = fenetreMontree(classe, recuperation ? etat.filePath(QStringLiteral("plumor")) : QString());
     ZoneTexte *zone = f.form->controles().Text1;
     zone->setPlainText(texteFrancais(state.range(0), paragraphes));
+    // Unsaved work, as the recovery keeps it: a key and its Backspace would
+    // otherwise bring the zone back to its saved state.
+    zone->document()->setModified(true);
     QTextCursor curseur = zone->textCursor();
     curseur.setPosition(int(state.range(0) / 2));
     zone->setTextCursor(curseur);
@@ -164,6 +172,49 @@ BENCHMARK(BM_Frappe)->Arg(3200)->Arg(32000)->Arg(320000)->Unit(benchmark::kMicro
 
 void BM_FrappeAffichee(benchmark::State &state) { frappe(state, true, true); }
 BENCHMARK(BM_FrappeAffichee)->Arg(3200)->Arg(32000)->Arg(320000)->Unit(benchmark::kMicrosecond);
+
+// The same with the recovery record kept: each key starts its delay, and
+// once a second the record is built here and written on its own thread.
+void BM_FrappeAfficheeRecuperation(benchmark::State &state) { frappe(state, true, true, true); }
+BENCHMARK(BM_FrappeAfficheeRecuperation)->Arg(3200)->Arg(32000)->Unit(benchmark::kMicrosecond);
+
+// One recovery record from end to end after a keystroke: the zone's text read
+// out on the window's thread, the record encoded, written whole, flushed and
+// renamed in on the writer's thread, waited for.
+void BM_EcrireReleve(benchmark::State &state)
+{
+    const QTemporaryDir classe, etat;
+    FenetreBench f = fenetreMontree(classe, etat.filePath(QStringLiteral("plumor")));
+    ZoneTexte *zone = f.form->controles().Text1;
+    zone->setPlainText(texteFrancais(state.range(0)));
+    zone->document()->setModified(true);
+    QKeyEvent lettre(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("é"));
+    QKeyEvent retour(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    bool impaire = false;
+    for (auto _ : state) {
+        QCoreApplication::sendEvent(zone, impaire ? &retour : &lettre);
+        impaire = !impaire;
+        f.form->reprise()->ecrireMaintenant();
+    }
+    const QFileInfoList releves = QDir(etat.filePath(QStringLiteral("plumor"))).entryInfoList(QDir::Files);
+    if (releves.size() != 1)
+        state.SkipWithError("no record written");
+    else
+        state.counters["octets"] = double(releves.constFirst().size());
+}
+BENCHMARK(BM_EcrireReleve)->Arg(3200)->Arg(32000)->Unit(benchmark::kMicrosecond);
+
+// The window thread's share of a record: the zone's text read out.
+void BM_TexteDuReleve(benchmark::State &state)
+{
+    const QTemporaryDir classe;
+    FenetreBench f = fenetreMontree(classe);
+    ZoneTexte *zone = f.form->controles().Text1;
+    zone->setPlainText(texteFrancais(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(zone->texteCrLf().size());
+}
+BENCHMARK(BM_TexteDuReleve)->Arg(32000)->Unit(benchmark::kMicrosecond);
 
 // The worst shape: the whole text one paragraph, laid out again at each key.
 void BM_FrappeAfficheeUnParagraphe(benchmark::State &state) { frappe(state, false, true); }

@@ -44,7 +44,7 @@ QString texteFrancais(qsizetype longueur, bool paragraphes)
     return texte;
 }
 
-FenetreBench ouvrirFenetre(const QString &dossier, const QString &dossierProgramme)
+FenetreBench ouvrirFenetre(const QString &dossier, const QString &dossierProgramme, const QString &dossierRecuperation)
 {
     auto dialogues = std::make_unique<DialoguesMuets>();
     FenetreBench f;
@@ -53,6 +53,7 @@ FenetreBench ouvrirFenetre(const QString &dossier, const QString &dossierProgram
     s.dialogues = std::move(dialogues);
     s.dossierDepart = dossier;
     s.dossierProgramme = dossierProgramme;
+    s.dossierRecuperation = dossierRecuperation;
     f.form = std::make_unique<Form1>(std::move(s));
     return f;
 }

@@ -27,12 +27,14 @@ public:
     std::optional<QFont> choisirPolice(const QFont &, ChoixPolice, const Application & = {}) override { return {}; }
 };
 
-// The main window on a class folder, with silent dialogs and the shipped lexicon.
+// The main window on a class folder, with silent dialogs and the shipped
+// lexicon; with a recovery folder, it keeps its recovery record there.
 struct FenetreBench {
     std::unique_ptr<Form1> form;
     DialoguesMuets *dialogues = nullptr;
 };
-FenetreBench ouvrirFenetre(const QString &dossier, const QString &dossierProgramme = QStringLiteral(PLUMOR_DONNEES));
+FenetreBench ouvrirFenetre(const QString &dossier, const QString &dossierProgramme = QStringLiteral(PLUMOR_DONNEES),
+                           const QString &dossierRecuperation = {});
 
 // Runs the benchmarks named on the command line inside a QApplication on the
 // offscreen platform (unless QT_QPA_PLATFORM says otherwise).

@@ -44,7 +44,7 @@ echo "measuring for a few minutes; raw results in $resultats" >&2
 
 # --- 1. Start-up -----------------------------------------------------------
 # Every program starts with the same fresh home and runtime folder.
-export HOME=$resultats/home XDG_CONFIG_HOME=$resultats/home/.config XDG_RUNTIME_DIR=$resultats/run
+export HOME=$resultats/home XDG_CONFIG_HOME=$resultats/home/.config XDG_STATE_HOME=$resultats/home/.local/state XDG_RUNTIME_DIR=$resultats/run
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER QT_QPA_PLATFORM WAYLAND_DISPLAY
 cp -r "$racine/exemple/classe" "$resultats/classe"
@@ -62,7 +62,7 @@ fi
 kill "$xvfb_pid" 2>/dev/null || true
 wait "$xvfb_pid" 2>/dev/null || true
 xvfb_pid=
-unset HOME XDG_CONFIG_HOME DISPLAY
+unset HOME XDG_CONFIG_HOME XDG_STATE_HOME DISPLAY
 HOME=$(getent passwd "$(id -u)" | cut -d: -f6) && export HOME
 
 # --- 2. Micro benchmarks ---------------------------------------------------

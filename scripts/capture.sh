@@ -7,7 +7,8 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -euo pipefail
   programme=$1; dossier=$2; sortie=$3; shift 3
   cd "$dossier"
-  "$programme" & pid=$!
+  # A recovery record from an earlier capture would put its question in the picture.
+  XDG_STATE_HOME=$(mktemp -d) "$programme" & pid=$!
   for _ in $(seq 100); do
     xdotool search --onlyvisible --class plumor >/dev/null 2>&1 && break
     sleep 0.1

@@ -19,7 +19,8 @@ done
 if [ -x "$b/attente_fenetre" ] && command -v xvfb-run >/dev/null; then
   execution=$(mktemp -d)
   trap 'rm -rf "$execution"' EXIT
-  export XDG_RUNTIME_DIR=$execution
+  # Plumor keeps its recovery records there, not in the real home.
+  export XDG_RUNTIME_DIR=$execution XDG_STATE_HOME=$execution
   session=()
   command -v dbus-run-session >/dev/null && session=(dbus-run-session --)
   classe=$(cd "$(dirname "$0")/../../exemple/classe" && pwd)

@@ -1,6 +1,7 @@
 #include "app/arret.h"
 
 #include "app/form1.h"
+#include "app/reprise.h"
 #include "texts/documents.h"
 
 #include <QCoreApplication>
@@ -36,6 +37,9 @@ void relierArretPropre(Form1 &fenetre)
         if (::read(g_tube[1], &numero, 1) != 1)
             return;
         fenetre.documents().abandonnerSansQuestion();
+        // What the pupil typed since the last record is kept for the next start.
+        if (Reprise *r = fenetre.reprise())
+            r->ecrireMaintenant();
         // End as the signal would have, without running handlers that might
         // write the text again or wait for a pupil's answer.
         std::signal(numero, SIG_DFL);

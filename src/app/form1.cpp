@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include "app/reprise.h"
+
 #include "edit/commandes_edition.h"
 #include "lexicon/lexique_fenetre.h"
 #include "texts/attributs.h"
@@ -59,6 +61,9 @@ Form1::Form1(ServicesForm1 services)
     });
     relier();
     Form_Load();
+    if (!services.dossierRecuperation.isEmpty())
+        m_reprise = std::make_unique<Reprise>(services.dossierRecuperation, m_etat, m_c, *m_documents, *m_fichiers,
+                                              *m_dialogues);
     // Once centred, so that a message about the folder stands over the window.
     m_navigateur->partirDe(services.dossierDepart);
 }

@@ -15,6 +15,7 @@ class CommandesEdition;
 class Documents;
 class LexiqueFenetre;
 class Navigateur;
+class Reprise;
 
 // What the window works with; tests put their own in.
 struct ServicesForm1 {
@@ -23,6 +24,7 @@ struct ServicesForm1 {
     std::unique_ptr<FournisseurImprimante> imprimante; // default: the system's default printer
     QString dossierDepart;                 // default: the current directory
     QString dossierProgramme;              // where lexique.stw is; default: the executable's folder
+    QString dossierRecuperation;           // the recovery records' folder; empty: none kept
 };
 
 // The main window: it owns the controls and the window state and routes each
@@ -42,6 +44,9 @@ public:
     LexiqueFenetre &lexique() { return *m_lexique; }
     Impression &impression() { return *m_impression; }
     Dialogues &dialogues() { return *m_dialogues; }
+    FichiersTexte &fichiers() { return *m_fichiers; }
+    // Null when no recovery record is kept.
+    Reprise *reprise() { return m_reprise.get(); }
 
 protected:
     void closeEvent(QCloseEvent *e) override;
@@ -65,4 +70,6 @@ private:
     std::unique_ptr<CommandesEdition> m_edition;
     std::unique_ptr<LexiqueFenetre> m_lexique;
     std::unique_ptr<Impression> m_impression;
+    // Last, so that it writes its final record while everything else stands.
+    std::unique_ptr<Reprise> m_reprise;
 };

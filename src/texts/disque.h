@@ -26,6 +26,12 @@ struct Identite {
     {
         return peripherique == autre.peripherique && inode == autre.inode;
     }
+    // Nobody has written the file or changed its mode since `autre` was taken.
+    bool inchangee(const Identite &autre) const
+    {
+        return memeFichier(autre) && taille == autre.taille && modification == autre.modification &&
+               changement == autre.changement;
+    }
 };
 
 // The identity of the plain file at `chemin`, the path itself: nothing for a

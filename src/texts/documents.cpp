@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QTextDocument>
 #include <QWidget>
 
 namespace {
@@ -152,6 +153,8 @@ void Documents::closefile(const QString &filename)
     if (e.erreur != 0)
         m_dialogues.information(QStringLiteral("Erreur=") + disque::description(e.erreur));
     m_etat.enregistrement_ok = 1;
+    // The zone now says what the disk says: nothing left to recover.
+    m_c.Text1->document()->setModified(false);
     afficherTitre(m_fenetre, filename);
 }
 
@@ -163,6 +166,8 @@ bool Documents::reenregistrer(const QString &filename)
         m_dialogues.information(tropLongPourLire);
     else if (e.issue != FichiersTexte::Ecriture::Issue::Ecrit)
         erreurEcriture(QStringLiteral("Erreur="), e.erreur);
+    else
+        m_c.Text1->document()->setModified(false);
     return e.issue == FichiersTexte::Ecriture::Issue::Ecrit;
 }
 
@@ -282,13 +287,18 @@ void Documents::ouvrir_Click()
     }
     if (!FichiersTexte::memeFichier(m_etat.fichier_precedent, m_etat.fichier_courant))
         liberer(m_etat.fichier_precedent);
+    montrerTexte(m_etat.fichier_courant, m_etat.contenu_lu);
+}
 
-    m_c.Text1->definirTexteCrLf(m_etat.contenu_lu);
+void Documents::montrerTexte(const QString &chemin, const QString &texte)
+{
+    m_etat.fichier_courant = chemin;
+    m_c.Text1->definirTexteCrLf(texte);
     for (QAction *a : {m_c.Fermer, m_c.enregistrer, m_c.enregistrer_sous, m_c.Imprimer})
         a->setEnabled(true);
-    m_c.taille_plumor->setText(libelleLongueur(m_etat.contenu_lu.size()));
-    m_c.Label4->setText(extrait_nomfic(m_etat.fichier_courant));
-    afficherTitre(m_fenetre, m_etat.fichier_courant);
+    m_c.taille_plumor->setText(libelleLongueur(texte.size()));
+    m_c.Label4->setText(extrait_nomfic(chemin));
+    afficherTitre(m_fenetre, chemin);
     m_etat.ecriture_en_cours = 0;
 }
 

@@ -51,6 +51,9 @@ public:
     // Lets go of the texts this copy holds without asking anything, for an
     // end that no dialog may delay (a signal, the end of the session).
     void abandonnerSansQuestion();
+    // Shows a text as the current one, title and commands as after « Ouvrir »;
+    // an empty path for a new text.
+    void montrerTexte(const QString &chemin, const QString &texte);
 
     // The writing zone's length limit for saving, each line break counting 2.
     static constexpr int longueurMaximale = 3200;

@@ -75,6 +75,8 @@ void FichiersTexte::tenir(const QString &chemin)
     // One file is held once, whatever path named it.
     m_tenues.removeIf([&](const Tenue &t) { return t.chemin == chemin || t.identite.memeFichier(*id); });
     m_tenues.append({chemin, *id});
+    if (m_surChangement)
+        m_surChangement();
 }
 
 int FichiersTexte::liberer(const QString &chemin)
@@ -89,6 +91,8 @@ int FichiersTexte::liberer(const QString &chemin)
     else if (sorte(chemin) != 0)
         err = disque::cheminChange;
     m_tenues.removeIf([&](const Tenue &u) { return u.chemin == chemin; });
+    if (m_surChangement)
+        m_surChangement();
     // A text someone deleted is no longer held by anybody.
     return err == ENOENT ? 0 : err;
 }
@@ -97,6 +101,21 @@ void FichiersTexte::libererTout()
 {
     while (!m_tenues.isEmpty())
         liberer(m_tenues.constFirst().chemin);
+}
+
+bool FichiersTexte::reprendre(const QString &chemin, const disque::Identite &identite)
+{
+    {
+        VerrouFichier verrou(chemin);
+        const std::optional<disque::Identite> id = disque::identite(chemin);
+        if (!id || !id->inchangee(identite) || !estMarque(chemin))
+            return false;
+        m_tenues.removeIf([&](const Tenue &t) { return t.chemin == chemin || t.identite.memeFichier(*id); });
+        m_tenues.append({chemin, *id});
+    }
+    if (m_surChangement)
+        m_surChangement();
+    return true;
 }
 
 Lecture FichiersTexte::lire(const QString &chemin) const

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class Attributs;
 
 // The class's texts on disk with their mark, and nothing of the window: each
@@ -74,11 +76,20 @@ public:
     // Releases every text this copy holds, for an end no dialog may delay.
     void libererTout();
 
+    // Takes over a text that a copy which ended without releasing it held:
+    // only while the file is still marked and is, to the nanosecond of its
+    // last change of content or mode, the file that copy marked, so a text
+    // anybody touched since (released, taken again, rewritten) is left alone.
+    // The text is then this copy's, as if it had opened it.
+    bool reprendre(const QString &chemin, const disque::Identite &identite);
+
     struct Tenue {
         QString chemin;
         disque::Identite identite; // right after the mark was set
     };
     const QList<Tenue> &tenues() const { return m_tenues; }
+    // Called after every change of tenues(), for a record that must follow it.
+    void surChangement(std::function<void()> f) { m_surChangement = std::move(f); }
 
     // Whether two paths name the same file.
     static bool memeFichier(const QString &a, const QString &b);
@@ -94,4 +105,5 @@ private:
 
     Attributs &m_attributs;
     QList<Tenue> m_tenues;
+    std::function<void()> m_surChangement;
 };

@@ -4,7 +4,8 @@
 #include <QKeyEvent>
 #include <QWindow>
 
-Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs, const QString &dossierProgramme)
+Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs, const QString &dossierProgramme,
+                      const QString &dossierRecuperation)
 {
     auto dialogues = std::make_unique<DialoguesScriptes>();
     Fenetre f;
@@ -14,6 +15,7 @@ Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attribu
     s.attributs = std::move(attributs);
     s.dossierDepart = dossier;
     s.dossierProgramme = dossierProgramme.isEmpty() ? QStringLiteral(PLUMOR_DONNEES) : dossierProgramme;
+    s.dossierRecuperation = dossierRecuperation;
     f.form = std::make_unique<Form1>(std::move(s));
     return f;
 }

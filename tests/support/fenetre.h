@@ -14,9 +14,10 @@ struct Fenetre {
     EtatFenetre &etat() { return form->etat(); }
     Documents &documents() { return form->documents(); }
 };
-// The program folder defaults to one holding the shipped lexicon.
+// The program folder defaults to one holding the shipped lexicon; without a
+// recovery folder no recovery record is kept.
 Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs = nullptr,
-                      const QString &dossierProgramme = {});
+                      const QString &dossierProgramme = {}, const QString &dossierRecuperation = {});
 
 // The title a window hands the window manager, after Qt's "[*]" rule.
 QString titreAffiche(QWidget &w);

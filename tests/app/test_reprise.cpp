@@ -1,0 +1,82 @@
+// Real copies killed with SIGKILL while the pupil types, then started again.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/stat.h>
+
+namespace {
+bool marque(const QString &c)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(c).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
+}
+} // namespace
+
+class TestReprise : public QObject
+{
+    Q_OBJECT
+    QProcessEnvironment m_env = QProcessEnvironment::systemEnvironment();
+
+    QString lancer(QProcess &copie, const QStringList &arguments)
+    {
+        copie.setProcessEnvironment(m_env);
+        copie.start(QStringLiteral(COPIE_REPRISE), arguments);
+        return copie.waitForReadyRead(20000) ? QString::fromUtf8(copie.readLine()).chopped(1) : QString();
+    }
+
+private slots:
+    void apresUnKill_data()
+    {
+        QTest::addColumn<QString>("reponse");
+        QTest::addColumn<bool>("ouvert");
+        QTest::addColumn<bool>("modeChange"); // by someone, between the kill and the next start
+        QTest::addColumn<QString>("mots");
+        QTest::newRow("oui") << "oui" << true << false << "Le renard était là. ";
+        QTest::newRow("non") << "non" << true << false << "Le renard était là. ";
+        QTest::newRow("mode changé entre-temps") << "oui" << true << true << "Le renard était là. ";
+        QTest::newRow("nouveau texte") << "oui" << false << false << "Le renard était là. ";
+        QTest::newRow("rien tapé: rien à demander") << "oui" << true << false << "";
+    }
+    void apresUnKill()
+    {
+        QFETCH(QString, reponse);
+        QFETCH(bool, ouvert);
+        QFETCH(bool, modeChange);
+        QFETCH(QString, mots);
+        QTemporaryDir classe, etat;
+        m_env.insert(QStringLiteral("XDG_STATE_HOME"), etat.path());
+        const QString texte = classe.filePath(QStringLiteral("conte.txt"));
+        QFile f(texte);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("Il \xE9tait une fois\r\n") > 0);
+        f.close();
+
+        QProcess tuee;
+        QCOMPARE(lancer(tuee, {QStringLiteral("taper"), ouvert ? texte : QStringLiteral("-"), mots}), QStringLiteral("tape"));
+        ::kill(pid_t(tuee.processId()), SIGKILL);
+        QVERIFY(tuee.waitForFinished(20000));
+        QCOMPARE(marque(texte), ouvert);
+        if (modeChange)
+            QFile::setPermissions(texte, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+
+        QProcess suivante;
+        const QString ligne = lancer(suivante, {reponse});
+        const bool repris = reponse == QLatin1String("oui") && !mots.isEmpty();
+        const bool tenu = repris && ouvert && !modeChange;
+        const QString zone = repris ? mots + (ouvert ? QStringLiteral("Il était une fois|") : QString()) : QString();
+        QCOMPARE(ligne, (tenu ? texte : QString()) + u'\t' + zone);
+        QCOMPARE(marque(texte), tenu || modeChange);
+        // A stop releases only what the copy holds: the mark was its own.
+        ::kill(pid_t(suivante.processId()), SIGTERM);
+        QVERIFY(suivante.waitForFinished(20000));
+        QCOMPARE(marque(texte), modeChange);
+        // What was answered is never offered again; unsaved work stays.
+        QCOMPARE(QDir(etat.filePath(QStringLiteral("plumor"))).entryList(QDir::Files).size(), zone.isEmpty() ? 0 : 1);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestReprise)
+#include "test_reprise.moc"
