@@ -24,7 +24,6 @@
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 
 #include <cstddef>
@@ -321,11 +320,9 @@ int main(int argc, char *argv[])
     long dechires = 0, marques = 0;
     const QStringList tous = QDir(dossier).entryList({QStringLiteral("*.txt")}, QDir::Files);
     for (const QString &nom : tous) {
-        const QString c = QDir(dossier).filePath(nom);
-        QFile f(c);
+        QFile f(QDir(dossier).filePath(nom));
         dechires += !f.open(QIODevice::ReadOnly) || !versionValide(f.readAll());
-        struct stat st {};
-        marques += ::stat(QFile::encodeName(c).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
+        marques += attribut::estMarque(AttributsSysteme().lire(f.fileName()).mot);
     }
     const long brouillons = long(QDir(dossier).entryList(QDir::Files | QDir::Hidden).size() - tous.size());
 
