@@ -11,30 +11,31 @@ class TestDisque : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { std::signal(SIGXFSZ, SIG_IGN); }
+    void initTestCase()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        ::umask(022);
+    }
 
     void remplacer()
     {
         Classe classe;
         const QString c = classe.chemin(QStringLiteral("été.txt"));
         QCOMPARE(disque::remplacer(c, "abc\r\n"), 0);
-        QCOMPARE(classe.mode(QStringLiteral("été.txt")), int(0666 & ~disque::masqueCreation()));
+        QCOMPARE(classe.mode(QStringLiteral("été.txt")), 0644);
         ::chmod(QFile::encodeName(c).constData(), 0640);
         QCOMPARE(disque::remplacer(c, "neuf\r\n"), 0);
-        QCOMPARE(classe.octets(QStringLiteral("été.txt")), QByteArray("neuf\r\n"));
-        QCOMPARE(classe.mode(QStringLiteral("été.txt")), 0640);
+        QVERIFY(classe.octets(QStringLiteral("été.txt")) == "neuf\r\n" && classe.mode(QStringLiteral("été.txt")) == 0640);
         // A full disk leaves the previous content and no draft.
         avecDisquePlein([&] { QCOMPARE(disque::remplacer(c, QByteArray(100, 'x')), EFBIG); });
-        QCOMPARE(classe.octets(QStringLiteral("été.txt")), QByteArray("neuf\r\n"));
-        QCOMPARE(classe.fichiers(), QStringList{QStringLiteral("été.txt")});
+        QVERIFY(classe.octets(QStringLiteral("été.txt")) == "neuf\r\n" && classe.fichiers() == QStringList{QStringLiteral("été.txt")});
         // Another copy creates the new text meanwhile: its text stays.
         const QString neuf = classe.chemin(QStringLiteral("neuf.txt"));
         QCOMPARE(disque::remplacer(neuf, "le mien", nullptr, [&](const QByteArray &) {
             classe.ecrire(QStringLiteral("neuf.txt"), "l'autre");
             return 0;
         }), EEXIST);
-        QCOMPARE(classe.octets(QStringLiteral("neuf.txt")), QByteArray("l'autre"));
-        QCOMPARE(classe.fichiers().size(), 2);
+        QVERIFY(classe.octets(QStringLiteral("neuf.txt")) == "l'autre" && classe.fichiers().size() == 2);
         QDir().mkdir(classe.chemin(QStringLiteral("x.txt")));
         QCOMPARE(disque::remplacer(classe.chemin(QStringLiteral("x.txt")), "abc"), EISDIR);
     }
@@ -43,16 +44,10 @@ private slots:
     {
         Classe classe;
         const QString c = classe.ecrire(QStringLiteral("long.txt"), QByteArray(50, 'a'));
-        QByteArray lus;
-        QCOMPARE(disque::lire(c, 10, lus), 0);
-        QCOMPARE(lus.size(), 11); // one more than the limit tells it is too long
-        QCOMPARE(disque::lire(c, 100, lus), 0);
-        QCOMPARE(lus.size(), 50);
+        QByteArray lus, tous;
+        // One byte more than the limit tells it is too long.
+        QVERIFY(disque::lire(c, 10, lus) == 0 && lus.size() == 11 && disque::lire(c, 100, tous) == 0 && tous.size() == 50);
         QCOMPARE(disque::lire(classe.chemin(QStringLiteral("absent.txt")), 10, lus), ENOENT);
-    }
-
-    void descriptionsEnFrancais()
-    {
         QCOMPARE(disque::description(ENOSPC), QStringLiteral("Il n'y a plus de place sur le disque."));
         QCOMPARE(disque::description(EACCES), QStringLiteral("Accès refusé."));
         QVERIFY(disque::description(123456).contains(QLatin1String("123456")));
