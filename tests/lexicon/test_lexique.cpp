@@ -3,22 +3,15 @@
 #include <QDir>
 #include <QtTest>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-// `nombre` lines "theme N;mot", each followed by `fin`.
-QString themes(int nombre, const QString &fin = QStringLiteral("\r\n"))
-{
-    QString texte;
-    for (int i = 1; i <= nombre; ++i)
-        texte += QStringLiteral("theme %1;mot").arg(i) + fin;
-    return texte;
-}
+namespace {
 
 // The kept lines, then "!" when reading stopped for tropLong.
 QStringList lignes(const Lexique &l)
 {
     QStringList gardees(l.lignes.begin() + 1, l.lignes.begin() + 1 + l.nbThemes);
-    return l.tropLong ? gardees << QStringLiteral("!") : gardees;
+    return l.tropLong ? gardees << u"!"_s : gardees;
 }
 
 // Enough for these tests instead of Windows-1252: every word character is
@@ -33,100 +26,78 @@ class TestLexique : public QObject
     Q_OBJECT
 
 private slots:
-    void chargement_data()
-    {
-        QTest::addColumn<QString>("contenu");
-        QTest::addColumn<QStringList>("attendu");
-
-        const QStringList cent = themes(maxThemes).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-        QTest::newRow("blank first, short lines skipped, last unended")
-            << QStringLiteral("\r\nab\r\n  \r\n ;\t\r\ndef") << QStringList{" ;\t", "def"};
-        QTest::newRow("lone CR ends a line") << QStringLiteral("abc\rdef\r") << QStringList{"abc", "def"};
-        QTest::newRow("LF is no line end but a character") << QStringLiteral("ab\n\r\n\nx") << QStringList{"ab\n"};
-        QTest::newRow("100 among short lines")
-            << QStringLiteral("x\r\n") + themes(maxThemes, QStringLiteral("\r\nab\r\n\r\n")).chopped(6) << cent;
-        QTest::newRow("100 then a blank line") << themes(maxThemes) + QStringLiteral("\r\n") << cent + QStringList{"!"};
-        QTest::newRow("101, CR only") << themes(101, QStringLiteral("\r")) << cent + QStringList{"!"};
-    }
-
+    // The same lines from characters and from bytes; line 0 is never used.
     void chargement()
     {
-        QFETCH(QString, contenu);
-        QFETCH(QStringList, attendu);
-        const Lexique l = chargerLexique(contenu);
-        QCOMPARE(lignes(l), attendu);
-        QVERIFY(l.lignes[0].isEmpty());
-        QCOMPARE(lignes(chargerLexiqueOctets(contenu.toLatin1(), latin1)), attendu);
-    }
+        QStringList cent;
+        for (int i = 1; i <= maxThemes; ++i)
+            cent << u"theme %1;mot"_s.arg(i);
+        const std::pair<QString, QStringList> cas[] = {
+            // A blank first line, short lines skipped, the last one unended.
+            {u"\r\nab\r\n  \r\n ;\t\r\ndef"_s, {u" ;\t"_s, u"def"_s}},
+            // A lone CR ends a line, a LF is no line end but a character.
+            {u"abc\rdef\r"_s, {u"abc"_s, u"def"_s}},
+            {u"ab\n\r\n\nx"_s, {u"ab\n"_s}},
+            // 100 themes among short lines, then 100 and a blank line, 101
+            // ended by CR alone.
+            {u"x\r\n"_s + cent.join(u"\r\nab\r\n\r\n"), cent},
+            {cent.join(u"\r\n") + u"\r\n\r\n"_s, cent + QStringList{u"!"_s}},
+            {cent.join(u'\r') + u"\rtheme 101;mot\r"_s, cent + QStringList{u"!"_s}},
+        };
+        for (const auto &[contenu, attendu] : cas) {
+            const Lexique l = chargerLexique(contenu);
+            QVERIFY(l.lignes[0].isEmpty());
+            QCOMPARE(lignes(l) + lignes(chargerLexiqueOctets(contenu.toLatin1(), latin1)), attendu + attendu);
+        }
 
-    // A damaged file costs no more than what is kept: lines cut after
-    // longueurGardee characters (-1: whole), reading stopped after 100.
-    // Nothing but a plain file is read: a pipe or a device would never end.
-    void fichiersHostiles()
-    {
-        QVERIFY(!lireFichierLexique(QStringLiteral("/nulle/part.stw")));
-        QVERIFY(!lireFichierLexique(QDir::tempPath()));
-        QVERIFY(!lireFichierLexique(QStringLiteral("/dev/zero")));
+        // A damaged file costs no more than what is kept: lines cut after
+        // longueurGardee characters (-1: whole), reading stopped after 100.
+        // Nothing but a plain file is read: a pipe or a device would never end.
+        QVERIFY(!lireFichierLexique(u"/nulle/part.stw"_s) && !lireFichierLexique(QDir::tempPath())
+                && !lireFichierLexique(u"/dev/zero"_s));
         const QByteArray octets("ab\r\nchat;chien\r\n");
-        QCOMPARE(lignes(chargerLexiqueOctets(octets, latin1, 4)), QStringList{"chat"});
-        QCOMPARE(lignes(chargerLexiqueOctets(octets, latin1, 0)), QStringList{""});
+        QCOMPARE(lignes(chargerLexiqueOctets(octets, latin1, 4)) + lignes(chargerLexiqueOctets(octets, latin1, 0)),
+                 (QStringList{u"chat"_s, u""_s}));
         QCOMPARE(chargerLexique(QString(10'000'000, u'a')).lignes[1].size(), 10'000'000);
-        QCOMPARE(lignes(chargerLexique(QStringLiteral("ab\r\n").repeated(1'000'000))), QStringList());
-        QCOMPARE(lignes(chargerLexique(QStringLiteral("abc\r").repeated(1'000'000))).size(), maxThemes + 1);
+        QCOMPARE(lignes(chargerLexique(u"ab\r\n"_s.repeated(1'000'000))), QStringList());
+        QCOMPARE(lignes(chargerLexique(u"abc\r"_s.repeated(1'000'000))).size(), maxThemes + 1);
     }
 
-    void decoupage_data()
-    {
-        QTest::addColumn<QString>("ligne");
-        QTest::addColumn<QStringList>("entrees");
-        QTest::addColumn<QString>("nom"); // empty: none
-
-        QTest::newRow("name first") << "animaux;chat;chien" << QStringList{"animaux", "chat", "chien"} << "animaux";
-        QTest::newRow("spaces belong to entries") << "les animaux; un chat ;la maîtresse"
-                                                  << QStringList{"les animaux", " un chat ", "la maîtresse"}
-                                                  << "les animaux";
-        QTest::newRow("separators first, in runs, last")
-            << ";.; zoo;\n\t.lion.;" << QStringList{" zoo", "lion"} << " zoo";
-        QTest::newRow("one run ending the line: no name") << ";;animaux" << QStringList{"animaux"} << "";
-        QTest::newRow("a lone space ending the line is dropped") << " ;chat; " << QStringList{" ", "chat"} << " ";
-        QTest::newRow("two are kept") << "chat;  " << QStringList{"chat", "  "} << "chat";
-        QTest::newRow("É, œ and ’ cut words, ' does not")
-            << "d'École;sœur l’été" << QStringList{"d'", "cole", "s", "ur l", "été"} << "d'";
-        QTest::newRow("past Latin-1, even on a word's low byte") << "aĀbǩc" << QStringList{"a", "b", "c"} << "a";
-    }
-
+    // A line as its entries, then "→" and the theme's name (∅: none).
     void decoupage()
     {
-        QFETCH(QString, ligne);
-        QFETCH(QStringList, entrees);
-        QFETCH(QString, nom);
-        const DecoupageLigne d = decouperLigne(ligne);
-        QCOMPARE(d.entrees, entrees);
-        QCOMPARE(d.nom.value_or(QString()), nom);
-        QCOMPARE(nomTheme(ligne), d.nom);
-    }
+        const QStringView coupee(u"chats;chien\r\nx");
+        const std::pair<QStringView, QString> cas[] = {
+            {u"animaux;chat;chien", u"animaux|chat|chien → animaux"_s},
+            // Spaces belong to entries.
+            {u"les animaux; un chat ;la maîtresse", u"les animaux| un chat |la maîtresse → les animaux"_s},
+            // Separators first, in runs, last.
+            {u";.; zoo;\n\t.lion.;", u" zoo|lion →  zoo"_s},
+            // One run ending the line names no theme; a lone space there is
+            // dropped, two are kept.
+            {u";;animaux", u"animaux → ∅"_s},
+            {u" ;chat; ", u" |chat →  "_s},
+            {u"chat;  ", u"chat|   → chat"_s},
+            // É, œ and ’ cut words, ' does not; nor does anything past
+            // Latin-1, even on a word character's low byte.
+            {u"d'École;sœur l’été", u"d'|cole|s|ur l|été → d'"_s},
+            {u"aĀbǩc", u"a|b|c → a"_s},
+            // Only what the view holds is split: nothing past its end is read.
+            {coupee.first(8), u"chats|ch → chats"_s},
+            {coupee.first(3), u"cha → ∅"_s},
+        };
+        for (const auto &[ligne, attendu] : cas) {
+            const DecoupageLigne d = decouperLigne(ligne);
+            QCOMPARE(d.entrees.join(u'|') + u" → "_s + d.nom.value_or(u"∅"_s), attendu);
+            QCOMPARE(nomTheme(ligne), d.nom);
+        }
+        QCOMPARE(ligneFichier(coupee.first(12), 0).suite, 12);
 
-    // Only a line's first longueurDecoupee characters are split: nothing
-    // past the end of a view is read.
-    void vuesCoupees()
-    {
-        const QStringView ligne(u"chats;chien\r\nx");
-        QCOMPARE(decouperLigne(ligne.first(8)).entrees, (QStringList{"chats", "ch"}));
-        QVERIFY(!nomTheme(ligne.first(3)));
-        QCOMPARE(ligneFichier(ligne.first(12), 0).suite, 12);
-    }
-
-    void recherche()
-    {
-        LignesLexique l;
-        l[1] = QStringLiteral("animaux de la ferme;vache");
-        l[2] = QStringLiteral("animaux;chat");
-        l[3] = QStringLiteral("animaux;rat");
-        QCOMPARE(chercherTheme(l, 3, u"animaux"), 3); // a prefix; the last line wins
-        QCOMPARE(chercherTheme(l, 3, u"animaux de la ferme"), 1);
-        QCOMPARE(chercherTheme(l, 2, u"animaux"), 2); // lines past nbThemes are not looked at
-        QCOMPARE(chercherTheme(l, 3, u"animaux;chats"), 0); // longer than the line it begins
-        QCOMPARE(chercherTheme(l, 0, u"animaux"), 0);
+        // A name finds the last line it begins, among the first nbThemes.
+        const Lexique l = chargerLexique(u"animaux de la ferme;vache\r\nanimaux;chat\r\nanimaux;rat");
+        QCOMPARE((QList<qint16>{chercherTheme(l.lignes, 3, u"animaux"), chercherTheme(l.lignes, 3, u"animaux de la ferme"),
+                                chercherTheme(l.lignes, 2, u"animaux"), chercherTheme(l.lignes, 3, u"animaux;chats"),
+                                chercherTheme(l.lignes, 0, u"animaux")}), (QList<qint16>{3, 1, 2, 0, 0}));
     }
 
     // The shipped lexicon: nothing but word characters between the
@@ -137,8 +108,7 @@ private slots:
         const Lexique l = chargerLexique(texte);
         QVERIFY(!l.tropLong && l.nbThemes > 20);
         // Each theme ended by CR LF, and no line too short between them.
-        QCOMPARE(texte.count(u'\r'), l.nbThemes);
-        QCOMPARE(texte.count(u'\n'), l.nbThemes);
+        QCOMPARE(QList({texte.count(u'\r'), texte.count(u'\n')}), QList<qsizetype>({l.nbThemes, l.nbThemes}));
         for (int i = 1; i <= l.nbThemes; ++i) {
             for (QChar c : l.lignes[i])
                 QVERIFY2(c == u';' || estLettreMot(c), qPrintable(l.lignes[i]));

@@ -22,19 +22,15 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QFile fichier(app.arguments().value(1));
     fichier.open(QIODevice::ReadOnly);
-    qWarning("printers: %s; default: %s",
-             qPrintable(QPrinterInfo::availablePrinterNames().join(u' ')),
+    qWarning("printers: %s; default: %s", qPrintable(QPrinterInfo::availablePrinterNames().join(u' ')),
              qPrintable(QPrinterInfo::defaultPrinterName()));
     // The writing zone holds the file without its final line break.
     QString texte = cp1252::decode(fichier.readAll());
-    if (texte.endsWith(u"\r\n"))
-        texte.chop(2);
+    texte.chop(texte.endsWith(u"\r\n") ? 2 : 0);
     DialoguesScriptes dialogues;
     dialogues.reponses = {Dialogues::Reponse::Ok};
     dialogues.polices = {QFont(QStringLiteral("DejaVu Sans"), 14)};
-    Impression impression(dialogues);
-    impression.impression(texte, QFileInfo(fichier).fileName());
-    for (const QString &m : dialogues.textes())
-        qWarning("message: %s", qPrintable(m));
+    Impression(dialogues).impression(texte, QFileInfo(fichier).fileName());
+    qWarning("messages: %s", qPrintable(dialogues.textes().join(u" | ")));
     return dialogues.messages.size() == 1 ? 0 : 1;
 }
