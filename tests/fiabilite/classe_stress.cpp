@@ -27,33 +27,19 @@
 #include <sys/syscall.h>
 
 #include <cstddef>
+#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
 
+using Horloge = std::chrono::steady_clock; // the machine's one monotonic clock, in ns
+
 qint64 maintenant()
 {
-    timespec t{};
-    ::clock_gettime(CLOCK_MONOTONIC, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-void attendreJusqua(qint64 ns)
-{
-    const timespec t{time_t(ns / 1000000000), long(ns % 1000000000)};
-    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
-    }
-}
-
-quint32 somme(const QByteArray &octets)
-{
-    quint32 h = 2166136261u; // FNV-1a
-    for (const char c : octets)
-        h = (h ^ quint8(c)) * 16777619u;
-    return h;
+    return Horloge::now().time_since_epoch().count();
 }
 
 // A text that names its writer and carries a checksum of its body, so that
@@ -64,7 +50,7 @@ QByteArray version(int copie, int seq, QRandomGenerator &hasard)
     for (int i = 0, n = 20 + int(hasard.bounded(300)); i < n; ++i)
         corps += i % 60 == 59 ? QByteArray("\r\n") : QByteArray(1, "abcdefghij klmnopqrstuvwxyz"[hasard.bounded(27)]);
     return "copie=" + QByteArray::number(copie) + " seq=" + QByteArray::number(seq) + " somme="
-           + QByteArray::number(somme(corps), 16) + "\r\n" + corps + "\r\n";
+           + QByteArray::number(qChecksum(corps), 16) + "\r\n" + corps + "\r\n";
 }
 
 bool versionValide(const QByteArray &octets)
@@ -72,7 +58,7 @@ bool versionValide(const QByteArray &octets)
     const int fin = octets.indexOf("\r\n");
     const int somme_ = octets.indexOf(" somme=");
     return fin > 0 && somme_ > 0 && somme_ < fin && octets.startsWith("copie=") && octets.endsWith("\r\n")
-           && octets.mid(somme_ + 7, fin - somme_ - 7).toUInt(nullptr, 16) == somme(octets.mid(fin + 2).chopped(2));
+           && octets.mid(somme_ + 7, fin - somme_ - 7).toUInt(nullptr, 16) == qChecksum(octets.mid(fin + 2).chopped(2));
 }
 
 // The system's attributes, noting when the first mark of a command reached
@@ -203,11 +189,12 @@ int copie(const QStringList &a)
     if (!c.journal || !std::fgets(ligne, sizeof ligne, stdin))
         return 2;
     const qint64 depart = std::strtoll(ligne, nullptr, 10);
+    const auto attendre = [](qint64 ns) { std::this_thread::sleep_until(Horloge::time_point(Horloge::duration(ns))); };
     for (int i = 0; i < operations; ++i) {
         if (dispute) {
-            attendreJusqua(depart + i * periode);
+            attendre(depart + i * periode);
             c.ouvrir(textes.at(i % textes.size()));
-            attendreJusqua(depart + i * periode + periode / 2);
+            attendre(depart + i * periode + periode / 2);
             c.lacher();
             continue;
         }
