@@ -9,7 +9,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <thread>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -242,11 +244,29 @@ private slots:
         QCOMPARE(fichiers.reecrire(long_, "abcd\r\n").issue, Ecriture::Ecrit);
     }
 
-    // NFS grants the lock only on a descriptor open for writing.
-    void verrouSurUnDescripteurEnEcriture()
+    void verrou()
     {
         Classe classe;
         const QString c = classe.ecrire(QStringLiteral("a.txt"), "x");
+        const QByteArray natif = QFile::encodeName(c);
+        // The lock waits for another copy; meanwhile a save renames a new file over the text.
+        const int ancien = ::open(natif.constData(), O_RDONLY);
+        ::flock(ancien, LOCK_EX);
+        bool tenu = false, surLeNouveau = false;
+        std::thread attente([&] {
+            VerrouFichier verrou(c);
+            const int nouveau = ::open(natif.constData(), O_RDONLY);
+            tenu = verrou.tenu();
+            surLeNouveau = ::flock(nouveau, LOCK_EX | LOCK_NB) != 0;
+            ::close(nouveau);
+        });
+        QTest::qWait(50);
+        QCOMPARE(::rename(QFile::encodeName(classe.ecrire(QStringLiteral("brouillon"), "y")).constData(), natif.constData()), 0);
+        ::close(ancien);
+        attente.join();
+        QVERIFY(tenu && surLeNouveau);
+
+        // NFS grants the lock only on a descriptor open for writing.
         VerrouFichier verrou(c);
         int drapeaux = -1;
         for (const QString &fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System)) {
