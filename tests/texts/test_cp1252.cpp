@@ -26,7 +26,7 @@ private slots:
     {
         QTest::addColumn<QString>("entree");
         QTest::addColumn<QString>("attendu");
-        QTest::newRow("deja stockable") << QStringLiteral("Déjà « là » – œuvre… €") << QStringLiteral("Déjà « là » – œuvre… €");
+        QTest::newRow("deja stockable") << QStringLiteral("Déjà «\u00A0là\u00A0» – œuvre… €") << QStringLiteral("Déjà «\u00A0là\u00A0» – œuvre… €");
         QTest::newRow("espace fine insecable") << QStringLiteral("oui\u202F!") << QStringLiteral("oui\u00A0!");
         QTest::newRow("espace fine") << QStringLiteral("a\u2009b") << QStringLiteral("a b");
         QTest::newRow("trait d'union insecable") << QStringLiteral("peut\u2011être") << QStringLiteral("peut-être");
