@@ -34,6 +34,7 @@ private slots:
         QTest::newRow("ligature") << QStringLiteral("\uFB01n") << QStringLiteral("fin");
         QTest::newRow("diacritique absent") << QStringLiteral("\u0101\u0119\u0151") << QStringLiteral("aeo");
         QTest::newRow("separateur de ligne") << QStringLiteral("a\u2028b") << QStringLiteral("a\nb");
+        QTest::newRow("demi-caracteres seuls") << QStringLiteral("\u4E2D") + QChar(0xDC00) + u'a' + QChar(0xD83D) << QStringLiteral("??a?");
         QTest::newRow("emoji en une fois") << QStringLiteral("a\U0001F600b\tc") << QStringLiteral("a?b\tc");
     }
     void adapter()

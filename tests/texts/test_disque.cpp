@@ -36,6 +36,9 @@ private slots:
             return 0;
         }), EEXIST);
         QVERIFY(classe.octets(QStringLiteral("neuf.txt")) == "l'autre" && classe.fichiers().size() == 2);
+        // In place too, nothing is written unless the path still names the file expected.
+        QCOMPARE(disque::reecrireSurPlace(c, "perdu", *disque::identite(neuf)), disque::cheminChange);
+        QCOMPARE(classe.octets(QStringLiteral("été.txt")), QByteArray("neuf\r\n"));
         QDir().mkdir(classe.chemin(QStringLiteral("x.txt")));
         QCOMPARE(disque::remplacer(classe.chemin(QStringLiteral("x.txt")), "abc"), EISDIR);
     }
