@@ -136,9 +136,20 @@ void BM_TickTimer1(benchmark::State &state)
 }
 BENCHMARK(BM_TickTimer1)->Arg(3200)->Arg(32000);
 
-// One keystroke in the middle of the writing zone: alternately an "é" and a
-// Backspace, so the text stays at its length. `affichee` also lets the event
-// loop lay out and repaint the pane, as the pupil sees it, and run the
+// Alternately an "é" and a Backspace, so the text stays at its length.
+struct Frappes {
+    QKeyEvent lettre{QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("é")};
+    QKeyEvent retour{QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier};
+    bool impaire = false;
+    void une(QWidget *zone)
+    {
+        QCoreApplication::sendEvent(zone, impaire ? &retour : &lettre);
+        impaire = !impaire;
+    }
+};
+
+// One keystroke in the middle of the writing zone. `affichee` also lets the
+// event loop lay out and repaint the pane, as the pupil sees it, and run the
 // recovery's timer when it is on.
 void frappe(benchmark::State &state, bool paragraphes, bool affichee, bool recuperation = false)
 {
@@ -155,12 +166,9 @@ void frappe(benchmark::State &state, bool paragraphes, bool affichee, bool recup
     zone->setFocus();
     QApplication::processEvents();
 
-    QKeyEvent lettre(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("é"));
-    QKeyEvent retour(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
-    bool impaire = false;
+    Frappes frappes;
     for (auto _ : state) {
-        QCoreApplication::sendEvent(zone, impaire ? &retour : &lettre);
-        impaire = !impaire;
+        frappes.une(zone);
         if (affichee)
             QApplication::processEvents();
     }
@@ -188,12 +196,9 @@ void BM_EcrireReleve(benchmark::State &state)
     ZoneTexte *zone = f.form->controles().Text1;
     zone->setPlainText(texteFrancais(state.range(0)));
     zone->document()->setModified(true);
-    QKeyEvent lettre(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("é"));
-    QKeyEvent retour(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
-    bool impaire = false;
+    Frappes frappes;
     for (auto _ : state) {
-        QCoreApplication::sendEvent(zone, impaire ? &retour : &lettre);
-        impaire = !impaire;
+        frappes.une(zone);
         f.form->reprise()->ecrireMaintenant();
     }
     const QFileInfoList releves = QDir(etat.filePath(QStringLiteral("plumor"))).entryInfoList(QDir::Files);

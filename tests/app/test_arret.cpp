@@ -1,18 +1,11 @@
+#include "classe.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
-#include <sys/stat.h>
-
-namespace {
-bool marque(const QString &c)
-{
-    struct stat st {};
-    return ::stat(QFile::encodeName(c).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
-}
-} // namespace
 
 class TestArret : public QObject
 {
@@ -50,13 +43,13 @@ private slots:
             QVERIFY(copie.canReadLine() || copie.waitForReadyRead(20000));
             QCOMPARE(copie.readLine().trimmed(), QByteArray(attendu));
         }
-        QVERIFY(marque(texte));
+        QVERIFY(marqueSurDisque(texte));
 
         ::kill(pid_t(copie.processId()), numero);
         QVERIFY(copie.waitForFinished(20000));
         QCOMPARE(copie.exitStatus(), QProcess::CrashExit);
-        QVERIFY(!marque(texte));
-        QVERIFY(marque(autre));
+        QVERIFY(!marqueSurDisque(texte));
+        QVERIFY(marqueSurDisque(autre));
     }
 };
 

@@ -1,4 +1,6 @@
 // Real copies killed with SIGKILL while the pupil types, then started again.
+#include "classe.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -6,15 +8,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <sys/stat.h>
-
-namespace {
-bool marque(const QString &c)
-{
-    struct stat st {};
-    return ::stat(QFile::encodeName(c).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
-}
-} // namespace
 
 class TestReprise : public QObject
 {
@@ -58,7 +51,7 @@ private slots:
         QCOMPARE(lancer(tuee, {QStringLiteral("taper"), ouvert ? texte : QStringLiteral("-"), mots}), QStringLiteral("tape"));
         ::kill(pid_t(tuee.processId()), SIGKILL);
         QVERIFY(tuee.waitForFinished(20000));
-        QCOMPARE(marque(texte), ouvert);
+        QCOMPARE(marqueSurDisque(texte), ouvert);
         if (modeChange)
             QFile::setPermissions(texte, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
 
@@ -68,11 +61,11 @@ private slots:
         const bool tenu = repris && ouvert && !modeChange;
         const QString zone = repris ? mots + (ouvert ? QStringLiteral("Il était une fois|") : QString()) : QString();
         QCOMPARE(ligne, (tenu ? texte : QString()) + u'\t' + zone);
-        QCOMPARE(marque(texte), tenu || modeChange);
+        QCOMPARE(marqueSurDisque(texte), tenu || modeChange);
         // A stop releases only what the copy holds: the mark was its own.
         ::kill(pid_t(suivante.processId()), SIGTERM);
         QVERIFY(suivante.waitForFinished(20000));
-        QCOMPARE(marque(texte), modeChange);
+        QCOMPARE(marqueSurDisque(texte), modeChange);
         // What was answered is never offered again; unsaved work stays.
         QCOMPARE(QDir(etat.filePath(QStringLiteral("plumor"))).entryList(QDir::Files).size(), zone.isEmpty() ? 0 : 1);
     }

@@ -40,8 +40,13 @@ int Classe::mode(const QString &nom) const
 
 bool Classe::marqueSurDisque(const QString &nom) const
 {
-    const int m = mode(nom);
-    return m >= 0 && (m & 0222) == 0;
+    return ::marqueSurDisque(chemin(nom));
+}
+
+bool marqueSurDisque(const QString &chemin)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(chemin).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
 }
 
 QStringList Classe::fichiers() const

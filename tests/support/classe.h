@@ -31,6 +31,9 @@ private:
     QTemporaryDir m_dir;
 };
 
+// True when nobody may write the file at `chemin` (how a mark looks on a local disk).
+bool marqueSurDisque(const QString &chemin);
+
 // Attribute words kept in memory for files that exist on disk, so that tests
 // can give a file any DOS word (33: read-only and archive, ...).
 class AttributsMemoire : public Attributs
