@@ -28,7 +28,7 @@ class TestNavigateur : public QObject
 {
     Q_OBJECT
 private slots:
-    void dossiersEtLecteur()
+    void unElevePasseDansLeNavigateur()
     {
         Classe classe;
         for (const char *n : {"b.txt", "A.TXT", "notes.doc", ".cache.txt", "é.txt", "CM1/conte.txt", "vide.txt"})
@@ -57,8 +57,7 @@ private slots:
         emit f.c().Dir1->itemDoubleClicked(f.c().Dir1->item(f.c().Dir1->count() - 1));
         QCOMPARE(noms(f.c().File1), QStringList{"conte.txt"});
         emit f.c().Dir1->itemDoubleClicked(f.c().Dir1->item(f.c().Dir1->count() - 2));
-        QCOMPARE(noms(f.c().File1).size(), 5);
-        QCOMPARE(f.c().Label5->text(), QStringLiteral("textes de ce dossier:"));
+        QCOMPARE(QString::number(noms(f.c().File1).size()) + f.c().Label5->text(), QStringLiteral("5textes de ce dossier:"));
 
         // A folder gone: said once, the lists stay usable.
         QDir(classe.chemin(QStringLiteral("CM1"))).removeRecursively();
@@ -66,40 +65,29 @@ private slots:
         f.form->navigateur().File1_Scroll();
         QCOMPARE(f.dialogues->textes().last(), QStringLiteral("Ce dossier n'est pas accessible!"));
         QCOMPARE(f.c().Dir1->dossier(), QDir(classe.dossier()).canonicalPath());
-    }
 
-    void clicsEtMinuterie()
-    {
-        Classe classe;
-        Fenetre f = ouvrirFenetre(classe.dossier());
+        // A click makes the reader pane the active one; the right button says
+        // it is protected and folds the selection to its start.
         ZoneTexte *Text2 = f.c().Text2;
         Text2->definirTexteCrLf(QStringLiteral("Un texte protégé"));
         QTest::mouseClick(Text2->viewport(), Qt::LeftButton);
         QCOMPARE(f.etat().zone_active, qint16(2));
-        QTextCursor cur = Text2->textCursor();
-        cur.setPosition(3);
-        cur.setPosition(9, QTextCursor::KeepAnchor);
-        Text2->setTextCursor(cur);
+        Text2->setTextCursor(Text2->document()->find(QStringLiteral("texte")));
         QTest::mousePress(Text2->viewport(), Qt::RightButton);
-        QCOMPARE(f.dialogues->textes(), QStringList{QStringLiteral("Texte protégé!")});
-        QCOMPARE(Text2->textCursor().position(), 3);
-        QCOMPARE(Text2->longueurSelection(), 0);
+        QCOMPARE(f.dialogues->textes().mid(2), QStringList{QStringLiteral("Texte protégé!")});
+        QVERIFY(Text2->textCursor().position() == 3 && Text2->longueurSelection() == 0);
 
         // Each tick: the writing zone's length, and the document commands exactly while it holds text.
         const auto actives = [&] {
-            int n = 0;
-            for (QObject *o : std::initializer_list<QObject *>{f.c().Command2, f.c().Command3, f.c().Fermer,
-                                                               f.c().Imprimer, f.c().enregistrer, f.c().enregistrer_sous})
-                n += o->property("enabled").toBool();
-            return n;
+            return QString::number(f.c().Command2->isEnabled() + f.c().Command3->isEnabled() + f.c().Fermer->isEnabled()
+                                   + f.c().Imprimer->isEnabled() + f.c().enregistrer->isEnabled() + f.c().enregistrer_sous->isEnabled());
         };
         taper(f.c().Text1, QStringLiteral("é\nb"));
         f.form->navigateur().majLongueurEtCommandes();
-        QCOMPARE(f.c().taille_plumor->text(), QStringLiteral(" 4 carac."));
-        QCOMPARE(actives(), 6);
+        QCOMPARE(f.c().taille_plumor->text() + actives(), QStringLiteral(" 4 carac.6"));
         f.c().Text1->clear();
         f.form->navigateur().majLongueurEtCommandes();
-        QCOMPARE(f.c().taille_plumor->text() + QString::number(actives()), QStringLiteral(" 0 carac.0"));
+        QCOMPARE(f.c().taille_plumor->text() + actives(), QStringLiteral(" 0 carac.0"));
     }
 };
 
