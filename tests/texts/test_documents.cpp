@@ -335,7 +335,6 @@ private slots:
             "L'enseignant peut le libérer avec la commande « plumor-outils marques --liberer ».")}));
         QVERIFY(f.c().Text1->estVide() && f.etat().fichier_courant.isEmpty());
     }
-
 };
 
 QTEST_MAIN(TestDocuments)
