@@ -52,12 +52,19 @@ private slots:
         }
         QVERIFY(classe.marqueSurDisque(QStringLiteral("b.txt")));
         QCOMPARE(f.dialogues->textes(), QStringList{QStringLiteral("Ce texte dépasse 32000 caractères!")});
+        // What other copies save shows at the pupil's next click, or next scroll.
+        classe.ecrire(QStringLiteral("c.txt"), "x");
+        f.c().File1->setCurrentRow(0);
+        classe.ecrire(QStringLiteral("d.txt"), "x");
+        const qsizetype apresClic = noms(f.c().File1).size();
+        emit f.c().File1->defileParLeLecteur();
+        QCOMPARE(QString::number(apresClic) + noms(f.c().File1).join(u' '), QStringLiteral("6A.TXT b.txt c.txt d.txt long.txt vide.txt é.txt"));
 
         // Changing folder: the list follows, the reader pane keeps its text, the label changes for good.
         emit f.c().Dir1->itemDoubleClicked(f.c().Dir1->item(f.c().Dir1->count() - 1));
         QCOMPARE(noms(f.c().File1), QStringList{"conte.txt"});
         emit f.c().Dir1->itemDoubleClicked(f.c().Dir1->item(f.c().Dir1->count() - 2));
-        QCOMPARE(QString::number(noms(f.c().File1).size()) + f.c().Label5->text(), QStringLiteral("5textes de ce dossier:"));
+        QCOMPARE(QString::number(noms(f.c().File1).size()) + f.c().Label5->text(), QStringLiteral("7textes de ce dossier:"));
 
         // A folder gone: said once, the lists stay usable.
         QDir(classe.chemin(QStringLiteral("CM1"))).removeRecursively();
