@@ -227,6 +227,12 @@ private slots:
         QCOMPARE(fichiers.liberer(a), disque::cheminChange);
         QVERIFY(ailleurs.octets(QStringLiteral("prive.txt")) == "secret" && ailleurs.mode(QStringLiteral("prive.txt")) == 0600);
         QVERIFY(classe.marqueSurDisque(QStringLiteral("ailleurs.txt")) && classe.fichiers().size() == 3);
+        // Another copy's text in its place is not released either.
+        const QString b = classe.ecrire(QStringLiteral("b.txt"), "B\r\n");
+        QCOMPARE(fichiers.prendre(b).issue, Issue::Lu);
+        QFile::rename(b, classe.chemin(QStringLiteral("b-avant.txt")));
+        ::chmod(QFile::encodeName(classe.ecrire(QStringLiteral("b.txt"), "autre")).constData(), 0444);
+        QVERIFY(fichiers.liberer(b) == disque::cheminChange && classe.mode(QStringLiteral("b.txt")) == 0444);
     }
 
     // Hidden files count, and a name of 255 bytes leaves room for its draft.
