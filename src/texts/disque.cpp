@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 namespace disque {
-namespace {
 
 int ecrireTout(int fd, const QByteArray &octets)
 {
@@ -30,7 +29,15 @@ int ecrireTout(int fd, const QByteArray &octets)
     return 0;
 }
 
-} // namespace
+int synchroniserDossier(const QByteArray &dossier)
+{
+    const int fd = ::open(dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int err = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return err;
+}
 
 unsigned int masqueCreation()
 {
@@ -80,16 +87,6 @@ int renommerSansRemplacer(const QByteArray &de, const QByteArray &vers)
     if (::lstat(vers.constData(), &st) == 0)
         return EEXIST;
     return ::rename(de.constData(), vers.constData()) == 0 ? 0 : errno;
-}
-
-void synchroniserDossier(const QString &dossier)
-{
-    // Makes a rename durable; some network file systems refuse this.
-    const int fd = ::open(QFile::encodeName(dossier).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        (void)::fsync(fd);
-        ::close(fd);
-    }
 }
 
 } // namespace
@@ -150,7 +147,8 @@ int remplacer(const QString &chemin, const QByteArray &octets, const Identite *a
         ::unlink(modele.constData());
         return err;
     }
-    synchroniserDossier(dossier);
+    // A folder that refuses the flush still holds the new text.
+    (void)synchroniserDossier(QFile::encodeName(dossier));
     return 0;
 }
 

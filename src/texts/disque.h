@@ -68,6 +68,13 @@ bool estBrouillon(const QString &nom);
 // without reading it whole. Returns 0 or an errno.
 int lire(const QString &chemin, qint64 limite, QByteArray &octets);
 
+// Writes all of `octets` to `fd`, going on after a signal. Returns 0 or an errno.
+int ecrireTout(int fd, const QByteArray &octets);
+
+// Flushes a folder's entries, so that a rename in it outlasts a power cut.
+// Returns 0 or an errno (some network file systems refuse it).
+int synchroniserDossier(const QByteArray &dossier);
+
 // The process's file-creation mask.
 unsigned int masqueCreation();
 

@@ -1,5 +1,7 @@
 #include "texts/recuperation.h"
 
+#include "texts/disque.h"
+
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
@@ -114,16 +116,6 @@ bool enVie(const Copie &c)
     return debut && (*debut == 0 || *debut == c.debut);
 }
 
-int synchroniserDossier(const QByteArray &dossier)
-{
-    const int fd = ::open(dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    const int err = ::fsync(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    return err;
-}
-
 } // namespace
 
 const FichiersTexte::Tenue *Releve::marqueCourante() const
@@ -168,7 +160,7 @@ std::optional<Releve> decoder(const QByteArray &octets)
 
 QString dossierParDefaut()
 {
-    // The base directory specification ignores a relative path.
+    // A relative XDG_STATE_HOME is invalid and ignored, as the XDG base directories require.
     const QString etat = qEnvironmentVariable("XDG_STATE_HOME");
     const QString base = QDir::isAbsolutePath(etat) ? etat : QDir::homePath() + QStringLiteral("/.local/state");
     return base + QStringLiteral("/plumor");
@@ -244,7 +236,7 @@ int Dossier::renommer(const QString &de, const QString &vers) const
     const QByteArray racine = QFile::encodeName(m_chemin) + '/';
     if (::rename((racine + QFile::encodeName(de)).constData(), (racine + QFile::encodeName(vers)).constData()) != 0)
         return errno;
-    return synchroniserDossier(racine);
+    return disque::synchroniserDossier(racine);
 }
 
 bool Dossier::reclamer(Perdu &p)
@@ -278,14 +270,7 @@ int Dossier::ecrire(const QByteArray &octets)
     const int fd = ::open(brouillon.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return errno;
-    int err = 0;
-    for (qsizetype fait = 0; fait < octets.size() && err == 0;) {
-        const ssize_t n = ::write(fd, octets.constData() + fait, size_t(octets.size() - fait));
-        if (n > 0)
-            fait += n;
-        else if (errno != EINTR)
-            err = errno;
-    }
+    int err = disque::ecrireTout(fd, octets);
     if (err == 0 && ::fsync(fd) != 0)
         err = errno;
     if (::close(fd) != 0 && err == 0)
@@ -296,7 +281,7 @@ int Dossier::ecrire(const QByteArray &octets)
         ::unlink(brouillon.constData());
         return err;
     }
-    return synchroniserDossier(racine);
+    return disque::synchroniserDossier(racine);
 }
 
 int Dossier::supprimer()
@@ -304,7 +289,7 @@ int Dossier::supprimer()
     const QByteArray racine = QFile::encodeName(m_chemin) + '/';
     if (::unlink((racine + QFile::encodeName(m_nom)).constData()) != 0)
         return errno == ENOENT ? 0 : errno;
-    return synchroniserDossier(racine);
+    return disque::synchroniserDossier(racine);
 }
 
 Ecrivain::Ecrivain(Dossier &dossier, std::function<void(int)> echec)
