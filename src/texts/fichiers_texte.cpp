@@ -69,12 +69,15 @@ FichiersTexte::Tenue *FichiersTexte::tenue(const QString &chemin)
 
 void FichiersTexte::tenir(const QString &chemin)
 {
-    const std::optional<disque::Identite> id = disque::identite(chemin);
-    if (!id)
-        return;
+    if (const std::optional<disque::Identite> id = disque::identite(chemin))
+        tenir(chemin, *id);
+}
+
+void FichiersTexte::tenir(const QString &chemin, const disque::Identite &id)
+{
     // One file is held once, whatever path named it.
-    m_tenues.removeIf([&](const Tenue &t) { return t.chemin == chemin || t.identite.memeFichier(*id); });
-    m_tenues.append({chemin, *id});
+    m_tenues.removeIf([&](const Tenue &t) { return t.chemin == chemin || t.identite.memeFichier(id); });
+    m_tenues.append({chemin, id});
     if (m_surChangement)
         m_surChangement();
 }
@@ -105,16 +108,14 @@ void FichiersTexte::libererTout()
 
 bool FichiersTexte::reprendre(const QString &chemin, const disque::Identite &identite)
 {
+    std::optional<disque::Identite> id;
     {
         VerrouFichier verrou(chemin);
-        const std::optional<disque::Identite> id = disque::identite(chemin);
+        id = disque::identite(chemin);
         if (!id || !id->inchangee(identite) || !estMarque(chemin))
             return false;
-        m_tenues.removeIf([&](const Tenue &t) { return t.chemin == chemin || t.identite.memeFichier(*id); });
-        m_tenues.append({chemin, *id});
     }
-    if (m_surChangement)
-        m_surChangement();
+    tenir(chemin, *id);
     return true;
 }
 

@@ -100,6 +100,7 @@ private:
     // The text held at this path, or null.
     Tenue *tenue(const QString &chemin);
     void tenir(const QString &chemin);
+    void tenir(const QString &chemin, const disque::Identite &id);
     disque::AvantRenommage marquerLeBrouillon();
     int remplacerSansLacher(const QString &chemin, const QByteArray &octets, const disque::Identite &attendu);
 
