@@ -82,7 +82,7 @@ QString affichable(const QByteArray &chemin)
 {
     QString texte;
     for (qsizetype i = 0; i < chemin.size();) {
-        // The longest valid UTF-8 sequence starting here, if any.
+        // The valid UTF-8 sequence starting here, if any (its length is fixed by its first byte).
         qsizetype n = 0;
         for (qsizetype k = 1; k <= 4 && i + k <= chemin.size() && n == 0; ++k) {
             const QString essai = QString::fromUtf8(chemin.mid(i, k));
