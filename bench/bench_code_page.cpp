@@ -1,7 +1,7 @@
 // Windows-1252 decode and encode throughput (wall-clock), on French text
 // (accents, and the ’ … œ of the code page's 0x80-0x9F range) and on ASCII.
 #include "commun.h"
-#include "texts/cp1252.h"
+#include "base/cp1252.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,14 +1,14 @@
 // What the window does while the pupil works: the file list's refresh, the
 // half-second timer tick, a keystroke in a long text, and the recovery
 // record kept while the pupil types.
-#include "app/reprise.h"
+#include "gui/reprise.h"
 #include "commun.h"
-#include "texts/navigateur.h"
-#include "ui/controles.h"
-#include "ui/liste_dossiers.h"
-#include "ui/liste_fichiers.h"
-#include "ui/pictogrammes.h"
-#include "ui/zone_texte.h"
+#include "gui/texts/navigateur.h"
+#include "gui/fenetre/controles.h"
+#include "gui/widgets/liste_dossiers.h"
+#include "gui/widgets/liste_fichiers.h"
+#include "gui/widgets/pictogrammes.h"
+#include "gui/widgets/zone_texte.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 // Word splitting and page layout of a French text, with a fixed-pitch measure
 // (one column per character) so that only the layout is timed, not a font.
 #include "commun.h"
-#include "print/decoupe.h"
-#include "print/mise_en_page.h"
+#include "base/print/decoupe.h"
+#include "base/print/mise_en_page.h"
 
 #include <benchmark/benchmark.h>
 

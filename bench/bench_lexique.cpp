@@ -2,9 +2,9 @@
 // start-up load (reading lexique.stw and filling the theme chooser), and
 // damaged files that must neither freeze the window nor eat the memory.
 #include "commun.h"
-#include "lexicon/lexique.h"
-#include "lexicon/lexique_fenetre.h"
-#include "texts/cp1252.h"
+#include "base/lexicon/lexique.h"
+#include "gui/lexicon/lexique_fenetre.h"
+#include "base/cp1252.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/form1.h"
-#include "ui/dialogues.h"
+#include "gui/form1.h"
+#include "gui/widgets/dialogues.h"
 
 #include <QString>
 

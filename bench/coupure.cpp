@@ -6,10 +6,10 @@
 //   coupure reprendre TEXTE  answers « Oui » to the recovery question, prints
 //                            "<zone length> <file length> <held> <marked>", then
 //                            quits as a pupil who does not save
-#include "app/reprise.h"
+#include "gui/reprise.h"
 #include "commun.h"
-#include "texts/documents.h"
-#include "ui/zone_texte.h"
+#include "gui/texts/documents.h"
+#include "gui/widgets/zone_texte.h"
 
 #include <QApplication>
 #include <QFileInfo>

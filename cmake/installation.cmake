@@ -37,7 +37,7 @@ endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/plumor.desktop DESTINATION share/applications)
 
 add_executable(plumor-icones ${PROJECT_SOURCE_DIR}/packaging/icones.cpp)
-target_link_libraries(plumor-icones PRIVATE plumor_ui)
+target_link_libraries(plumor-icones PRIVATE plumor_widgets)
 
 set(plumor_tailles_icone 16 22 24 32 48 64 128 256)
 set(plumor_icones)

@@ -1,6 +1,6 @@
 // The code page is a bijection on bytes, and whatever adapter() returns can
 // be stored without loss.
-#include "texts/cp1252.h"
+#include "base/cp1252.h"
 
 #include <cstdint>
 #include <cstdlib>

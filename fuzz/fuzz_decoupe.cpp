@@ -1,6 +1,6 @@
 // Word splitting of any text: the token rules the page layout relies on.
-#include "print/decoupe.h"
-#include "texts/cp1252.h"
+#include "base/print/decoupe.h"
+#include "base/cp1252.h"
 
 #include <cstdint>
 #include <cstdlib>

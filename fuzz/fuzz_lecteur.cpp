@@ -1,7 +1,7 @@
 // The file reader on a file of any content: the length limit and one
 // character per byte. The file lives in memory, so runs stay fast.
-#include "texts/cp1252.h"
-#include "texts/disque.h"
+#include "base/cp1252.h"
+#include "base/texts/disque.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // A lexicon file of any bytes: loading, splitting every theme line, and
 // finding a theme by the names the chooser would show.
-#include "lexicon/lexique.h"
-#include "texts/cp1252.h"
+#include "base/lexicon/lexique.h"
+#include "base/cp1252.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // Page layout of any text on any page size: fragments are never empty, never
 // hold a line break, and stay on the grid.
-#include "print/decoupe.h"
-#include "print/mise_en_page.h"
-#include "texts/cp1252.h"
+#include "base/print/decoupe.h"
+#include "base/print/mise_en_page.h"
+#include "base/cp1252.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // itself, into the PNG sizes of the hicolor icon theme:
 //   plumor-icones <folder> <size>...
 // writes <folder>/<size>x<size>/apps/plumor.png for each size.
-#include "ui/pictogrammes.h"
+#include "gui/widgets/pictogrammes.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include "commandes.h"
 
 #include "ligne_commande.h"
-#include "lexicon/lexique.h"
+#include "base/lexicon/lexique.h"
 #include "verification_lexique.h"
 
 #include <QCoreApplication>

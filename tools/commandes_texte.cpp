@@ -1,9 +1,9 @@
 #include "commandes.h"
 
 #include "ligne_commande.h"
-#include "print/decoupe.h"
-#include "print/mise_en_page.h"
-#include "texts/cp1252.h"
+#include "base/print/decoupe.h"
+#include "base/print/mise_en_page.h"
+#include "base/cp1252.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 
 #include "commandes.h"
 #include "ligne_commande.h"
-#include "texts/attributs.h"
-#include "texts/disque.h"
+#include "base/texts/attributs.h"
+#include "base/texts/disque.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "verification_lexique.h"
 
 #include "ligne_commande.h"
-#include "lexicon/lexique.h"
-#include "texts/cp1252.h"
+#include "base/lexicon/lexique.h"
+#include "base/cp1252.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
 #include "app/arret.h"
 
-#include "app/form1.h"
-#include "app/reprise.h"
-#include "texts/documents.h"
+#include "gui/form1.h"
+#include "gui/reprise.h"
+#include "gui/texts/documents.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

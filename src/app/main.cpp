@@ -1,7 +1,7 @@
 #include "app/arret.h"
 #include "app/demarrage.h"
-#include "app/form1.h"
-#include "app/reprise.h"
+#include "gui/form1.h"
+#include "gui/reprise.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -5,7 +5,7 @@
 #include "app/arret.h"
 #include "app/demarrage.h"
 #include "fenetre.h"
-#include "texts/documents.h"
+#include "gui/texts/documents.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -10,9 +10,9 @@
 //                 [--dispute [--periode MS]] [--sans-verrou] [--doubles-permises]
 //
 // --sans-verrou makes the OS lock fail, to measure the mark alone.
-#include "texts/attributs.h"
-#include "texts/cp1252.h"
-#include "texts/fichiers_texte.h"
+#include "base/texts/attributs.h"
+#include "base/cp1252.h"
+#include "base/texts/fichiers_texte.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "texts/attributs.h"
+#include "base/texts/attributs.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/dialogues.h"
+#include "gui/widgets/dialogues.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/form1.h"
+#include "gui/form1.h"
 #include "classe.h"
 #include "dialogues_scriptes.h"
 

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "base/texts/disque.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class Attributs;
+
+// The class's texts on disk with their mark, and nothing of the window: each
+// call says what happened, and the window decides what the pupil is told.
+//
+// A copy holds a text while the text's attribute word is exactly 1. Each
+// test of a mark and the setting that follows it run under a short
+// operating-system lock on the file, so that two copies at the same instant
+// cannot both take one text; the lock is always dropped before a call
+// returns, so no pupil's answer is ever awaited while it is held.
+//
+// The texts this copy holds are remembered with the identity of the file it
+// marked: a path that names another file since (renamed away, replaced, a
+// link put in its place) is neither written nor released.
+class FichiersTexte
+{
+public:
+    // Files of more bytes are neither read nor written.
+    static constexpr qint64 tailleMaximale = 32000;
+
+    explicit FichiersTexte(Attributs &attributs);
+
+    struct Lecture {
+        enum class Issue { Lu, Vide, Pris, TropLong, Erreur };
+        Issue issue = Issue::Erreur;
+        QString texte;  // the content, when Lu
+        int erreur = 0; // the errno, when Erreur
+    };
+    // For the reader pane: the mark is neither tested nor touched.
+    Lecture lire(const QString &chemin) const;
+    // For writing: refuses a text another copy holds, marks the text it reads
+    // and holds it from then on; a text this copy holds is read again as its
+    // own. A link is refused (Erreur), and so is a text that cannot be marked:
+    // other copies would not see that it is taken.
+    Lecture prendre(const QString &chemin);
+
+    // What stands where a text is to be written under a new name. Any file
+    // counts, hidden ones too.
+    struct Cible {
+        enum class Etat { Absente, Libre, Prise, Lien, Erreur };
+        Etat etat = Etat::Absente;
+        int erreur = 0;
+    };
+    Cible examiner(const QString &chemin) const;
+
+    struct Ecriture {
+        enum class Issue { Ecrit, Prise, TropLong, Erreur };
+        Issue issue = Issue::Erreur;
+        // Erreur: why nothing was written (an errno or disque::cheminChange).
+        // Ecrit: why the written text could not be marked, or 0.
+        int erreur = 0;
+    };
+    // Writes a text under a new name and holds it. A file found free by
+    // examiner() is tested again under the lock (a copy may have taken it
+    // while the pupil was asked) and keeps its mark from then on; when the
+    // write fails its content and attribute word stay as they were.
+    Ecriture ecrireSous(const QString &chemin, const QByteArray &octets);
+    // Rewrites a text this copy holds and keeps it marked. A text that could
+    // not be written keeps its previous content and its mark.
+    Ecriture reecrire(const QString &chemin, const QByteArray &octets);
+
+    // Releases a text this copy holds; any other path is left alone. A text
+    // deleted meanwhile counts as released. 0, an errno, or
+    // disque::cheminChange when the path now names another file.
+    int liberer(const QString &chemin);
+    // Releases every text this copy holds, for an end no dialog may delay.
+    void libererTout();
+
+    // Takes over a text that a copy which ended without releasing it held:
+    // only while the file is still marked and is, to the nanosecond of its
+    // last change of content or mode, the file that copy marked, so a text
+    // anybody touched since (released, taken again, rewritten) is left alone.
+    // The text is then this copy's, as if it had opened it.
+    bool reprendre(const QString &chemin, const disque::Identite &identite);
+
+    struct Tenue {
+        QString chemin;
+        disque::Identite identite; // right after the mark was set
+    };
+    const QList<Tenue> &tenues() const { return m_tenues; }
+    // Called after every change of tenues(), for a record that must follow it.
+    void surChangement(std::function<void()> f) { m_surChangement = std::move(f); }
+
+    // Whether two paths name the same file.
+    static bool memeFichier(const QString &a, const QString &b);
+
+private:
+    int marquer(const QString &chemin);
+    bool estMarque(const QString &chemin) const;
+    // The text held at this path, or null.
+    Tenue *tenue(const QString &chemin);
+    void tenir(const QString &chemin);
+    void tenir(const QString &chemin, const disque::Identite &id);
+    disque::AvantRenommage marquerLeBrouillon();
+    int remplacerSansLacher(const QString &chemin, const QByteArray &octets, const disque::Identite &attendu);
+
+    Attributs &m_attributs;
+    QList<Tenue> m_tenues;
+    std::function<void()> m_surChangement;
+};

@@ -1,0 +1,356 @@
+#include "base/texts/recuperation.h"
+
+#include "base/texts/disque.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSysInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace recuperation {
+
+namespace {
+
+constexpr quint32 magie = 0x504c5231; // "PLR1"
+// A record holds at most a pasted book; anything larger is not one.
+constexpr qint64 tailleMaximale = 64 * 1024 * 1024;
+
+QByteArray lireTout(const char *chemin, qint64 limite, int flags = 0)
+{
+    QByteArray octets;
+    const int fd = ::open(chemin, O_RDONLY | O_CLOEXEC | flags);
+    if (fd < 0)
+        return octets;
+    char tampon[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, tampon, sizeof tampon);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0 || octets.size() + n > limite)
+            break;
+        octets.append(tampon, n);
+    }
+    ::close(fd);
+    return octets;
+}
+
+// A process as the kernel tells them apart.
+struct Copie {
+    QString machine;
+    QString demarrage; // the boot's id
+    qint64 pid = 0;
+    quint64 debut = 0; // clock ticks from the boot to the process's start
+};
+
+// The start of a process from /proc; 0 when it cannot be read, nothing when
+// there is no such process or only its exit status is left.
+std::optional<quint64> debutProcessus(qint64 pid)
+{
+    const QByteArray stat = lireTout(QByteArray("/proc/" + QByteArray::number(pid) + "/stat").constData(), 4096);
+    if (stat.isEmpty())
+        return errno == ENOENT || errno == ESRCH ? std::nullopt : std::optional<quint64>(0);
+    // The command name may hold anything, parentheses included: fields are
+    // counted from its last ')'; the start time is field 22, the 20th after it.
+    const QList<QByteArray> champs = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (champs.size() <= 19)
+        return 0;
+    if (champs.at(0) == "Z")
+        return std::nullopt;
+    return champs.at(19).toULongLong();
+}
+
+const Copie &cetteCopie()
+{
+    static const Copie copie = [] {
+        Copie c;
+        // Neither the machine id alone (cloned images share it) nor the host
+        // name alone (any can be set) tells machines apart surely; both do.
+        QCryptographicHash h(QCryptographicHash::Sha1);
+        h.addData(lireTout("/etc/machine-id", 256));
+        h.addData(QSysInfo::machineHostName().toUtf8());
+        c.machine = QString::fromLatin1(h.result().toHex().left(16));
+        c.demarrage = QString::fromLatin1(lireTout("/proc/sys/kernel/random/boot_id", 64).trimmed());
+        c.demarrage.remove(QLatin1Char('_'));
+        c.pid = ::getpid();
+        c.debut = debutProcessus(c.pid).value_or(0);
+        return c;
+    }();
+    return copie;
+}
+
+QString nomDe(const Copie &c)
+{
+    return QStringLiteral("%1_%2_%3_%4").arg(c.machine, c.demarrage).arg(c.pid).arg(c.debut);
+}
+
+std::optional<Copie> depuisNom(const QString &nom)
+{
+    const QStringList p = nom.split(QLatin1Char('_'));
+    if (p.size() != 4 && p.size() != 5) // a claimed record has a fifth part
+        return std::nullopt;
+    bool pid = false, debut = false;
+    Copie c{p[0], p[1], p[2].toLongLong(&pid), p[3].toULongLong(&debut)};
+    if (!pid || !debut)
+        return std::nullopt;
+    return c;
+}
+
+// When in doubt, a copy counts as running: its record is then left alone.
+bool enVie(const Copie &c)
+{
+    const Copie &moi = cetteCopie();
+    if (c.machine != moi.machine)
+        return true;
+    if (c.demarrage != moi.demarrage)
+        return false;
+    const std::optional<quint64> debut = debutProcessus(c.pid);
+    return debut && (*debut == 0 || *debut == c.debut);
+}
+
+} // namespace
+
+const FichiersTexte::Tenue *Releve::marqueCourante() const
+{
+    for (const FichiersTexte::Tenue &t : marques) {
+        if (!fichier.isEmpty() && t.chemin == fichier)
+            return &t;
+    }
+    return nullptr;
+}
+
+QByteArray encoder(const Releve &r)
+{
+    QByteArray octets;
+    QDataStream s(&octets, QIODevice::WriteOnly);
+    s.setVersion(QDataStream::Qt_6_4);
+    s << magie << r.modifie << r.fichier << r.texte << quint32(r.marques.size());
+    for (const FichiersTexte::Tenue &t : r.marques) {
+        const disque::Identite &i = t.identite;
+        s << t.chemin << i.peripherique << i.inode << i.taille << i.modification << i.changement;
+    }
+    return octets;
+}
+
+std::optional<Releve> decoder(const QByteArray &octets)
+{
+    QDataStream s(octets);
+    s.setVersion(QDataStream::Qt_6_4);
+    quint32 m = 0, nombre = 0;
+    Releve r;
+    s >> m >> r.modifie >> r.fichier >> r.texte >> nombre;
+    for (quint32 k = 0; k < nombre && s.status() == QDataStream::Ok; ++k) {
+        FichiersTexte::Tenue t;
+        disque::Identite &i = t.identite;
+        s >> t.chemin >> i.peripherique >> i.inode >> i.taille >> i.modification >> i.changement;
+        r.marques.append(t);
+    }
+    if (m != magie || s.status() != QDataStream::Ok || !s.atEnd())
+        return std::nullopt;
+    return r;
+}
+
+QString dossierParDefaut()
+{
+    // A relative XDG_STATE_HOME is invalid and ignored, as the XDG base directories require.
+    const QString etat = qEnvironmentVariable("XDG_STATE_HOME");
+    const QString base = QDir::isAbsolutePath(etat) ? etat : QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/plumor");
+}
+
+Dossier::Dossier(const QString &chemin) : m_chemin(chemin), m_nom(nomDe(cetteCopie()))
+{
+    if (cetteCopie().debut == 0)
+        m_erreur = ENOSYS;
+    else if (const int err = verifier(false); err != ENOENT)
+        m_erreur = err;
+}
+
+int Dossier::verifier(bool creer) const
+{
+    const QByteArray c = QFile::encodeName(m_chemin);
+    struct stat st {};
+    if (::lstat(c.constData(), &st) != 0) {
+        if (errno != ENOENT || !creer)
+            return errno;
+        QDir().mkpath(QFileInfo(m_chemin).absolutePath());
+        if (::mkdir(c.constData(), 0700) != 0 && errno != EEXIST)
+            return errno;
+        if (::lstat(c.constData(), &st) != 0)
+            return errno;
+    }
+    // Pupils' texts are kept here: nobody else may read them or put records in.
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return EPERM;
+    if ((st.st_mode & 077) != 0 && ::chmod(c.constData(), 0700) != 0)
+        return errno;
+    return 0;
+}
+
+QList<Dossier::Perdu> Dossier::perdus(int *illisibles)
+{
+    QList<Perdu> trouves;
+    if (m_erreur != 0 || verifier(false) != 0)
+        return trouves;
+    const QByteArray racine = QFile::encodeName(m_chemin) + '/';
+    DIR *d = ::opendir(racine.constData());
+    if (!d)
+        return trouves;
+    while (const dirent *e = ::readdir(d)) {
+        const QByteArray nom(e->d_name);
+        // A draft is named after its record with a leading dot.
+        const bool brouillon = nom.startsWith('.');
+        const std::optional<Copie> copie = depuisNom(QFile::decodeName(brouillon ? nom.mid(1) : nom));
+        if (!copie || enVie(*copie))
+            continue;
+        const QByteArray chemin = racine + nom;
+        struct stat st {};
+        if (::lstat(chemin.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
+        std::optional<Releve> r;
+        if (!brouillon && st.st_size <= tailleMaximale)
+            r = decoder(lireTout(chemin.constData(), tailleMaximale, O_NOFOLLOW));
+        if (r) {
+            trouves.append({QFile::decodeName(nom), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, *r});
+            continue;
+        }
+        if (!brouillon && illisibles)
+            ++*illisibles;
+        ::unlink(chemin.constData());
+    }
+    ::closedir(d);
+    std::sort(trouves.begin(), trouves.end(), [](const Perdu &a, const Perdu &b) { return a.date > b.date; });
+    return trouves;
+}
+
+int Dossier::renommer(const QString &de, const QString &vers) const
+{
+    const QByteArray racine = QFile::encodeName(m_chemin) + '/';
+    if (::rename((racine + QFile::encodeName(de)).constData(), (racine + QFile::encodeName(vers)).constData()) != 0)
+        return errno;
+    return disque::synchroniserDossier(racine);
+}
+
+bool Dossier::reclamer(Perdu &p)
+{
+    const QString nom = m_nom + QLatin1Char('_') + QString::number(++m_reclames);
+    if (renommer(p.nom, nom) != 0)
+        return false;
+    p.nom = nom;
+    return true;
+}
+
+int Dossier::adopter(Perdu &p)
+{
+    const int err = renommer(p.nom, m_nom);
+    if (err == 0)
+        p.nom = m_nom;
+    return err;
+}
+
+void Dossier::oublier(const Perdu &p)
+{
+    ::unlink(QFile::encodeName(m_chemin + QLatin1Char('/') + p.nom).constData());
+}
+
+int Dossier::ecrire(const QByteArray &octets)
+{
+    if (const int err = verifier(true))
+        return err;
+    const QByteArray racine = QFile::encodeName(m_chemin) + '/';
+    const QByteArray cible = racine + QFile::encodeName(m_nom), brouillon = racine + '.' + QFile::encodeName(m_nom);
+    const int fd = ::open(brouillon.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno;
+    int err = disque::ecrireTout(fd, octets);
+    if (err == 0 && ::fsync(fd) != 0)
+        err = errno;
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err == 0 && ::rename(brouillon.constData(), cible.constData()) != 0)
+        err = errno;
+    if (err != 0) {
+        ::unlink(brouillon.constData());
+        return err;
+    }
+    return disque::synchroniserDossier(racine);
+}
+
+int Dossier::supprimer()
+{
+    const QByteArray racine = QFile::encodeName(m_chemin) + '/';
+    if (::unlink((racine + QFile::encodeName(m_nom)).constData()) != 0)
+        return errno == ENOENT ? 0 : errno;
+    return disque::synchroniserDossier(racine);
+}
+
+Ecrivain::Ecrivain(Dossier &dossier, std::function<void(int)> echec)
+    : m_dossier(dossier), m_echec(std::move(echec))
+{
+}
+
+Ecrivain::~Ecrivain()
+{
+    {
+        std::lock_guard<std::mutex> verrou(m_mutex);
+        m_fin = true;
+    }
+    m_condition.notify_all();
+    if (m_fil.joinable())
+        m_fil.join();
+}
+
+void Ecrivain::demander(std::optional<Releve> releve)
+{
+    {
+        std::lock_guard<std::mutex> verrou(m_mutex);
+        if (m_echoue)
+            return;
+        m_releve = std::move(releve);
+        m_demande = true;
+        // The thread starts with the first record: a copy that never has
+        // anything to keep costs nothing.
+        if (!m_fil.joinable())
+            m_fil = std::thread([this] { boucle(); });
+    }
+    m_condition.notify_all();
+}
+
+void Ecrivain::attendre()
+{
+    std::unique_lock<std::mutex> verrou(m_mutex);
+    m_condition.wait(verrou, [this] { return !m_demande && !m_occupe; });
+}
+
+void Ecrivain::boucle()
+{
+    std::unique_lock<std::mutex> verrou(m_mutex);
+    for (;;) {
+        m_condition.wait(verrou, [this] { return m_demande || m_fin; });
+        if (!m_demande)
+            return;
+        const std::optional<Releve> releve = std::move(m_releve);
+        m_demande = false;
+        m_occupe = true;
+        verrou.unlock();
+        const int err = releve ? m_dossier.ecrire(encoder(*releve)) : m_dossier.supprimer();
+        if (err != 0 && m_echec)
+            m_echec(err);
+        verrou.lock();
+        m_occupe = false;
+        m_echoue = m_echoue || err != 0;
+        if (m_echoue)
+            m_demande = false;
+        m_condition.notify_all();
+    }
+}
+
+} // namespace recuperation

@@ -1,0 +1,160 @@
+#include "gui/form1.h"
+
+#include "gui/reprise.h"
+
+#include "gui/edit/commandes_edition.h"
+#include "gui/lexicon/lexique_fenetre.h"
+#include "base/texts/attributs.h"
+#include "gui/texts/documents.h"
+#include "gui/texts/navigateur.h"
+#include "gui/apropos.h"
+#include "gui/widgets/cadre.h"
+#include "gui/widgets/dialogues.h"
+#include "gui/fenetre/disposition.h"
+#include "gui/widgets/geometrie.h"
+#include "gui/widgets/titre.h"
+#include "gui/widgets/twips.h"
+#include "gui/widgets/zone_texte.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QTimer>
+
+Form1::Form1(ServicesForm1 services)
+{
+    setObjectName(QStringLiteral("Form1"));
+    afficherTitre(*this, QStringLiteral("b"));
+
+    m_c = construireControles(this);
+    // The window manager gets the program's picture (the about button's) once
+    // the window is up: X11 takes all seven sizes, up to 256 pixels, and
+    // painting them costs more than building the rest of the window.
+    QTimer::singleShot(0, this, [this] { setWindowIcon(m_c.Command4->icon()); });
+    m_dialogues = services.dialogues ? std::move(services.dialogues) : std::make_unique<DialoguesQt>(this);
+    m_attributs = services.attributs ? std::move(services.attributs) : std::make_unique<AttributsSysteme>();
+    m_fichiers = std::make_unique<FichiersTexte>(*m_attributs);
+    m_documents = std::make_unique<Documents>(m_etat, m_c, *this, *m_dialogues, *m_fichiers);
+    m_navigateur = std::make_unique<Navigateur>(m_etat, m_c, *m_dialogues, *m_documents);
+    m_edition = std::make_unique<CommandesEdition>(m_etat, m_c, *m_dialogues);
+    m_lexique = std::make_unique<LexiqueFenetre>(
+        m_etat, m_c, *m_dialogues,
+        services.dossierProgramme.isEmpty() ? QCoreApplication::applicationDirPath() : services.dossierProgramme);
+    m_impression = std::make_unique<Impression>(
+        *m_dialogues, services.imprimante ? std::move(services.imprimante) : std::make_unique<ImprimanteSysteme>(),
+        [this] {
+            return TexteAImprimer{m_c.Text1->texteCrLf(), Documents::extrait_nomfic(m_etat.fichier_courant),
+                                  m_c.Text1->font()};
+        });
+
+    resize(twips::taille(12105, 7875) + QSize(0, menuBar()->sizeHint().height()));
+    // Laid out and centred again by the outer size once the window manager
+    // has framed the window, before the pupil sees it.
+    new SuiviCadre(this, [this](bool premiereFois) {
+        if (premiereFois)
+            centrer();
+        Form_Resize();
+    });
+    relier();
+    Form_Load();
+    if (!services.dossierRecuperation.isEmpty())
+        m_reprise = std::make_unique<Reprise>(services.dossierRecuperation, m_etat, m_c, *m_documents, *m_fichiers,
+                                              *m_dialogues);
+    // Once centred, so that a message about the folder stands over the window.
+    m_navigateur->partirDe(services.dossierDepart);
+}
+
+Form1::~Form1() = default;
+
+void Form1::centrer()
+{
+    const QScreen *ecran = screen();
+    if (!ecran)
+        return;
+    move(geometrie::coinCentre(ecran->geometry(), frameGeometry().size()));
+    const QRect cadre = frameGeometry();
+    const QRect ajuste = geometrie::dansLEcran(cadre, ecran->availableGeometry());
+    if (ajuste != cadre) {
+        resize(size() - (cadre.size() - ajuste.size()));
+        move(ajuste.topLeft());
+    }
+}
+
+void Form1::Form_Load()
+{
+    centrer();
+    // Lay the controls out once before the first display, without imposing
+    // the minimum on a window the window manager has not framed yet.
+    const QSize exterieur = frameGeometry().size();
+    disposition::appliquer(disposition::calculer(twips::depuisPixels(exterieur.width()),
+                                                 twips::depuisPixels(exterieur.height()), false),
+                           m_c);
+    m_etat.fichier_courant.clear();
+    m_etat.zone_active = 1;
+    m_etat.mode_lecture = 0;
+    m_etat.ecriture_en_cours = 0;
+    m_lexique->lire_intrus();
+    m_c.Timer1->start();
+}
+
+void Form1::relier()
+{
+    Documents *d = m_documents.get();
+    connect(m_c.Command1, &QPushButton::clicked, this, [d] { d->ouvrir_Click(); });
+    connect(m_c.ouvrir, &QAction::triggered, this, [d] { d->ouvrir_Click(); });
+    connect(m_c.Command2, &QPushButton::clicked, this, [d] { d->Command2_Click(); });
+    connect(m_c.enregistrer, &QAction::triggered, this, [d] { d->enregistrer_Click(); });
+    connect(m_c.enregistrer_sous, &QAction::triggered, this, [d] { d->enregistrer_sous_Click(); });
+    connect(m_c.Fermer, &QAction::triggered, this, [d] { d->Fermer_Click(); });
+    Impression *imp = m_impression.get();
+    connect(m_c.Imprimer, &QAction::triggered, this, [imp] { imp->Imprimer_Click(); });
+    connect(m_c.Command3, &QPushButton::clicked, this, [imp] { imp->Command3_Click(); });
+    // "Quitter" runs the same sequence as closing the window.
+    connect(m_c.Quitter, &QAction::triggered, this, &QWidget::close);
+    // Any change the pupil makes counts: a changed text is never dropped unasked.
+    connect(m_c.Text1, &ZoneTexte::modifieParLeLecteur, this, [this] { m_etat.ecriture_en_cours = 1; });
+    connect(m_c.Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(m_c.Command4, &QPushButton::clicked, this, [this] { afficherAPropos(this); });
+    connect(m_c.about, &QAction::triggered, this, [this] { afficherAPropos(this); });
+    m_navigateur->relier(this);
+    m_edition->relier();
+    m_lexique->relier();
+}
+
+void Form1::resizeEvent(QResizeEvent *e)
+{
+    QMainWindow::resizeEvent(e);
+    Form_Resize();
+}
+
+void Form1::Form_Resize()
+{
+    // Sizes are the window's outer size: frame, title bar and menu bar included.
+    const disposition::Fenetre f =
+        disposition::pourClient(size(), frameGeometry().size() - size(), windowState());
+    if (disposition::minimumImposable(windowState())) {
+        if (minimumSize() != f.clientMinimal)
+            setMinimumSize(f.clientMinimal);
+        if (f.client != size())
+            resize(f.client);
+    }
+    disposition::appliquer(f.places, m_c);
+}
+
+void Form1::Timer1_Timer()
+{
+    m_edition->majBoutons();
+    m_navigateur->majLongueurEtCommandes();
+}
+
+void Form1::closeEvent(QCloseEvent *e)
+{
+    if (m_documents->Form_Unload())
+        e->accept();
+    else
+        e->ignore();
+}

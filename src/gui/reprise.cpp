@@ -1,0 +1,181 @@
+#include "gui/reprise.h"
+
+#include "base/texts/disque.h"
+#include "gui/texts/documents.h"
+#include "base/texts/fichiers_texte.h"
+#include "gui/fenetre/controles.h"
+#include "gui/widgets/dialogues.h"
+#include "gui/fenetre/etat_fenetre.h"
+#include "gui/widgets/zone_texte.h"
+
+#include <QTextDocument>
+
+#include <cerrno>
+
+using recuperation::Releve;
+
+namespace {
+
+QString question(const Releve &r)
+{
+    const QString quoi = r.fichier.isEmpty()
+                             ? QStringLiteral("le nouveau texte")
+                             : QStringLiteral("le texte « %1 »").arg(Documents::extrait_nomfic(r.fichier));
+    // Its first words tell a pupil which text it is when there are several.
+    QString debut = r.texte.left(60).simplified();
+    if (r.texte.size() > 60)
+        debut += QStringLiteral("…");
+    return QStringLiteral("Plumor s'est arrêté avant que %1 soit enregistré :\n« %2 »\n\nVoulez-vous le récupérer?")
+        .arg(quoi, debut);
+}
+
+} // namespace
+
+Reprise::Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Documents &documents,
+                 FichiersTexte &fichiers, Dialogues &dialogues)
+    : m_etat(etat), m_c(c), m_documents(documents), m_fichiers(fichiers), m_dialogues(dialogues), m_dossier(dossier)
+{
+    m_actif = m_dossier.erreur() == 0;
+    m_ecrivain = std::make_unique<recuperation::Ecrivain>(m_dossier, [this](int err) {
+        QMetaObject::invokeMethod(this, [this, err] { echec(err); }, Qt::QueuedConnection);
+    });
+    m_delai.setSingleShot(true);
+    m_delai.setInterval(delaiMs);
+    m_bientot.setSingleShot(true);
+    m_bientot.setInterval(0);
+    connect(&m_delai, &QTimer::timeout, this, &Reprise::ecrire);
+    connect(&m_bientot, &QTimer::timeout, this, &Reprise::ecrire);
+    QTextDocument *document = m_c.Text1->document();
+    // A keystroke only starts the delay: the record is built and written
+    // later, and not restarted by the next key, so that it follows a pupil
+    // who never pauses.
+    connect(document, &QTextDocument::contentsChanged, this, [this] {
+        if (!m_delai.isActive())
+            m_delai.start();
+    });
+    // Saved: the record must stop offering what is now on disk.
+    connect(document, &QTextDocument::modificationChanged, this, [this](bool modifie) {
+        if (!modifie)
+            m_bientot.start();
+    });
+    // A mark taken, set again or let go: the record must know it at once,
+    // or a kill now would leave a mark nobody can recognise.
+    m_fichiers.surChangement([this] { m_bientot.start(); });
+}
+
+Reprise::~Reprise()
+{
+    m_fichiers.surChangement({});
+    ecrire();
+    m_ecrivain.reset();
+}
+
+std::optional<Releve> Reprise::releveActuel() const
+{
+    Releve r;
+    r.modifie = m_c.Text1->document()->isModified() && !m_c.Text1->estVide();
+    if (r.modifie)
+        r.texte = m_c.Text1->texteCrLf();
+    r.fichier = m_etat.fichier_courant;
+    r.marques = m_fichiers.tenues();
+    if (!r.modifie && r.marques.isEmpty())
+        return std::nullopt;
+    return r;
+}
+
+void Reprise::ecrire()
+{
+    m_delai.stop();
+    m_bientot.stop();
+    if (!m_actif)
+        return;
+    std::optional<Releve> r = releveActuel();
+    if (!r && m_rienAGarder)
+        return;
+    m_rienAGarder = !r;
+    m_ecrivain->demander(std::move(r));
+}
+
+void Reprise::ecrireMaintenant()
+{
+    ecrire();
+    m_ecrivain->attendre();
+}
+
+void Reprise::echec(int erreur)
+{
+    if (!m_actif)
+        return;
+    m_actif = false;
+    avertir(erreur);
+}
+
+void Reprise::avertir(int erreur)
+{
+    m_dialogues.information(QStringLiteral("Plumor ne peut pas garder de copie de secours du texte sur ce poste : "
+                                           "%1 Pensez à enregistrer souvent.")
+                                .arg(disque::description(erreur)));
+}
+
+void Reprise::liberer(const Releve &r, const QString &sauf)
+{
+    for (const FichiersTexte::Tenue &t : r.marques) {
+        if (t.chemin != sauf && m_fichiers.reprendre(t.chemin, t.identite))
+            m_fichiers.liberer(t.chemin);
+    }
+}
+
+void Reprise::proposer()
+{
+    // A system that cannot tell its processes apart has nothing to tell the pupil about.
+    if (const int err = m_dossier.erreur()) {
+        if (err != ENOSYS)
+            avertir(err);
+        return;
+    }
+    int illisibles = 0;
+    QList<recuperation::Dossier::Perdu> perdus = m_dossier.perdus(&illisibles);
+    if (illisibles > 0)
+        m_dialogues.information(QStringLiteral("Un texte que Plumor gardait en secours est illisible : il n'a pas pu "
+                                               "être récupéré."));
+    for (recuperation::Dossier::Perdu &p : perdus) {
+        if (!p.releve.aRecuperer() && m_dossier.reclamer(p)) {
+            liberer(p.releve);
+            m_dossier.oublier(p);
+        }
+    }
+    for (recuperation::Dossier::Perdu &p : perdus) {
+        if (!p.releve.aRecuperer() || !m_dossier.reclamer(p))
+            continue;
+        if (m_dialogues.question(question(p.releve))) {
+            reprendre(p);
+            return;
+        }
+        liberer(p.releve);
+        m_dossier.oublier(p);
+    }
+}
+
+void Reprise::reprendre(recuperation::Dossier::Perdu &p)
+{
+    const Releve r = p.releve;
+    // The claimed record becomes this copy's own: ending before the next
+    // write still leaves it for a later start.
+    m_ecrivain->attendre();
+    const bool adopte = m_dossier.adopter(p) == 0;
+    m_rienAGarder = false;
+    const FichiersTexte::Tenue *t = r.marqueCourante();
+    const bool tenu = t && m_fichiers.reprendre(t->chemin, t->identite);
+    liberer(r, tenu ? t->chemin : QString());
+    m_documents.montrerTexte(tenu ? r.fichier : QString(), r.texte);
+    // Unsaved work again: « Fermer » and « Quitter » offer to save it.
+    m_c.Text1->document()->setModified(true);
+    m_etat.ecriture_en_cours = 1;
+    ecrireMaintenant();
+    if (!adopte)
+        m_dossier.oublier(p);
+    if (!r.fichier.isEmpty() && !tenu)
+        m_dialogues.information(QStringLiteral("Le texte « %1 » a été modifié ou libéré depuis : ce qui a été "
+                                               "récupéré est un nouveau texte. Gardez-le avec « Enregistrer sous... ».")
+                                    .arg(Documents::extrait_nomfic(r.fichier)));
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "base/texts/recuperation.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+struct Controles;
+struct EtatFenetre;
+class Dialogues;
+class Documents;
+class FichiersTexte;
+
+// Keeps this copy's recovery record in step with the writing zone and the
+// texts it holds, and at start offers what copies that ended without a word
+// left. Nothing here writes into the class folder: a dead copy's mark is
+// taken over or released only while it is exactly as that copy left it.
+class Reprise : public QObject
+{
+    Q_OBJECT
+public:
+    Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Documents &documents, FichiersTexte &fichiers,
+            Dialogues &dialogues);
+    ~Reprise() override; // the record as things stand at the end
+
+    // Offers the texts dead copies left, newest first, until the pupil takes
+    // one back; the others stay for a later start. Texts with nothing unsaved
+    // are not offered: their marks are let go as a clean end would have.
+    void proposer();
+    // The record on disk now, for an end that no event loop follows.
+    void ecrireMaintenant();
+
+    // The longest the record lags behind the zone while the pupil types.
+    static constexpr int delaiMs = 1000;
+
+private:
+    std::optional<recuperation::Releve> releveActuel() const;
+    void ecrire();
+    // The first failure turns recovery off for this copy, said once.
+    void echec(int erreur);
+    void avertir(int erreur);
+    // Lets go of a dead copy's marks that nobody touched since, except one.
+    void liberer(const recuperation::Releve &r, const QString &sauf = {});
+    void reprendre(recuperation::Dossier::Perdu &p);
+
+    EtatFenetre &m_etat;
+    Controles &m_c;
+    Documents &m_documents;
+    FichiersTexte &m_fichiers;
+    Dialogues &m_dialogues;
+    recuperation::Dossier m_dossier;
+    std::unique_ptr<recuperation::Ecrivain> m_ecrivain;
+    QTimer m_delai;   // while the pupil types
+    QTimer m_bientot; // once the command under way has finished
+    bool m_actif = true;
+    bool m_rienAGarder = true; // what was asked last
+};

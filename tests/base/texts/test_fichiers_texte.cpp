@@ -1,0 +1,312 @@
+// The file-and-mark protocol on real files: what each call says and what it
+// leaves on disk (bytes, attribute words, drafts).
+#include "classe.h"
+#include "base/cp1252.h"
+#include "base/texts/fichiers_texte.h"
+#include "base/texts/verrou.h"
+
+#include <QTest>
+
+#include <cerrno>
+#include <csignal>
+#include <thread>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using Issue = FichiersTexte::Lecture::Issue;
+using Cible = FichiersTexte::Cible::Etat;
+using Ecriture = FichiersTexte::Ecriture::Issue;
+
+// Attribute words that cannot be changed, as another user's file on a local disk.
+class AttributsFiges : public AttributsMemoire
+{
+public:
+    int ecrireNatif(const QByteArray &, quint16) override { return EPERM; }
+};
+
+} // namespace
+
+class TestFichiersTexte : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { std::signal(SIGXFSZ, SIG_IGN); }
+
+    void prendre_data()
+    {
+        QTest::addColumn<QString>("sorte");
+        QTest::addColumn<QByteArray>("octets");
+        QTest::addColumn<int>("motAvant");
+        QTest::addColumn<int>("issue");
+        QTest::addColumn<int>("motApres");
+        QTest::newRow("32000 octets") << "" << QByteArray(32000, '\xE9') << 0x20 << int(Issue::Lu) << 1;
+        QTest::newRow("32001 octets") << "" << QByteArray(32001, 'a') << 0x20 << int(Issue::TropLong) << 0x20;
+        QTest::newRow("pris ailleurs") << "" << QByteArray("abc") << 1 << int(Issue::Pris) << 1;
+        QTest::newRow("lecture seule et archive") << "" << QByteArray("abc") << 0x21 << int(Issue::Lu) << 1;
+        QTest::newRow("fichier vide") << "" << QByteArray() << 0 << int(Issue::Vide) << 0;
+        QTest::newRow("dossier nomme x.txt") << "dossier" << QByteArray() << -1 << int(Issue::Erreur) << -1;
+        QTest::newRow("tube nomme") << "tube" << QByteArray() << -1 << int(Issue::Erreur) << -1;
+        QTest::newRow("lien vers lui-meme") << "boucle" << QByteArray() << -1 << int(Issue::Erreur) << -1;
+    }
+    void prendre()
+    {
+        QFETCH(QString, sorte);
+        QFETCH(QByteArray, octets);
+        QFETCH(int, motAvant);
+        QFETCH(int, issue);
+        QFETCH(int, motApres);
+        Classe classe;
+        const QString c = classe.chemin(QStringLiteral("x.txt"));
+        if (sorte.isEmpty())
+            classe.ecrire(QStringLiteral("x.txt"), octets);
+        else if (sorte == u"dossier")
+            QDir().mkdir(c);
+        else if (sorte == u"tube")
+            ::mkfifo(QFile::encodeName(c).constData(), 0644);
+        else if (sorte == u"boucle")
+            QFile::link(c, c);
+        AttributsMemoire attributs;
+        if (motAvant >= 0)
+            attributs.mots[c] = quint16(motAvant);
+        FichiersTexte fichiers(attributs);
+        const FichiersTexte::Lecture l = fichiers.prendre(c);
+        QCOMPARE(int(l.issue), issue);
+        QCOMPARE(l.texte, issue == int(Issue::Lu) ? cp1252::decode(octets) : QString());
+        QCOMPARE(attributs.mots.value(c, quint16(-1)), quint16(motApres));
+    }
+
+    void sonPropreTexteEstRelu()
+    {
+        Classe classe;
+        const QString c = classe.ecrire(QStringLiteral("a.txt"), "abc");
+        const QString b = classe.ecrire(QStringLiteral("b.txt"), "b");
+        AttributsMemoire attributs;
+        attributs.mots[b] = 1;
+        FichiersTexte fichiers(attributs);
+        QCOMPARE(fichiers.prendre(c).issue, Issue::Lu);
+        QCOMPARE(fichiers.prendre(c).issue, Issue::Lu);
+        QCOMPARE(FichiersTexte(attributs).prendre(c).issue, Issue::Pris);
+        // An end no dialog may delay releases exactly what this copy holds.
+        QCOMPARE(fichiers.prendre(b).issue, Issue::Pris);
+        fichiers.libererTout();
+        QCOMPARE(attributs.mots[c], quint16(0));
+        QCOMPARE(attributs.mots[b], quint16(1));
+        QVERIFY(fichiers.tenues().isEmpty());
+        // A text this copy cannot mark is not read: other copies would not see it taken.
+        AttributsFiges figes;
+        QCOMPARE(FichiersTexte(figes).prendre(c).issue, Issue::Erreur);
+    }
+
+    void leLecteurNeToucheJamaisALaMarque()
+    {
+        Classe classe;
+        QByteArray tous;
+        for (int b = 0; b < 256; ++b)
+            tous += char(b);
+        const QString c = classe.ecrire(QStringLiteral("a.txt"), tous);
+        AttributsMemoire attributs;
+        FichiersTexte fichiers(attributs);
+        for (const quint16 mot : {quint16(1), quint16(0x20), quint16(0x21)}) {
+            attributs.mots[c] = mot;
+            const FichiersTexte::Lecture l = fichiers.lire(c);
+            QCOMPARE(l.issue, Issue::Lu);
+            QCOMPARE(cp1252::encode(l.texte), tous);
+            QCOMPARE(attributs.mots[c], mot);
+        }
+        classe.ecrire(QStringLiteral("a.txt"), QByteArray(32001, 'a'));
+        QCOMPARE(fichiers.lire(c).issue, Issue::TropLong);
+    }
+
+    void ecrireSous_data()
+    {
+        QTest::addColumn<int>("motAvant"); // -1: no file there
+        QTest::addColumn<bool>("priseEntreTemps");
+        QTest::addColumn<bool>("disquePlein");
+        QTest::addColumn<int>("issue");
+        QTest::addColumn<QByteArray>("apres");
+        QTest::addColumn<int>("motApres");
+        const QByteArray abc("abc\r\n"), ancien("ancien");
+        QTest::newRow("nouveau") << -1 << false << false << int(Ecriture::Ecrit) << abc << 1;
+        QTest::newRow("libre") << 0x21 << false << false << int(Ecriture::Ecrit) << abc << 1;
+        QTest::newRow("pris pendant la question") << 0x21 << true << false << int(Ecriture::Prise) << ancien << 1;
+        QTest::newRow("disque plein") << 0x21 << false << true << int(Ecriture::Erreur) << ancien << 0x21;
+        QTest::newRow("nouveau, disque plein") << -1 << false << true << int(Ecriture::Erreur) << QByteArray("<absent>") << -1;
+    }
+    void ecrireSous()
+    {
+        QFETCH(int, motAvant);
+        QFETCH(bool, priseEntreTemps);
+        QFETCH(bool, disquePlein);
+        QFETCH(int, issue);
+        QFETCH(QByteArray, apres);
+        QFETCH(int, motApres);
+        Classe classe;
+        const QString c = classe.chemin(QStringLiteral("a.txt"));
+        AttributsMemoire attributs;
+        if (motAvant >= 0) {
+            classe.ecrire(QStringLiteral("a.txt"), "ancien");
+            attributs.mots[c] = quint16(motAvant);
+        }
+        FichiersTexte fichiers(attributs);
+        QCOMPARE(fichiers.examiner(c).etat, motAvant < 0 ? Cible::Absente : Cible::Libre);
+        if (priseEntreTemps)
+            attributs.mots[c] = 1;
+        FichiersTexte::Ecriture e;
+        const auto ecrire = [&] { e = fichiers.ecrireSous(c, "abc\r\n"); };
+        disquePlein ? avecDisquePlein(ecrire) : ecrire();
+        QCOMPARE(int(e.issue), issue);
+        QCOMPARE(classe.octets(QStringLiteral("a.txt")), apres);
+        QCOMPARE(attributs.mots.value(c, quint16(-1)), quint16(motApres));
+        QCOMPARE(classe.fichiers(), apres == "<absent>" ? QStringList() : QStringList{QStringLiteral("a.txt")});
+    }
+
+    void examinerUnTextePrisOuIllisible()
+    {
+        Classe classe;
+        const QString c = classe.ecrire(QStringLiteral("a.txt"), "x");
+        AttributsMemoire attributs;
+        attributs.mots[c] = 1;
+        QCOMPARE(FichiersTexte(attributs).examiner(c).etat, Cible::Prise);
+        struct Illisibles : AttributsMemoire {
+            LectureAttribut lireNatif(const QByteArray &) const override { return {0, EIO}; }
+        } illisibles;
+        const FichiersTexte::Cible cible = FichiersTexte(illisibles).examiner(c);
+        QVERIFY(cible.etat == Cible::Erreur && cible.erreur == EIO);
+    }
+
+    // The road of a text on a local disk, where the mark is the write bits.
+    void surUnDisqueLocal()
+    {
+        Classe classe;
+        const QString c = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
+        AttributsSysteme attributs;
+        FichiersTexte fichiers(attributs);
+        QCOMPARE(fichiers.prendre(c).issue, Issue::Lu);
+        QCOMPARE(FichiersTexte(attributs).prendre(c).issue, Issue::Pris);
+        QCOMPARE(fichiers.reecrire(c, "B\r\n").issue, Ecriture::Ecrit);
+        QVERIFY(classe.octets(QStringLiteral("a.txt")) == "B\r\n" && classe.marqueSurDisque(QStringLiteral("a.txt")));
+        avecDisquePlein([&] { QCOMPARE(fichiers.reecrire(c, "un texte plus long").erreur, EFBIG); });
+        // Never a file Plumor would itself refuse to open.
+        QCOMPARE(fichiers.reecrire(c, QByteArray(32001, 'a')).issue, Ecriture::TropLong);
+        QVERIFY(classe.octets(QStringLiteral("a.txt")) == "B\r\n" && classe.marqueSurDisque(QStringLiteral("a.txt")));
+        QCOMPARE(fichiers.reecrire(c, QByteArray(32000, 'a')).issue, Ecriture::Ecrit);
+        QCOMPARE(fichiers.ecrireSous(classe.chemin(QStringLiteral("b.txt")), QByteArray(32000, 'b')).issue, Ecriture::Ecrit);
+        QFile::remove(classe.chemin(QStringLiteral("b.txt")));
+        QCOMPARE(fichiers.liberer(c), 0);
+        QVERIFY((classe.mode(QStringLiteral("a.txt")) & S_IWUSR) && classe.fichiers() == QStringList{QStringLiteral("a.txt")});
+        // A text someone deleted is no longer held by anybody.
+        QFile::remove(c);
+        QCOMPARE(fichiers.liberer(c), 0);
+    }
+
+    // A pupil may put links in the class folder: nothing is read for writing,
+    // marked, written or released through one.
+    void liens()
+    {
+        Classe classe, ailleurs;
+        const QString prive = ailleurs.ecrire(QStringLiteral("prive.txt"), "secret");
+        ::chmod(QFile::encodeName(prive).constData(), 0600);
+        const QString lien = classe.chemin(QStringLiteral("lien.txt"));
+        QFile::link(prive, lien);
+        AttributsSysteme attributs;
+        FichiersTexte fichiers(attributs);
+        QVERIFY(fichiers.prendre(lien).issue == Issue::Erreur && fichiers.examiner(lien).etat == Cible::Lien);
+        QCOMPARE(fichiers.ecrireSous(lien, "x").erreur, ELOOP);
+        QCOMPARE(fichiers.lire(lien).texte, QStringLiteral("secret"));
+
+        // The held text renamed away and a link put in its place.
+        const QString a = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
+        QCOMPARE(fichiers.prendre(a).issue, Issue::Lu);
+        QFile::rename(a, classe.chemin(QStringLiteral("ailleurs.txt")));
+        QFile::link(prive, a);
+        QCOMPARE(fichiers.reecrire(a, "B\r\n").erreur, disque::cheminChange);
+        QCOMPARE(fichiers.liberer(a), disque::cheminChange);
+        QVERIFY(ailleurs.octets(QStringLiteral("prive.txt")) == "secret" && ailleurs.mode(QStringLiteral("prive.txt")) == 0600);
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("ailleurs.txt")) && classe.fichiers().size() == 3);
+        // Another copy's text in its place is not released either.
+        const QString b = classe.ecrire(QStringLiteral("b.txt"), "B\r\n");
+        QCOMPARE(fichiers.prendre(b).issue, Issue::Lu);
+        QFile::rename(b, classe.chemin(QStringLiteral("b-avant.txt")));
+        ::chmod(QFile::encodeName(classe.ecrire(QStringLiteral("b.txt"), "autre")).constData(), 0444);
+        QVERIFY(fichiers.liberer(b) == disque::cheminChange && classe.mode(QStringLiteral("b.txt")) == 0444);
+    }
+
+    // Hidden files count, and a name of 255 bytes leaves room for its draft.
+    void cachesEtNomsLongs()
+    {
+        Classe classe;
+        const QString cache = classe.ecrire(QStringLiteral(".secret.txt"), "x");
+        AttributsMemoire attributs;
+        FichiersTexte fichiers(attributs);
+        const Cible avant = fichiers.examiner(cache).etat;
+        attributs.mots[cache] = 1;
+        QVERIFY(avant == Cible::Libre && fichiers.examiner(cache).etat == Cible::Prise);
+        const QString long_ = classe.chemin(QString(251, u'e') + QStringLiteral(".txt"));
+        QCOMPARE(fichiers.ecrireSous(long_, "abc\r\n").issue, Ecriture::Ecrit);
+        QCOMPARE(fichiers.reecrire(long_, "abcd\r\n").issue, Ecriture::Ecrit);
+    }
+
+    void verrou()
+    {
+        Classe classe;
+        const QString c = classe.ecrire(QStringLiteral("a.txt"), "x");
+        const QByteArray natif = QFile::encodeName(c);
+        // The lock waits for another copy; meanwhile a save renames a new file over the text.
+        const int ancien = ::open(natif.constData(), O_RDONLY);
+        ::flock(ancien, LOCK_EX);
+        bool tenu = false, surLeNouveau = false;
+        std::thread attente([&] {
+            VerrouFichier verrou(c);
+            const int nouveau = ::open(natif.constData(), O_RDONLY);
+            tenu = verrou.tenu();
+            surLeNouveau = ::flock(nouveau, LOCK_EX | LOCK_NB) != 0;
+            ::close(nouveau);
+        });
+        QTest::qWait(50);
+        QCOMPARE(::rename(QFile::encodeName(classe.ecrire(QStringLiteral("brouillon"), "y")).constData(), natif.constData()), 0);
+        ::close(ancien);
+        attente.join();
+        QVERIFY(tenu && surLeNouveau);
+
+        // NFS grants the lock only on a descriptor open for writing.
+        VerrouFichier verrou(c);
+        int drapeaux = -1;
+        for (const QString &fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System)) {
+            QFile info(QStringLiteral("/proc/self/fdinfo/") + fd);
+            if (QFile::symLinkTarget(QStringLiteral("/proc/self/fd/") + fd) == c && info.open(QIODevice::ReadOnly))
+                drapeaux = QString::fromLatin1(info.readAll()).section(QStringLiteral("flags:"), 1).section(u'\n', 0, 0).trimmed().toInt(nullptr, 8);
+        }
+        QVERIFY(verrou.tenu() && (drapeaux & O_ACCMODE) == O_RDWR);
+    }
+
+    // Run as an unprivileged user by test_fichiers_texte_sans_droits.
+    void sansDroits()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root ignores permissions");
+        Classe classe;
+        const QString c = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
+        const QString illisible = classe.ecrire(QStringLiteral("b.txt"), "B\r\n");
+        ::chmod(QFile::encodeName(illisible).constData(), 0200);
+        AttributsSysteme attributs;
+        FichiersTexte fichiers(attributs);
+        QVERIFY(fichiers.lire(illisible).erreur == EACCES && fichiers.prendre(illisible).issue == Issue::Erreur);
+        QCOMPARE(classe.mode(QStringLiteral("b.txt")), 0200);
+        // A folder made read-only under an open text.
+        QCOMPARE(fichiers.prendre(c).issue, Issue::Lu);
+        ::chmod(QFile::encodeName(classe.dossier()).constData(), 0555);
+        // No draft may be created there: the text is rewritten in place, marked again.
+        QCOMPARE(fichiers.reecrire(c, "B\r\n").issue, Ecriture::Ecrit);
+        avecDisquePlein([&] { QCOMPARE(fichiers.reecrire(c, "un texte plus long").erreur, EFBIG); });
+        QVERIFY(classe.octets(QStringLiteral("a.txt")) == "B\r\n" && classe.marqueSurDisque(QStringLiteral("a.txt")));
+        QCOMPARE(classe.fichiers(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+        ::chmod(QFile::encodeName(classe.dossier()).constData(), 0755);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestFichiersTexte)
+#include "test_fichiers_texte.moc"

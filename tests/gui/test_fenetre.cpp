@@ -1,0 +1,186 @@
+// The main window and the about box as a pupil first sees them, the layout
+// on resize, and what the writing zone lets in.
+#include "fenetre.h"
+
+#include "app/demarrage.h"
+#include "gui/apropos.h"
+#include "gui/fenetre/disposition.h"
+#include "gui/widgets/geometrie.h"
+#include "gui/version.h"
+#include "gui/widgets/zone_texte.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// The layout's figures in a fixed order, so that a failure shows them all.
+QList<int> champs(const disposition::Disposition &d)
+{
+    return {d.largeurFenetre, d.hauteurFenetre, d.gauche_Frame3, d.hauteur_Frame3, d.hauteur_Text2,
+            d.haut_nom_texte2, d.hauteur_Text1, d.largeur_Text1, d.haut_Label4};
+}
+
+// Runs `ouvrir`, which shows a modal box, and closes the box from inside its
+// loop; returns what `lire` saw of it.
+QString dansLaBoiteModale(const std::function<void()> &ouvrir, const std::function<QString(QWidget *)> &lire)
+{
+    QString vu = QStringLiteral("<aucune boîte>");
+    QTimer::singleShot(0, [&] {
+        if (QWidget *w = QApplication::activeModalWidget()) {
+            vu = lire(w);
+            w->close();
+        }
+    });
+    ouvrir();
+    return vu;
+}
+
+} // namespace
+
+class TestFenetre : public QObject
+{
+    Q_OBJECT
+private:
+    Classe m_classe;
+
+private slots:
+    void initTestCase() { preparerApplication(*qApp); }
+
+    void auDemarrage()
+    {
+        Fenetre f = ouvrirFenetre(m_classe.dossier());
+        QCOMPARE(f.form->windowTitle() + f.c().Label5->text(), QStringLiteral("btextes existants:"));
+        QVERIFY(f.c().Text1->estVide() && f.c().Text2->estVide() && f.c().Text2->isReadOnly() && f.c().lexique->isHidden());
+        QVERIFY(!f.c().couper->isEnabled() && !f.c().copier->isEnabled() && !f.c().coller->isEnabled());
+        QVERIFY(f.etat().nb_themes == f.c().Combo2->count() && f.etat().nb_themes >= 20);
+        // No theme before the pupil chooses one.
+        QVERIFY(f.c().Combo2->currentIndex() == -1 && f.dialogues->messages.isEmpty());
+        QStringList menus;
+        for (QAction *a : f.form->menuBar()->actions()) {
+            QString ligne = a->text() + u'=' + (a->menu() ? a->menu()->objectName() : a->objectName());
+            for (QAction *i : a->menu() ? a->menu()->actions() : QList<QAction *>())
+                ligne += u' ' + (i->isSeparator() ? QStringLiteral("-") : i->text()) + u'/' + i->objectName()
+                         + (i->isEnabled() ? QString() : QStringLiteral("(inactif)"));
+            menus << ligne;
+        }
+        QCOMPARE(menus, (QStringList{
+            QStringLiteral("Fichier=fichier Ouvrir/ouvrir Fermer/Fermer(inactif) Enregistrer/enregistrer(inactif) "
+                           "Enregistrer sous.../enregistrer_sous(inactif) Imprimer/Imprimer(inactif) -/trait1 Quitter/Quitter"),
+            QStringLiteral("Edition=Edition Couper/Edititem Copier/Edititem Coller/Edititem"),
+            QStringLiteral("Polices=police"),
+            QStringLiteral("?=a_propos Aide/aide(inactif) -/trait2 à propos..../about"),
+        }));
+        // Debian has no Comic Sans MS: the substitute must really be used.
+        QCOMPARE(QFontInfo(f.c().Text2->font()).family(), QStringLiteral("Comic Neue"));
+        for (QLabel *l : f.form->findChildren<QLabel *>())
+            QCOMPARE(l->textFormat(), Qt::PlainText);
+
+        QTemporaryDir sansLexique;
+        Fenetre g = ouvrirFenetre(m_classe.dossier(), nullptr, sansLexique.path());
+        QCOMPARE(g.dialogues->textes() << QString::number(g.c().Combo2->count()),
+                 (QStringList{QStringLiteral("Fichier lexique.stw pas disponible!"), QStringLiteral("0")}));
+    }
+
+    void boitesDeMessageFrancaisesEnTexteBrut()
+    {
+        QWidget parent;
+        DialoguesQt dialogues(&parent);
+        bool oui = true;
+        const QString vu = dansLaBoiteModale([&] { oui = dialogues.question(QStringLiteral("<b>x</b>.txt")); }, [](QWidget *w) {
+            auto *boite = qobject_cast<QMessageBox *>(w);
+            QStringList b;
+            for (QAbstractButton *bouton : boite->buttons())
+                b << bouton->text();
+            b.sort();
+            return boite->windowTitle() + u'|' + boite->text() + u'|' + QString::number(boite->textFormat()) + u'|'
+                   + b.join(u' ');
+        });
+        QCOMPARE(vu + QString::number(oui), QStringLiteral("Plumor|<b>x</b>.txt|0|&Non &Oui0"));
+    }
+
+    void laZoneNeGardeQueDuStockable()
+    {
+        Fenetre f = ouvrirFenetre(m_classe.dossier());
+        ZoneTexte *z = f.c().Text1;
+        QSignalSpy modifs(z, &ZoneTexte::modifieParLeLecteur);
+        taper(z, QStringLiteral("Œuf\u2011à\u202F€\n"));
+        // Accents that come apart from their letter, as from some PDFs, are put back on it.
+        QApplication::clipboard()->setText(QStringLiteral("l\u2019\uFB01le\u0301\r\nde \U0001F600 fer\rfin"));
+        z->paste();
+        QCOMPARE(z->texteCrLf(), QStringLiteral("Œuf-à\u00A0€\r\nl\u2019filé\r\nde ? fer\r\nfin"));
+        QVERIFY(z->longueurCrLf() == z->texteCrLf().size() && modifs.count() > 0);
+        // Text the program puts there is not the pupil's change.
+        modifs.clear();
+        z->definirTexteCrLf(QStringLiteral("un\r\ndeux\rtrois\nquatre\r\n"));
+        QCOMPARE(modifs.count(), 0);
+        QCOMPARE(z->texteCrLf(), QStringLiteral("un\r\ndeux\r\ntrois\r\nquatre\r\n"));
+    }
+
+    void disposition()
+    {
+        // Worked out by hand: window | Frame3 left, height | Text2 height, labels' top
+        // | Text1 height, width | Label4 top.
+        QCOMPARE(champs(disposition::calculer(12000, 6000)),
+                 (QList<int>{12000, 6000, 6290, 5200, 2300, 4750, 3665, 5990, 4750}));
+        QCOMPARE(champs(disposition::calculer(20000, 12000)),
+                 (QList<int>{20000, 12000, 14290, 11200, 8300, 10750, 9665, 13990, 10750}));
+        QCOMPARE(champs(disposition::calculer(3000, -1)), champs(disposition::calculer(12000, 6000)));
+        QCOMPARE(champs(disposition::calculer(11999, 6001)).mid(0, 2), (QList<int>{12000, 6001}));
+        // Minimised or maximised: never resized, and no control below zero.
+        const disposition::Disposition d = disposition::pourEtat(300, 200, Qt::WindowMinimized);
+        QVERIFY(d.largeurFenetre == 300 && d.hauteur_Text1 == 0 && disposition::minimumImposable(Qt::WindowActive));
+        QVERIFY(!disposition::minimumImposable(Qt::WindowMaximized | Qt::WindowActive) && !disposition::minimumImposable(Qt::WindowFullScreen));
+        // Framed by a window manager (borders of 1 pixel, title bar of 20): the outer size counts.
+        const disposition::Fenetre cadree = disposition::pourClient(QSize(807, 544), QSize(2, 25), {});
+        QCOMPARE(champs(cadree.places).mid(0, 4), (QList<int>{12135, 8535, 6425, 7735}));
+        QCOMPARE(cadree.clientMinimal, QSize(798, 375));
+        QCOMPARE(disposition::pourClient(QSize(700, 300), QSize(2, 25), {}).client, QSize(798, 375));
+
+        Fenetre f = ouvrirFenetre(m_classe.dossier());
+        disposition::appliquer(disposition::calculer(13333, 7777), f.c());
+        const Controles &c = f.c();
+        QCOMPARE(c.Text1->geometry().bottom(), c.Text2->mapTo(c.client, QPoint(0, c.Text2->height() - 1)).y());
+        QCOMPARE(c.nom_texte2->mapTo(c.client, QPoint()).y(), c.Label4->y());
+        // A window larger than a small screen at a high scale is kept inside it.
+        QCOMPARE(geometrie::dansLEcran(QRect(-153, -4, 1614, 1088), QRect(0, 0, 960, 540)), QRect(0, 0, 960, 540));
+        QCOMPARE(geometrie::dansLEcran(QRect(400, 0, 807, 544), QRect(0, 30, 1024, 738)), QRect(217, 30, 807, 544));
+    }
+
+    void aPropos()
+    {
+        QCOMPARE(texteVersion(1, 5, 12) + texteVersion(2, 123, 123456), QStringLiteral("1.05.00122.123.123456"));
+        QCOMPARE(conditionsUtilisation().split(QStringLiteral("\r\n")).size(), 40);
+        Fenetre f = ouvrirFenetre(m_classe.dossier());
+        // The button and the menu item show the same box, built anew each time.
+        for (const bool parLeMenu : {false, true}) {
+            const QString vu = dansLaBoiteModale([&] { parLeMenu ? f.c().about->trigger() : f.c().Command4->click(); }, [](QWidget *w) {
+                const auto *texte = w->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+                // Centred by its frame, which is known only once it is shown.
+                const QRect cadre = w->frameGeometry();
+                const QPoint ecart = cadre.center() - w->screen()->geometry().center();
+                const bool centre = cadre.size() != w->size() && qAbs(ecart.x()) <= 1 && qAbs(ecart.y()) <= 1;
+                return w->windowTitle() + u'|' + w->findChild<QLabel *>(QStringLiteral("version"))->text() + u'|'
+                       + w->focusWidget()->objectName() + u'|' + QString::number(texte->isReadOnly())
+                       + u'|' + QString::number(centre);
+            });
+            QCOMPARE(vu, QStringLiteral("B|1.00.0004|OKButton|1|1"));
+        }
+        QVERIFY(f.form->findChildren<apropos *>().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestFenetre)
+#include "test_fenetre.moc"

@@ -1,0 +1,341 @@
+// The document commands as pupils use them: what each shows, and the bytes
+// and marks it leaves on disk.
+#include "fenetre.h"
+
+#include "base/cp1252.h"
+#include "gui/texts/documents.h"
+#include "base/texts/fichiers_texte.h"
+#include "gui/texts/navigateur.h"
+#include "gui/widgets/liste_fichiers.h"
+#include "gui/widgets/zone_texte.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTest>
+
+#include <cerrno>
+#include <csignal>
+
+namespace {
+
+using R = Dialogues::Reponse;
+const QString maj = QStringLiteral("Voulez-vous mettre à jour le texte?");
+const QString enregistrer = QStringLiteral("Voulez-vous enregistrer le texte?");
+const QString pris = QStringLiteral("Quelqu'un travaille déjà sur ce texte!");
+const QString memeNom = QStringLiteral("Quelqu'un travaille sur un fichier de même nom!");
+const QString ecraser = QStringLiteral("Ce fichier existe déjà! Ecraser le fichier?");
+const QString tropLong = QStringLiteral("Le texte est trop long! La taille maximale est de 3200 caractères.");
+const QString plein = QStringLiteral("Erreur=Le fichier dépasse la taille permise.");
+
+void ouvrir(Fenetre &f, const std::optional<QString> &chemin)
+{
+    f.dialogues->fichiers << chemin;
+    f.documents().ouvrir_Click();
+}
+
+void ajouter(Fenetre &f, const QString &texte)
+{
+    f.c().Text1->moveCursor(QTextCursor::End);
+    taper(f.c().Text1, texte);
+}
+
+bool commandesActives(Fenetre &f)
+{
+    return f.c().Fermer->isEnabled() && f.c().enregistrer->isEnabled() && f.c().enregistrer_sous->isEnabled()
+           && f.c().Imprimer->isEnabled();
+}
+
+} // namespace
+
+class TestDocuments : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { std::signal(SIGXFSZ, SIG_IGN); }
+
+    void unTexteEntreDeuxEleves()
+    {
+        Classe classe;
+        // The five bytes the code page leaves undefined come back unchanged.
+        const QByteArray conte("Il \xE9tait \x81\x8D\x8F\x90\x9D\r\n"), suite("un renard rus\xE9.\r\n");
+        const QString c = classe.ecrire(QStringLiteral("CM1/conte.txt"), conte);
+        Fenetre a = ouvrirFenetre(classe.dossier());
+        Fenetre b = ouvrirFenetre(classe.chemin(QStringLiteral("CM1")));
+        ouvrir(a, c);
+        QCOMPARE(a.form->windowTitle() + u'|' + a.c().Label4->text() + u'|' + a.c().taille_plumor->text(),
+                 c + QStringLiteral("|conte.txt| 16 carac."));
+        QVERIFY(commandesActives(a) && classe.marqueSurDisque(QStringLiteral("CM1/conte.txt")));
+
+        // B reads it in the reader pane; it may not open it for writing,
+        // whichever pane it clicked last, nor write over it.
+        b.c().File1->setCurrentRow(0);
+        b.etat().zone_active = 2;
+        ouvrir(b, c);
+        taper(b.c().Text1, QStringLiteral("Par-dessus"));
+        b.dialogues->fichiers << c;
+        b.documents().Command2_Click();
+        QCOMPARE(b.dialogues->textes(), (QStringList{pris, memeNom}));
+        QVERIFY(b.etat().fichier_courant.isEmpty());
+        b.c().Text1->clear();
+
+        // A saves and closes: the text is free again with A's words; B opens it, A is refused.
+        ajouter(a, cp1252::decode(suite.chopped(2)));
+        a.documents().enregistrer_Click();
+        QVERIFY(classe.octets(QStringLiteral("CM1/conte.txt")) == conte + suite && classe.marqueSurDisque(QStringLiteral("CM1/conte.txt")));
+        a.dialogues->reponses << R::Non;
+        a.documents().Fermer_Click();
+        ouvrir(b, c);
+        QCOMPARE(b.c().Text1->texteCrLf(), cp1252::decode(conte + suite));
+        ouvrir(a, c);
+        QCOMPARE(a.dialogues->textes().last() + QString::number(b.dialogues->textes().size()), pris + u'2');
+    }
+
+    // Every text that cannot be opened leaves the current one open and marked.
+    void ouvrirRefuse_data()
+    {
+        QTest::addColumn<QString>("sorte");
+        QTest::addColumn<QByteArray>("octets");
+        QTest::addColumn<QString>("message");
+        const QString erreur = QStringLiteral("Erreur lors d'une tentative d'ouverture de fichier.");
+        QTest::newRow("pris ailleurs") << "pris" << QByteArray("B") << pris;
+        QTest::newRow("32001 octets") << "" << QByteArray(32001, 'b') << QStringLiteral("Ce texte dépasse 32000 caractères!");
+        QTest::newRow("fichier vide") << "" << QByteArray() << QString();
+        QTest::newRow("dialogue annule") << "annule" << QByteArray("B") << QString();
+        QTest::newRow("lien") << "lien" << QByteArray("B") << erreur;
+        QTest::newRow("nom pas en UTF-8") << "x\uFFFD.txt" << QByteArray("B")
+                                          << QStringLiteral("Le nom de ce fichier n'est pas lisible : renommez-le ou choisissez-en un autre.");
+    }
+    void ouvrirRefuse()
+    {
+        QFETCH(QString, sorte);
+        QFETCH(QByteArray, octets);
+        QFETCH(QString, message);
+        Classe classe;
+        const QString a = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
+        QString b = classe.ecrire(QStringLiteral("b.txt"), octets);
+        if (sorte == u"pris")
+            QFile::setPermissions(b, QFile::ReadOwner);
+        if (sorte == u"lien")
+            QFile::link(b, b = classe.chemin(QStringLiteral("lien.txt")));
+        Fenetre f = ouvrirFenetre(classe.dossier());
+        ouvrir(f, a);
+        // No lock is held while the pupil reads a refusal: another copy is not kept waiting.
+        qint64 attente = 0;
+        f.dialogues->pendantMessage = [&](const Dialogues::Message &) {
+            AttributsSysteme attributs;
+            FichiersTexte autreCopie(attributs);
+            QElapsedTimer chrono;
+            chrono.start();
+            autreCopie.prendre(b);
+            attente = chrono.elapsed();
+            autreCopie.libererTout();
+        };
+        ouvrir(f, sorte == u"annule" ? std::nullopt : std::optional<QString>(sorte.endsWith(u".txt") ? classe.chemin(sorte) : b));
+        QCOMPARE(f.dialogues->textes(), message.isEmpty() ? QStringList() : QStringList{message});
+        QVERIFY2(attente < 500, qPrintable(QString::number(attente)));
+        QCOMPARE(f.etat().fichier_courant + u'|' + f.form->windowTitle() + u'|' + f.c().Text1->texteCrLf(),
+                 a + u'|' + a + QStringLiteral("|A\r\n"));
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("a.txt")));
+        QCOMPARE(classe.marqueSurDisque(QStringLiteral("b.txt")), sorte == u"pris");
+    }
+
+    void changerDeTexte()
+    {
+        Classe classe;
+        const QString a = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
+        const QString b = classe.ecrire(QStringLiteral("b.txt"), "B\r\n");
+        const QString c = classe.ecrire(QStringLiteral("c.txt"), "C\r\n");
+        Fenetre f = ouvrirFenetre(classe.dossier());
+        ouvrir(f, a);
+        ouvrir(f, a); // its own text, read again as its own
+        // The mark stays while the pupil chooses: no other copy can take the text then.
+        f.dialogues->pendantDialogueFichier = [&] { QVERIFY(classe.marqueSurDisque(QStringLiteral("a.txt"))); };
+        ouvrir(f, b);
+        f.dialogues->pendantDialogueFichier = {};
+        QVERIFY(!classe.marqueSurDisque(QStringLiteral("a.txt")) && classe.marqueSurDisque(QStringLiteral("b.txt")));
+
+        // Typing without a click into the zone still makes "Ouvrir" ask.
+        ajouter(f, QStringLiteral("joute"));
+        f.dialogues->reponses << R::Oui;
+        ouvrir(f, c);
+        QCOMPARE(classe.octets(QStringLiteral("b.txt")), QByteArray("B\r\njoute\r\n"));
+        QVERIFY(f.etat().fichier_courant == c && f.etat().ecriture_en_cours == 0);
+
+        // A text that cannot be saved is not dropped for another one.
+        ajouter(f, QStringLiteral("un long ajout qui ne tient pas"));
+        f.dialogues->reponses << R::Oui;
+        avecDisquePlein([&] { ouvrir(f, b); });
+        QVERIFY(f.c().Text1->texteCrLf().contains(QLatin1String("un long ajout")) && classe.marqueSurDisque(QStringLiteral("c.txt")));
+
+        // A current text deleted by someone else counts as let go.
+        QFile::remove(c);
+        f.dialogues->reponses << R::Non;
+        ouvrir(f, b);
+        QCOMPARE(f.dialogues->textes(), (QStringList{maj, maj, plein, maj}));
+        QCOMPARE(f.etat().fichier_courant, b);
+
+        // Saved under another name: the mark follows the text, the label keeps the opened name.
+        // (The refused "Ouvrir" above never opened its file dialog: its answer is dropped here.)
+        const QString nouveau = classe.chemin(QStringLiteral("b-2.txt"));
+        f.dialogues->fichiers = {nouveau, nouveau};
+        f.documents().enregistrer_sous_Click();
+        QCOMPARE(f.etat().fichier_courant + u'|' + f.form->windowTitle() + u'|' + f.c().Label4->text(),
+                 nouveau + u'|' + nouveau + QStringLiteral("|b.txt"));
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("b-2.txt")) && !classe.marqueSurDisque(QStringLiteral("b.txt")));
+        // A text that ends with a line break is not given a second one.
+        QCOMPARE(classe.octets(QStringLiteral("b-2.txt")), QByteArray("B\r\njoute\r\n"));
+        // Its own file again is refused while this copy holds it.
+        f.documents().enregistrer_sous_Click();
+        QCOMPARE(f.dialogues->textes().last() + u'|' + f.etat().fichier_courant, memeNom + u'|' + nouveau);
+        // A full disk: "Erreur=closefile" and the description, nothing taken.
+        f.dialogues->fichiers << classe.chemin(QStringLiteral("plein.txt"));
+        avecDisquePlein([&] { f.documents().enregistrer_sous_Click(); });
+        QCOMPARE(f.dialogues->textes().last(), QStringLiteral("Erreur=closefileLe fichier dépasse la taille permise."));
+        QCOMPARE(f.etat().fichier_courant, nouveau);
+    }
+
+    void enregistrerUnNouveauTexte()
+    {
+        Classe classe;
+        classe.ecrire(QStringLiteral("conte.txt"), "original\r\n");
+        Fenetre f = ouvrirFenetre(classe.dossier());
+        Documents &d = f.documents();
+        // An empty zone: the menu says so, the button does nothing; 3201 characters are too many.
+        d.enregistrer_Click();
+        d.enregistrer_sous_Click();
+        d.Command2_Click();
+        f.c().Text1->definirTexteCrLf(QString(3199, u'x') + QStringLiteral("\r\n"));
+        d.Command2_Click();
+        QCOMPARE(f.dialogues->textes(), (QStringList{QStringLiteral("Ce texte est vide!"), QStringLiteral("Ce texte est vide!"), tropLong}));
+        QVERIFY(f.dialogues->modesDemandes.isEmpty());
+
+        // Not over an existing file the pupil will not replace: the text stays new.
+        f.c().Text1->definirTexteCrLf(QString(3198, u'x'));
+        ajouter(f, QStringLiteral("\n"));
+        f.dialogues->fichiers << classe.chemin(QStringLiteral("conte.txt")) << std::nullopt;
+        f.dialogues->reponses << R::Non;
+        d.enregistrer_Click();
+        d.enregistrer_Click();
+        QCOMPARE(f.dialogues->textes().last() + QString::number(f.dialogues->modesDemandes.size()), ecraser + u'2');
+        QCOMPARE(f.etat().fichier_courant + f.form->windowTitle(), QStringLiteral("b"));
+        QCOMPARE(classe.octets(QStringLiteral("conte.txt")), QByteArray("original\r\n"));
+
+        // "Ouvrir" on a new text the pupil typed saves it and keeps it, marked, instead of opening another.
+        const QString nom = QStringLiteral("<b>Noël<i> [*] & « fête ».txt");
+        f.dialogues->reponses << R::Oui;
+        ouvrir(f, classe.chemin(nom));
+        QCOMPARE(f.dialogues->modesDemandes, QList<Dialogues::ModeFichier>(3, Dialogues::ModeFichier::Enregistrer));
+        QVERIFY(f.dialogues->textes().last() == maj && f.c().Text1->longueurCrLf() == 3200 && f.etat().fichier_courant == classe.chemin(nom));
+        QVERIFY(classe.octets(nom).size() == 3200 && classe.marqueSurDisque(nom));
+        QCOMPARE(titreAffiche(*f.form), classe.chemin(nom));
+    }
+
+    // "Fermer", "Quitter" and the window's close let go of the text only once
+    // it is saved or the pupil said No: whenever nothing is said after the question.
+    void lacherLeTexte_data()
+    {
+        QTest::addColumn<QString>("cas");
+        QTest::addColumn<QStringList>("messages");
+        const QStringList rien, question{enregistrer};
+        const auto puis = [](const QString &m) { return QStringList{enregistrer, m}; };
+        const QString annule = QStringLiteral("erreur_fermer32755");
+        QTest::newRow("fermer, zone vide") << "vide" << rien;
+        QTest::newRow("fermer, texte efface") << "efface" << rien;
+        QTest::newRow("fermer, non") << "ouvert-non" << question;
+        QTest::newRow("fermer, oui") << "ouvert-oui" << question;
+        QTest::newRow("fermer, disque plein") << "ouvert-plein" << puis(plein);
+        QTest::newRow("fermer, ne pas ecraser") << "nouveau-ecraser" << puis(ecraser);
+        QTest::newRow("fermer, dialogue annule") << "nouveau-annule" << puis(annule);
+        QTest::newRow("fermer, trop long") << "nouveau-long" << puis(tropLong);
+        QTest::newRow("quitter, inchange") << "ouvert" << rien;
+        QTest::newRow("quitter, oui") << "ouvert-oui" << question;
+        QTest::newRow("quitter, disque plein") << "ouvert-plein" << puis(plein);
+        QTest::newRow("quitter, dialogue annule") << "nouveau-annule" << puis(annule);
+        QTest::newRow("quitter, nouveau enregistre") << "nouveau-oui" << question;
+    }
+    void lacherLeTexte()
+    {
+        QFETCH(QString, cas);
+        QFETCH(QStringList, messages);
+        const bool quitter = QByteArray(QTest::currentDataTag()).startsWith("quitter"), lache = messages.size() < 2;
+        Classe classe;
+        const QString a = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
+        Fenetre f = ouvrirFenetre(classe.dossier());
+        f.form->show();
+        const bool nouveau = cas.startsWith(u"nouveau");
+        if (cas.startsWith(u"ouvert") || cas == u"efface")
+            ouvrir(f, a);
+        if (cas == u"efface")
+            f.c().Text1->clear();
+        else if (cas.startsWith(u"ouvert-") || nouveau)
+            ajouter(f, cas == u"nouveau-long" ? QString(3201, u'x') : QStringLiteral("B"));
+        const QString avant = f.c().Text1->texteCrLf();
+        f.dialogues->reponses << (cas.endsWith(u"non") ? R::Non : R::Oui) << R::Non;
+        if (nouveau)
+            f.dialogues->fichiers << (cas == u"nouveau-annule" ? std::nullopt
+                                      : std::optional<QString>(classe.chemin(cas == u"nouveau-oui" ? "neuf.txt" : "a.txt")));
+        bool ferme = false;
+        const auto commande = [&] { quitter ? void(ferme = f.form->close()) : f.documents().Fermer_Click(); };
+        cas.endsWith(u"plein") ? avecDisquePlein(commande) : commande();
+
+        QCOMPARE(f.dialogues->textes(), messages);
+        QCOMPARE(classe.octets(QStringLiteral("a.txt")), cas.endsWith(u"-oui") && !nouveau ? "A\r\nB\r\n" : "A\r\n");
+        QCOMPARE(classe.marqueSurDisque(QStringLiteral("a.txt")), !lache && !nouveau);
+        QCOMPARE(classe.octets(QStringLiteral("neuf.txt")), cas == u"nouveau-oui" ? "B\r\n" : "<absent>");
+        QVERIFY(!classe.marqueSurDisque(QStringLiteral("neuf.txt")) && ferme == (quitter && lache));
+        // Kept: the text stays, and a later "Quitter" asks again.
+        QCOMPARE(f.c().Text1->texteCrLf(), lache ? QString() : avant);
+        // Blank, yet not empty: an empty title bar would show the program's name.
+        QCOMPARE(f.etat().fichier_courant.isEmpty() && titreAffiche(*f.form).trimmed().isEmpty(), lache);
+        QVERIFY(!titreAffiche(*f.form).isEmpty());
+        QCOMPARE(f.etat().ecriture_en_cours, qint16(lache ? f.etat().ecriture_en_cours : 1));
+        QVERIFY(quitter || !lache || !commandesActives(f));
+    }
+
+    // Plumor never writes a file it would refuse to open, nor where its text no longer is.
+    void jamaisOuIlNeFautPas()
+    {
+        Classe classe;
+        const QString plein = classe.ecrire(QStringLiteral("plein.txt"), QByteArray(32000, 'a'));
+        Fenetre f = ouvrirFenetre(classe.dossier());
+        ouvrir(f, plein);
+        // Saved with a line break it would be 32002 bytes; an open text is
+        // saved past 3200 characters, but not past what Plumor opens.
+        f.dialogues->reponses << R::Oui;
+        f.documents().Fermer_Click();
+        QCOMPARE(f.dialogues->textes().last(), QStringLiteral("Ce texte dépasse 32000 caractères!"));
+        QVERIFY(classe.octets(QStringLiteral("plein.txt")) == QByteArray(32000, 'a') && f.c().Text1->longueurCrLf() == 32000);
+        // Renamed away under the pupil: nothing is written where it was, the text stays.
+        QFile::rename(plein, classe.chemin(QStringLiteral("renomme.txt")));
+        f.c().Text1->definirTexteCrLf(QStringLiteral("court"));
+        f.documents().enregistrer_Click();
+        QVERIFY(f.dialogues->textes().last().startsWith(QStringLiteral("Ce texte a été déplacé ou remplacé")));
+        QVERIFY(classe.octets(QStringLiteral("plein.txt")) == "<absent>" && classe.marqueSurDisque(QStringLiteral("renomme.txt")));
+        QCOMPARE(f.c().Text1->texteCrLf(), QStringLiteral("court"));
+    }
+
+    // A mark that cannot be lifted is said, with the way out; the text still closes.
+    void marqueQuiResteApresFermer()
+    {
+        Classe classe;
+        const QString a = classe.ecrire(QStringLiteral("conte.txt"), "A\r\n");
+        struct Bloquees : AttributsMemoire {
+            int ecrireNatif(const QByteArray &c, quint16 mot) override
+            {
+                return mot == 1 ? AttributsMemoire::ecrireNatif(c, mot) : EIO;
+            }
+        };
+        Fenetre f = ouvrirFenetre(classe.dossier(), std::make_unique<Bloquees>());
+        ouvrir(f, a);
+        f.dialogues->reponses << R::Non;
+        f.documents().Fermer_Click();
+        QCOMPARE(f.dialogues->textes(), (QStringList{enregistrer, QStringLiteral(
+            "Le texte « conte.txt » n'a pas pu être libéré : les autres postes le croient toujours pris. "
+            "L'enseignant peut le libérer avec la commande « plumor-outils marques --liberer ».")}));
+        QVERIFY(f.c().Text1->estVide() && f.etat().fichier_courant.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestDocuments)
+#include "test_documents.moc"
