@@ -115,12 +115,16 @@ void Documents::lire_fichier(const QString &texte_lu)
     }
 }
 
-void Documents::closefile(const QString &filename)
+bool Documents::closefile(const QString &filename)
 {
     m_etat.enregistrement_ok = 0;
-    const auto erreur = [this](int err) { erreurEcriture(QStringLiteral("Erreur=closefile"), err); };
+    const auto erreur = [this](int err) {
+        erreurEcriture(QStringLiteral("Erreur=closefile"), err);
+        return false;
+    };
     const auto memeNom = [this] {
         m_dialogues.information(QStringLiteral("Quelqu'un travaille sur un fichier de même nom!"));
+        return false;
     };
 
     const FichiersTexte::Cible cible = m_fichiers.examiner(filename);
@@ -128,12 +132,13 @@ void Documents::closefile(const QString &filename)
     case FichiersTexte::Cible::Etat::Erreur:
         return erreur(cible.erreur);
     case FichiersTexte::Cible::Etat::Lien:
-        return erreurOuverture();
+        erreurOuverture();
+        return false;
     case FichiersTexte::Cible::Etat::Prise:
         return memeNom();
     case FichiersTexte::Cible::Etat::Libre:
         if (!m_dialogues.question(QStringLiteral("Ce fichier existe déjà! Ecraser le fichier?")))
-            return;
+            return false;
         break;
     case FichiersTexte::Cible::Etat::Absente:
         break;
@@ -144,7 +149,8 @@ void Documents::closefile(const QString &filename)
     case FichiersTexte::Ecriture::Issue::Prise:
         return memeNom();
     case FichiersTexte::Ecriture::Issue::TropLong:
-        return m_dialogues.information(tropLongPourLire);
+        m_dialogues.information(tropLongPourLire);
+        return false;
     case FichiersTexte::Ecriture::Issue::Erreur:
         return erreur(e.erreur);
     case FichiersTexte::Ecriture::Issue::Ecrit:
@@ -156,6 +162,7 @@ void Documents::closefile(const QString &filename)
     // The zone now says what the disk says: nothing left to recover.
     m_c.Text1->document()->setModified(false);
     afficherTitre(m_fenetre, filename);
+    return true;
 }
 
 bool Documents::reenregistrer(const QString &filename)
@@ -189,8 +196,7 @@ Documents::Resultat Documents::etapeEnregistrerSous()
         return Resultat::NonEcrit;
     m_etat.fichier_precedent = m_etat.fichier_courant;
     m_etat.fichier_courant = *choix;
-    closefile(m_etat.fichier_courant);
-    if (m_etat.enregistrement_ok == 0) {
+    if (!closefile(m_etat.fichier_courant)) {
         m_etat.fichier_courant = m_etat.fichier_precedent;
         return Resultat::NonEcrit;
     }

@@ -24,9 +24,9 @@ public:
     // refuses a marked text and marks the text it read. A bare name is taken
     // in Dir1's folder. The text this copy already holds is read as its own.
     void lire_fichier(const QString &texte_lu);
-    // Writes the writing zone as a new file and takes it; enregistrement_ok
-    // tells whether it did.
-    void closefile(const QString &filename);
+    // Writes the writing zone as a new file and takes it; whether it did is
+    // returned, and left in enregistrement_ok as well.
+    bool closefile(const QString &filename);
     // Rewrites the current text over its own file and keeps it marked;
     // false when the text could not be written (the pupil was told).
     bool reenregistrer(const QString &filename);
