@@ -3,9 +3,39 @@
 #include "gui/widgets/dialogue_police.h"
 #include "gui/widgets/titre.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+
+namespace {
+// Gives the window back its activation and the focus it had once a dialog
+// is gone. A file dialog closed by Return while its completion list showed
+// left the application with no active window: the list, a popup of its own,
+// was the active window when the dialog went, so nothing handed activation
+// back. Keys still reached the window; a screen reader saw no focus.
+class RetourDeFocus
+{
+public:
+    explicit RetourDeFocus(QWidget *parent) : m_fenetre(parent ? parent->window() : nullptr), m_focus(QApplication::focusWidget()) {}
+    ~RetourDeFocus()
+    {
+        if (!m_fenetre || !m_fenetre->isVisible())
+            return;
+        if (QApplication::activeWindow() != m_fenetre)
+            m_fenetre->activateWindow();
+        if (m_focus && m_focus->window() == m_fenetre && m_focus->isVisible() && m_focus->isEnabled())
+            m_focus->setFocus(Qt::OtherFocusReason);
+    }
+
+private:
+    QPointer<QWidget> m_fenetre;
+    QPointer<QWidget> m_focus;
+};
+} // namespace
 
 DialoguesQt::DialoguesQt(QWidget *parent) : m_parent(parent) {}
 
@@ -13,6 +43,7 @@ DialoguesQt::~DialoguesQt() = default;
 
 Dialogues::Reponse DialoguesQt::message(const Message &m)
 {
+    const RetourDeFocus retour(m_parent);
     QMessageBox boite(m_parent);
     boite.setTextFormat(Qt::PlainText);
     boite.setText(m.texte);
@@ -45,6 +76,7 @@ std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QStri
     // uses kept its completion list floating over the writing zone, where it
     // swallowed the pupil's next click. The folder and the name it ended on
     // are remembered instead.
+    const RetourDeFocus retour(m_parent);
     QFileDialog dialogue(m_parent);
     dialogue.setNameFilter(QStringLiteral("text files (*.txt)"));
     dialogue.setDirectory(m_dernierDossier.isEmpty() ? dossier : m_dernierDossier);
@@ -58,6 +90,8 @@ std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QStri
     if (!m_dernierNom.isEmpty())
         dialogue.selectFile(m_dernierNom);
     const bool choisi = dialogue.exec() == QDialog::Accepted && !dialogue.selectedFiles().isEmpty();
+    for (const QCompleter *c : dialogue.findChildren<QCompleter *>())
+        c->popup()->hide();
     m_dernierDossier = dialogue.directory().absolutePath();
     if (!choisi)
         return std::nullopt;
@@ -69,6 +103,7 @@ std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QStri
 std::optional<QFont> DialoguesQt::choisirPolice(const QFont &initiale, ChoixPolice choix,
                                                 const Application &appliquer)
 {
+    const RetourDeFocus retour(m_parent);
     // Created when needed: the font database is not read at start-up.
     DialoguePolice dialogue(initiale, choix == ChoixPolice::FaceEtTaille, m_parent);
     if (appliquer)
