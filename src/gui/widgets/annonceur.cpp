@@ -35,9 +35,12 @@ void Annonceur::dire()
 {
     const QString texte = m_enAttente.join(u' ');
     m_enAttente.clear();
-    // The same outcome twice in a row is news twice: the event goes out
-    // even when the name stays.
-    setAccessibleName(texte);
+    // A new name sends its own event; the same outcome twice in a row is
+    // news twice, so then the event goes out by hand.
+    if (accessibleName() != texte) {
+        setAccessibleName(texte);
+        return;
+    }
     QAccessibleEvent e(this, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&e);
 }
