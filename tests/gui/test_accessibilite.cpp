@@ -141,6 +141,12 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), c.Text1);
         c.File1->setFocus();
         QCOMPARE(controleEntoure(), c.File1);
+        // A message box gone, the window is active again with the focus it had.
+        DialoguesQt vrais(f.form.get());
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+        vrais.information(QStringLiteral("Texte protégé!"));
+        QCOMPARE(QApplication::activeWindow(), f.form.get());
+        QCOMPARE(QApplication::focusWidget(), c.File1);
     }
 };
 

@@ -25,8 +25,13 @@ public:
     {
         if (!m_fenetre || !m_fenetre->isVisible())
             return;
-        if (QApplication::activeWindow() != m_fenetre)
+        // Asking the window manager is not enough: it may hold the window
+        // for active already and tell nobody; the keys reach the window, so
+        // Qt is told so too.
+        if (QApplication::activeWindow() != m_fenetre) {
             m_fenetre->activateWindow();
+            QApplication::setActiveWindow(m_fenetre);
+        }
         if (m_focus && m_focus->window() == m_fenetre && m_focus->isVisible() && m_focus->isEnabled())
             m_focus->setFocus(Qt::OtherFocusReason);
     }
