@@ -1,16 +1,10 @@
-"""What Orca would read of Plumor: every focusable control on screen has a
-name or a label, and a save without a message box is spoken by the status.
-
-    lecteur_ecran.py CLASS_FOLDER   (Plumor already started on it)
-"""
-import os
-import sys
-import time
-
+"""What Orca reads of Plumor, already started on CLASS_FOLDER: every focusable
+control on screen is named or labelled; saves without a message box are
+spoken by the status, once each.   lecteur_ecran.py CLASS_FOLDER"""
+import os, sys, time
 import pyatspi
 from gi.repository import GLib
 
-dossier = sys.argv[1]
 dits = []
 
 
@@ -30,90 +24,58 @@ def pomper(secondes, jusqua=lambda: False):
     return jusqua()
 
 
-def application():
-    for app in pyatspi.Registry.getDesktop(0):
-        if app and app.name == "plumor":
-            return app
-    return None
-
-
-def tous(acc):
-    yield acc
-    for i in range(acc.childCount):
-        enfant = acc.getChildAtIndex(i)
+def tous(a):
+    yield a
+    for enfant in (a.getChildAtIndex(i) for i in range(a.childCount)):
         if enfant is not None:
             yield from tous(enfant)
 
 
 def chercher(racine, role, nom=None):
-    for a in tous(racine):
-        if a.getRole() == role and (nom is None or a.name == nom):
-            return a
-    return None
+    return next((a for a in tous(racine) if a.getRole() == role and nom in (None, a.name)), None)
 
 
-def echouer(message):
-    print("FAIL:", message)
-    sys.exit(1)
+def verifier(vrai, message):
+    if not vrai:
+        print("FAIL:", message)
+        sys.exit(1)
 
 
-if not pomper(15, lambda: application() is not None and chercher(application(), pyatspi.ROLE_STATUS_BAR)):
-    echouer("Plumor does not show on the accessibility bus")
-app = application()
+def plumor():
+    return next((a for a in pyatspi.Registry.getDesktop(0) if a and a.name == "plumor"), None)
 
-anonymes = []
-for a in tous(app):
-    etats = a.getState()
-    if not (etats.contains(pyatspi.STATE_FOCUSABLE) and etats.contains(pyatspi.STATE_SHOWING)):
-        continue
-    if a.getRole() in (pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_MENU):
-        continue
-    etiquete = any(r.getRelationType() == pyatspi.RELATION_LABELLED_BY for r in a.getRelationSet())
-    if not a.name and not etiquete:
-        anonymes.append(a.getRoleName())
-if anonymes:
-    echouer("focusable controls without a name or a label: %s" % ", ".join(anonymes))
+
+verifier(pomper(15, lambda: plumor() and chercher(plumor(), pyatspi.ROLE_STATUS_BAR)), "Plumor is not on the bus")
+app = plumor()
+anonymes = [a.getRoleName() for a in tous(app)
+            if a.getState().contains(pyatspi.STATE_FOCUSABLE) and a.getState().contains(pyatspi.STATE_SHOWING)
+            and a.getRole() not in (pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_MENU)
+            and not a.name and not any(r.getRelationType() == pyatspi.RELATION_LABELLED_BY for r in a.getRelationSet())]
+verifier(not anonymes, "focusable controls without a name or a label: %s" % anonymes)
 
 pyatspi.Registry.registerEventListener(noter, "object:property-change:accessible-name")
 zone = chercher(app, pyatspi.ROLE_TEXT, "Zone d'écriture : aucun texte")
-if zone is None:
-    echouer("no writing zone named « Zone d'écriture : aucun texte »")
+verifier(zone, "no writing zone named « Zone d'écriture : aucun texte »")
 zone.queryEditableText().insertText(0, "Le renard", 9)
 debut = time.monotonic()
 bouton = chercher(app, pyatspi.ROLE_PUSH_BUTTON, "Enregistrer")
 bouton.queryAction().doAction(0)
-
-
-def dialogue():
-    for a in tous(application()):
-        if a.getRole() == pyatspi.ROLE_DIALOG and a.name == "Enregistrer sous":
-            return a
-    return None
-
-
-if not pomper(10, lambda: dialogue() is not None):
-    echouer("the save dialog does not show")
-d = dialogue()
+verifier(pomper(10, lambda: chercher(plumor(), pyatspi.ROLE_DIALOG, "Enregistrer sous")), "no save dialog")
+d = chercher(plumor(), pyatspi.ROLE_DIALOG, "Enregistrer sous")
 nom = next(a for a in tous(d) if a.getRole() == pyatspi.ROLE_TEXT and a.getState().contains(pyatspi.STATE_FOCUSED))
 nom.queryEditableText().setTextContents("renard.txt")
 chercher(d, pyatspi.ROLE_PUSH_BUTTON, "Enregistrer").queryAction().doAction(0)
 attendu = ["Texte enregistré sous le nom « renard.txt »."]
-if not pomper(10, lambda: dits == attendu):
-    echouer("status after the save: %r, expected %r" % (dits, attendu))
+verifier(pomper(10, lambda: dits == attendu), "status after the save: %r, expected %r" % (dits, attendu))
 print("status spoken %.2f s after the button: %s" % (time.monotonic() - debut, dits[0]))
 # Saved again, twice: the same outcome is spoken each time, once.
-bouton.queryAction().doAction(0)
-pomper(10, lambda: len(dits) == 2)
-bouton.queryAction().doAction(0)
-attendu += ["Texte enregistré."] * 2
-pomper(10, lambda: len(dits) == 3)
+for fois in (2, 3):
+    bouton.queryAction().doAction(0)
+    pomper(10, lambda: len(dits) == fois)
 pomper(0.2)
-if dits != attendu:
-    echouer("status after saving twice: %r, expected %r" % (dits, attendu))
-with open(os.path.join(dossier, "renard.txt"), "rb") as f:
-    if f.read() != b"Le renard\r\n":
-        echouer("renard.txt does not hold the text")
-pomper(1, lambda: zone.name == "Zone d'écriture : renard.txt")
-if zone.name != "Zone d'écriture : renard.txt":
-    echouer("writing zone after the save: %r" % zone.name)
+attendu += ["Texte enregistré."] * 2
+verifier(dits == attendu, "status after saving twice: %r, expected %r" % (dits, attendu))
+with open(os.path.join(sys.argv[1], "renard.txt"), "rb") as f:
+    verifier(f.read() == b"Le renard\r\n", "renard.txt does not hold the text")
+verifier(pomper(1, lambda: zone.name == "Zone d'écriture : renard.txt"), "writing zone: %r" % zone.name)
 print("PASS")
