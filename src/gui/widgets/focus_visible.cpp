@@ -64,7 +64,6 @@ public:
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoChildEventsForParent);
         setFocusPolicy(Qt::NoFocus);
-        setObjectName(QStringLiteral("anneau_focus"));
     }
 
     void entourer(QWidget *cible)
