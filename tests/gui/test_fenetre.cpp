@@ -279,6 +279,12 @@ private slots:
         QVERIFY(controleEntoure() == c.Text1 && bord(c.Text1) == Qt::black && bord(c.File1) != Qt::black);
         c.File1->setFocus();
         QVERIFY(controleEntoure() == c.File1 && bord(c.File1) == Qt::black && bord(c.Text1) != Qt::black);
+        // The current item of a focused list is framed in black too.
+        m_classe.ecrire(QStringLiteral("aigle.txt"), "x");
+        c.File1->actualiser();
+        c.File1->setCurrentRow(1);
+        const QRect r = c.File1->visualItemRect(c.File1->item(1));
+        QCOMPARE(c.File1->viewport()->grab().toImage().pixelColor(r.center().x(), r.top()), QColor(Qt::black));
         const auto l = [](const QColor &c) {
             const auto f = [](qreal v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
             return 0.2126 * f(c.redF()) + 0.7152 * f(c.greenF()) + 0.0722 * f(c.blueF()) + 0.05;
