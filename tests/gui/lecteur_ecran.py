@@ -61,10 +61,17 @@ zone.queryEditableText().insertText(0, "Le renard", 9)
 debut = time.monotonic()
 bouton = chercher(app, pyatspi.ROLE_PUSH_BUTTON, "Enregistrer")
 bouton.queryAction().doAction(0)
-verifier(pomper(10, lambda: chercher(plumor(), pyatspi.ROLE_DIALOG, "Enregistrer sous")), "no save dialog")
+
+
+def champ():
+    d = chercher(plumor(), pyatspi.ROLE_DIALOG, "Enregistrer sous")
+    return d and next((a for a in tous(d) if a.getRole() == pyatspi.ROLE_TEXT
+                       and a.getState().contains(pyatspi.STATE_FOCUSED)), None)
+
+
+verifier(pomper(10, champ), "no save dialog with its name field focused")
 d = chercher(plumor(), pyatspi.ROLE_DIALOG, "Enregistrer sous")
-nom = next(a for a in tous(d) if a.getRole() == pyatspi.ROLE_TEXT and a.getState().contains(pyatspi.STATE_FOCUSED))
-nom.queryEditableText().setTextContents("renard.txt")
+champ().queryEditableText().setTextContents("renard.txt")
 chercher(d, pyatspi.ROLE_PUSH_BUTTON, "Enregistrer").queryAction().doAction(0)
 attendu = ["Texte enregistré sous le nom « renard.txt »."]
 verifier(pomper(10, lambda: dits == attendu), "status after the save: %r, expected %r" % (dits, attendu))
