@@ -76,6 +76,8 @@ chercher(d, pyatspi.ROLE_PUSH_BUTTON, "Enregistrer").queryAction().doAction(0)
 attendu = ["Texte enregistré sous le nom « renard.txt »."]
 verifier(pomper(10, lambda: dits == attendu), "status after the save: %r, expected %r" % (dits, attendu))
 print("status spoken %.2f s after the button: %s" % (time.monotonic() - debut, dits[0]))
+# No window manager here gives the window back its activation: Plumor must.
+verifier(any(f.getState().contains(pyatspi.STATE_ACTIVE) for f in plumor()), "no active window after the dialog")
 # Saved again, twice: the same outcome is spoken each time, once.
 for fois in (2, 3):
     bouton.queryAction().doAction(0)

@@ -3,9 +3,7 @@
 #include "gui/widgets/dialogue_police.h"
 #include "gui/widgets/titre.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
-#include <QCompleter>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -13,10 +11,10 @@
 
 namespace {
 // Gives the window back its activation and the focus it had once a dialog
-// is gone. A file dialog closed by Return while its completion list showed
-// left the application with no active window: the list, a popup of its own,
-// was the active window when the dialog went, so nothing handed activation
-// back. Keys still reached the window; a screen reader saw no focus.
+// is gone. That was left to the window manager; where none hands it back
+// (none running, or one that does not), Plumor had no active window after
+// every dialog: keys still reached the window through X's own focus, but a
+// screen reader saw the focus nowhere.
 class RetourDeFocus
 {
 public:
@@ -95,8 +93,6 @@ std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QStri
     if (!m_dernierNom.isEmpty())
         dialogue.selectFile(m_dernierNom);
     const bool choisi = dialogue.exec() == QDialog::Accepted && !dialogue.selectedFiles().isEmpty();
-    for (const QCompleter *c : dialogue.findChildren<QCompleter *>())
-        c->popup()->hide();
     m_dernierDossier = dialogue.directory().absolutePath();
     if (!choisi)
         return std::nullopt;
