@@ -1,5 +1,7 @@
 #include "app/demarrage.h"
 
+#include "gui/widgets/focus_visible.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
@@ -27,4 +29,5 @@ void preparerApplication(QApplication &app)
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
                                 QStringLiteral("FreeSans")});
+    rendreFocusVisible(app);
 }

@@ -10,8 +10,10 @@
 #include "gui/apropos.h"
 #include "gui/widgets/cadre.h"
 #include "gui/widgets/dialogues.h"
+#include "gui/fenetre/accessibilite.h"
 #include "gui/fenetre/disposition.h"
 #include "gui/widgets/geometrie.h"
+#include "gui/widgets/liste_fichiers.h"
 #include "gui/widgets/titre.h"
 #include "gui/widgets/twips.h"
 #include "gui/widgets/zone_texte.h"
@@ -31,6 +33,7 @@ Form1::Form1(ServicesForm1 services)
     afficherTitre(*this, QStringLiteral("b"));
 
     m_c = construireControles(this);
+    rendreAccessible(m_c);
     // The window manager gets the program's picture (the about button's) once
     // the window is up: X11 takes all seven sizes, up to 256 pixels, and
     // painting them costs more than building the rest of the window.
@@ -98,6 +101,7 @@ void Form1::Form_Load()
     m_etat.mode_lecture = 0;
     m_etat.ecriture_en_cours = 0;
     m_lexique->lire_intrus();
+    decrireTextes(m_etat, m_c);
     m_c.Timer1->start();
 }
 
@@ -123,6 +127,23 @@ void Form1::relier()
     m_navigateur->relier(this);
     m_edition->relier();
     m_lexique->relier();
+
+    // After each command, a screen reader hears the panes as they now are,
+    // without waiting for the tick; after opening a text or choosing a font
+    // the pupil goes on writing, so the focus goes back to the writing zone
+    // (it stayed on the picture button, or on the menu bar).
+    const auto decrire = [this] { decrireTextes(m_etat, m_c); };
+    const auto ecrire = [this] {
+        decrireTextes(m_etat, m_c);
+        m_c.Text1->setFocus(Qt::OtherFocusReason);
+    };
+    connect(m_c.Command1, &QPushButton::clicked, this, ecrire);
+    connect(m_c.ouvrir, &QAction::triggered, this, ecrire);
+    connect(m_c.police, &QAction::triggered, this, ecrire);
+    for (QAction *a : {m_c.enregistrer, m_c.enregistrer_sous, m_c.Fermer})
+        connect(a, &QAction::triggered, this, decrire);
+    connect(m_c.Command2, &QPushButton::clicked, this, decrire);
+    connect(m_c.File1, &ListeFichiers::selectionParLeLecteur, this, decrire);
 }
 
 void Form1::resizeEvent(QResizeEvent *e)
@@ -149,6 +170,7 @@ void Form1::Timer1_Timer()
 {
     m_edition->majBoutons();
     m_navigateur->majLongueurEtCommandes();
+    decrireTextes(m_etat, m_c);
 }
 
 void Form1::closeEvent(QCloseEvent *e)

@@ -16,6 +16,7 @@ class QMainWindow;
 class QMenu;
 class QPushButton;
 class QTimer;
+class Annonceur;
 class ListeDossiers;
 class ListeFichiers;
 class ZoneTexte;
@@ -49,6 +50,7 @@ struct Controles {
     QLabel *nom_texte2 = nullptr;
     QLabel *taille = nullptr;
     QTimer *Timer1 = nullptr;       // the 500 ms tick
+    Annonceur *annonce = nullptr;   // outcomes for screen readers, never shown
 
     QMenu *fichier = nullptr;
     QAction *ouvrir = nullptr;

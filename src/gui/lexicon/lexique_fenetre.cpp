@@ -3,6 +3,7 @@
 #include "base/lexicon/lexique.h"
 #include "base/cp1252.h"
 #include "gui/fenetre/controles.h"
+#include "gui/widgets/annonceur.h"
 #include "gui/widgets/dialogues.h"
 #include "gui/fenetre/etat_fenetre.h"
 
@@ -116,6 +117,10 @@ void LexiqueFenetre::Combo2_Click()
     m_c.theme->setText(m_c.lexique->count() > 0 ? m_c.lexique->item(0)->text() : QString());
     m_c.lexique->show();
     m_c.lexique->raise(); // over the reader pane
+    const int mots = m_c.lexique->count();
+    Annonceur::annoncer(m_c.Combo2, QStringLiteral("Thème « %1 » : %2 %3.")
+                                        .arg(m_c.Combo2->currentText()).arg(mots)
+                                        .arg(mots == 1 ? QStringLiteral("mot") : QStringLiteral("mots")));
 }
 
 void LexiqueFenetre::lexique_Click()

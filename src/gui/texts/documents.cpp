@@ -7,6 +7,7 @@
 #include "base/texts/disque.h"
 #include "base/texts/fichiers_texte.h"
 #include "gui/fenetre/controles.h"
+#include "gui/widgets/annonceur.h"
 #include "gui/widgets/dialogues.h"
 #include "gui/fenetre/etat_fenetre.h"
 #include "gui/widgets/liste_dossiers.h"
@@ -68,8 +69,11 @@ void Documents::erreurEcriture(const QString &prefixe, int erreur)
 
 void Documents::liberer(const QString &chemin)
 {
-    if (m_fichiers.liberer(chemin) == 0)
+    if (m_fichiers.liberer(chemin) == 0) {
+        if (!chemin.isEmpty())
+            Annonceur::annoncer(&m_fenetre, QStringLiteral("Le texte « %1 » est libéré.").arg(extrait_nomfic(chemin)));
         return;
+    }
     m_dialogues.information(QStringLiteral("Le texte « %1 » n'a pas pu être libéré : les autres postes le croient "
                                            "toujours pris. L'enseignant peut le libérer avec la commande "
                                            "« plumor-outils marques --liberer ».")
@@ -158,6 +162,8 @@ bool Documents::closefile(const QString &filename)
     }
     if (e.erreur != 0)
         m_dialogues.information(QStringLiteral("Erreur=") + disque::description(e.erreur));
+    else
+        Annonceur::annoncer(&m_fenetre, QStringLiteral("Texte enregistré sous le nom « %1 ».").arg(extrait_nomfic(filename)));
     m_etat.enregistrement_ok = 1;
     // The zone now says what the disk says: nothing left to recover.
     m_c.Text1->document()->setModified(false);
@@ -173,8 +179,10 @@ bool Documents::reenregistrer(const QString &filename)
         m_dialogues.information(tropLongPourLire);
     else if (e.issue != FichiersTexte::Ecriture::Issue::Ecrit)
         erreurEcriture(QStringLiteral("Erreur="), e.erreur);
-    else
+    else {
         m_c.Text1->document()->setModified(false);
+        Annonceur::annoncer(&m_fenetre, QStringLiteral("Texte enregistré."));
+    }
     return e.issue == FichiersTexte::Ecriture::Issue::Ecrit;
 }
 
@@ -318,6 +326,7 @@ void Documents::Fermer_Click()
     }
     lacherTexteCourant();
     desactiverCommandes();
+    Annonceur::annoncer(&m_fenetre, QStringLiteral("Texte fermé."));
 }
 
 bool Documents::Form_Unload()

@@ -3,9 +3,42 @@
 #include "gui/widgets/dialogue_police.h"
 #include "gui/widgets/titre.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+
+namespace {
+// Gives the window back its activation and the focus it had once a dialog
+// is gone. That was left to the window manager; where none hands it back
+// (none running, or one that does not), Plumor had no active window after
+// every dialog: keys still reached the window through X's own focus, but a
+// screen reader saw the focus nowhere.
+class RetourDeFocus
+{
+public:
+    explicit RetourDeFocus(QWidget *parent) : m_fenetre(parent ? parent->window() : nullptr), m_focus(QApplication::focusWidget()) {}
+    ~RetourDeFocus()
+    {
+        if (!m_fenetre || !m_fenetre->isVisible())
+            return;
+        // Asking the window manager is not enough: it may hold the window
+        // for active already and tell nobody; the keys reach the window, so
+        // Qt is told so too.
+        if (QApplication::activeWindow() != m_fenetre) {
+            m_fenetre->activateWindow();
+            QApplication::setActiveWindow(m_fenetre);
+        }
+        if (m_focus && m_focus->window() == m_fenetre && m_focus->isVisible() && m_focus->isEnabled())
+            m_focus->setFocus(Qt::OtherFocusReason);
+    }
+
+private:
+    QPointer<QWidget> m_fenetre;
+    QPointer<QWidget> m_focus;
+};
+} // namespace
 
 DialoguesQt::DialoguesQt(QWidget *parent) : m_parent(parent) {}
 
@@ -13,6 +46,7 @@ DialoguesQt::~DialoguesQt() = default;
 
 Dialogues::Reponse DialoguesQt::message(const Message &m)
 {
+    const RetourDeFocus retour(m_parent);
     QMessageBox boite(m_parent);
     boite.setTextFormat(Qt::PlainText);
     boite.setText(m.texte);
@@ -45,6 +79,7 @@ std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QStri
     // uses kept its completion list floating over the writing zone, where it
     // swallowed the pupil's next click. The folder and the name it ended on
     // are remembered instead.
+    const RetourDeFocus retour(m_parent);
     QFileDialog dialogue(m_parent);
     dialogue.setNameFilter(QStringLiteral("text files (*.txt)"));
     dialogue.setDirectory(m_dernierDossier.isEmpty() ? dossier : m_dernierDossier);
@@ -69,6 +104,7 @@ std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QStri
 std::optional<QFont> DialoguesQt::choisirPolice(const QFont &initiale, ChoixPolice choix,
                                                 const Application &appliquer)
 {
+    const RetourDeFocus retour(m_parent);
     // Created when needed: the font database is not read at start-up.
     DialoguePolice dialogue(initiale, choix == ChoixPolice::FaceEtTaille, m_parent);
     if (appliquer)

@@ -40,15 +40,17 @@ private slots:
         QCOMPARE(noms(f.c().Dir1).mid(noms(f.c().Dir1).size() - 1), QStringList{"CM1"});
 
         // A text another copy holds is shown and stays held; an empty or
-        // too long one empties the pane and its labels.
+        // too long one empties the pane and its labels; a screen reader
+        // hears what the labels show.
         for (const char *nom : {"b.txt", "vide.txt", "long.txt"}) {
             f.c().lexique->show();
             f.c().File1->setCurrentRow(int(noms(f.c().File1).indexOf(QLatin1String(nom))));
             QVERIFY(f.c().lexique->isHidden());
             const bool lu = nom[0] == 'b';
             QCOMPARE(f.c().Text2->texteCrLf(), lu ? QStringLiteral("Un élève\r\n") : QString());
-            QCOMPARE(f.c().nom_texte2->text() + u'|' + f.c().taille->text(),
-                     lu ? QStringLiteral(" b.txt| 10 carac.") : QStringLiteral("|"));
+            QCOMPARE(f.c().nom_texte2->text() + u'|' + f.c().taille->text() + u'|' + f.c().Text2->accessibleName()
+                         + f.c().Text2->accessibleDescription().mid(52),
+                     lu ? QStringLiteral(" b.txt| 10 carac.|Texte lu : b.txt, 10 carac.") : QStringLiteral("||Texte lu : aucun texte"));
         }
         QVERIFY(classe.marqueSurDisque(QStringLiteral("b.txt")));
         QCOMPARE(f.dialogues->textes(), QStringList{QStringLiteral("Ce texte dépasse 32000 caractères!")});

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The real program as a screen reader sees it, through AT-SPI: a private X
+# server, session bus and accessibility bus, Plumor on a copy of the example
+# class folder, and lecteur_ecran.py walking its tree and saving a text.
+#   lecteur_ecran.sh PLUMOR SOURCE_ROOT
+# Exit 0: passed; 1: failed; 77: cannot run here (a package or the bus missing).
+set -uo pipefail
+plumor=$(readlink -f "${1:?usage: lecteur_ecran.sh PLUMOR SOURCE_ROOT}")
+racine=${2:?usage: lecteur_ecran.sh PLUMOR SOURCE_ROOT}
+passer() { echo "SKIP: $*"; exit 77; }
+for o in Xvfb dbus-run-session dbus-send /usr/libexec/at-spi-bus-launcher; do
+  command -v "$o" >/dev/null || passer "$o missing (packages xvfb, dbus, at-spi2-core)"
+done
+# Debian's own Python, where python3-pyatspi installs, even under a pyenv.
+py=/usr/bin/python3
+[ -x $py ] || py=python3
+$py -c 'import pyatspi' 2>/dev/null || passer "python3-pyatspi missing"
+
+tmp=$(mktemp -d /tmp/plumor-atspi.XXXXXX) || passer "no temp folder"
+trap 'kill $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$tmp"' EXIT
+cp -r "$racine/exemple/classe" "$tmp/classe"
+exec 3>"$tmp/ecran"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+for _ in $(seq 50); do [ -s "$tmp/ecran" ] && break; sleep 0.1; done
+[ -s "$tmp/ecran" ] || passer "Xvfb did not start"
+export DISPLAY=:$(head -1 "$tmp/ecran") HOME=$tmp XDG_STATE_HOME=$tmp/etat XDG_RUNTIME_DIR=$tmp
+export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+dbus-run-session -- bash -c '
+  /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+  bus() { dbus-send --session --dest=org.a11y.Bus --print-reply /org/a11y/bus org.a11y.Bus.GetAddress; }
+  for _ in $(seq 50); do bus >/dev/null 2>&1 && break; sleep 0.1; done
+  bus >/dev/null 2>&1 || exit 77
+  (cd "$1/classe" && exec "$2") >"$1/plumor.log" 2>&1 &
+  "$4" "$3" "$1/classe" 2>&1
+' _ "$tmp" "$plumor" "$racine/tests/gui/lecteur_ecran.py" "$py" 2>"$tmp/dbus.log"
+issue=$?
+[ $issue = 77 ] && passer "the accessibility bus did not start"
+[ $issue = 0 ] || { echo "--- plumor.log"; cat "$tmp/plumor.log"; }
+exit $issue
