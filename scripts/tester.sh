@@ -10,7 +10,7 @@ source "$racine/scripts/dependances.sh"
 # need Google Benchmark and Xlib for the start-up measure; a private Samba
 # server plays the Windows copies.
 installer_manquants "${PAQUETS_CONSTRUCTION[@]}" xvfb xauth poppler-utils cups printer-driver-cups-pdf samba smbclient \
-  libbenchmark-dev libx11-dev
+  libbenchmark-dev libx11-dev at-spi2-core python3-pyatspi dbus
 construire "$racine" "$racine/build"
 (cd "$racine/build" && ctest --output-on-failure -j"$(nproc)")
 
