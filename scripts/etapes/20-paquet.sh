@@ -7,6 +7,10 @@
 # (a missing lexicon shows one before the window), then hides the lexicon to
 # prove that check sees the message; upgrades over a lexicon the teacher
 # edited and checks that it is kept; removes the package.
+# The machine's own Plumor is never touched: where a plumor package (or
+# /etc/plumor) was there before the run, everything from the install on is
+# skipped, unless PLUMOR_REMPLACER_PAQUET=1 asks for it (it then purges that
+# package and its lexicon).
 #   20-paquet.sh [BUILD_FOLDER]   (the build folder is not used)
 set -euo pipefail
 ici=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -69,12 +73,28 @@ debut=$SECONDS
 exec 9>/tmp/plumor-etape-paquet.lock
 flock -w 900 9 || echec "another run still holds /tmp/plumor-etape-paquet.lock"
 
+# Decided before anything is built, so that nothing below can mistake the
+# machine's own Plumor for one this run installed.
+deja=$(dpkg-query -W -f='${db:Status-Status}' plumor 2>/dev/null || true)
+installer=1
+if [ -n "$deja" ] && [ "$deja" != not-installed ] || [ -e /etc/plumor ]; then
+  if [ "${PLUMOR_REMPLACER_PAQUET:-}" = 1 ]; then
+    echo "20-paquet: PLUMOR_REMPLACER_PAQUET=1: the plumor package already here ($deja) and /etc/plumor will be purged"
+  else
+    installer=0
+  fi
+fi
+
 tmp=$(mktemp -d /tmp/plumor-paquet.XXXXXX)
 apt_plumor() {
   DEBIAN_FRONTEND=noninteractive apt-get "$@" -y -qq -o DPkg::Lock::Timeout=300 >>"$tmp/apt.log" 2>&1
 }
+# Only a package this run installed is removed on the way out.
+installe_ici=0
 nettoyer() {
-  dpkg-query -W plumor >/dev/null 2>&1 && { apt_plumor purge plumor || cat "$tmp/apt.log" >&2; }
+  if [ "$installe_ici" = 1 ] && dpkg-query -W plumor >/dev/null 2>&1; then
+    apt_plumor purge plumor || cat "$tmp/apt.log" >&2
+  fi
   rm -rf "$tmp"
 }
 trap nettoyer EXIT
@@ -110,10 +130,18 @@ for besoin in libqt6widgets6 libqt6printsupport6 qt6-translations-l10n fonts-com
   grep -qE "(^|, )$besoin( |,|$)" <<<"$depends" || echec "$besoin missing from Depends"
 done
 
-# A copy left by an earlier run would hide what this package installs.
+if [ "$installer" = 0 ]; then
+  echo "20-paquet: SKIPPED the install, start, upgrade and removal checks: a plumor package" \
+    "(${deja:-state unknown}) or /etc/plumor was already on this machine, and this run leaves them as they are." \
+    "PLUMOR_REMPLACER_PAQUET=1 runs them anyway, purging that package and its lexicon."
+  exit 0
+fi
+
+# Asked for above: the package already here would hide what this one installs.
 if dpkg-query -W plumor >/dev/null 2>&1; then
   apt_plumor purge plumor || { cat "$tmp/apt.log" >&2; echec "cannot remove the plumor already installed"; }
 fi
+installe_ici=1
 apt_plumor install "$deb" || { apt_plumor update && apt_plumor install "$deb"; } \
   || { cat "$tmp/apt.log" >&2; echec "the package does not install"; }
 
@@ -131,9 +159,13 @@ validation=$(desktop-file-validate /usr/share/applications/plumor.desktop 2>&1) 
 ! grep -qE '(error|warning):' <<<"$validation" || echec "desktop entry: $validation"
 
 cp -r "$racine/exemple/classe" "$tmp/classe"
+# A home of its own: a recovery record the machine's user left would put its
+# question before the window, and this Plumor must leave none in that home.
+mkdir -m 0700 "$tmp/home"
 fenetre() {
   # Away from :99, where other checks' screens start: xvfb-run -a races them.
-  (cd "$tmp/classe" && timeout -k 5 90 xvfb-run -a -n $((100 + RANDOM % 400)) -s "-screen 0 1280x1024x24" \
+  (cd "$tmp/classe" && export HOME=$tmp/home XDG_STATE_HOME=$tmp/home/.local/state XDG_CONFIG_HOME=$tmp/home/.config \
+     XDG_CACHE_HOME=$tmp/home/.cache && timeout -k 5 90 xvfb-run -a -n $((100 + RANDOM % 400)) -s "-screen 0 1280x1024x24" \
     bash "$ici/20-paquet.sh" --fenetre "$1" "$tmp/plumor.log")
 }
 fenetre principale || { cat "$tmp/plumor.log" >&2; echec "the installed Plumor did not start cleanly from a class folder"; }
