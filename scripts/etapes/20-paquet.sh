@@ -154,7 +154,7 @@ for besoin in libqt6widgets6 libqt6printsupport6 qt6-translations-l10n fonts-com
 done
 
 if [ "$installer" = 0 ]; then
-  echo "20-paquet: SKIPPED the install, start, upgrade and removal checks: a plumor package" \
+  echo "20-paquet: SKIPPED the install, start, upgrade, removal and autopkgtest checks: a plumor package" \
     "(${deja:-state unknown}) or /etc/plumor was already on this machine, and this run leaves them as they are." \
     "PLUMOR_REMPLACER_PAQUET=1 runs them anyway, purging that package and its lexicon."
   exit 0
