@@ -55,7 +55,11 @@ add_custom_command(OUTPUT ${plumor_icones}
 add_custom_target(plumor_icones_png ALL DEPENDS ${plumor_icones})
 
 install(FILES ${PROJECT_SOURCE_DIR}/docs/guide-enseignant.md DESTINATION share/doc/plumor)
+# English pages where man looks by default, the French ones where a French
+# locale (or man -L fr) finds them.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/plumor.1 ${PROJECT_SOURCE_DIR}/packaging/plumor-outils.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/fr/plumor.1 ${PROJECT_SOURCE_DIR}/packaging/fr/plumor-outils.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/fr/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/plumor.metainfo.xml DESTINATION share/metainfo
         RENAME org.example.plumor.metainfo.xml)

@@ -2,7 +2,8 @@
 # Runs every benchmark once, with the fewest iterations, so that they keep
 # building and running; no figure is checked here (bench/mesurer.sh measures).
 set -euo pipefail
-construction=$1
+# Absolute: the start-up measure runs from the class folder.
+construction=$(cd "${1:?usage: 60-bench.sh BUILD_FOLDER}" && pwd)
 b=$construction/bench
 if [ ! -x "$b/bench_fenetre" ]; then
   echo "benchmarks not built (Google Benchmark missing?): skipped"
@@ -20,13 +21,16 @@ if [ -x "$b/attente_fenetre" ] && command -v xvfb-run >/dev/null; then
   execution=$(mktemp -d)
   trap 'rm -rf "$execution"' EXIT
   # Plumor keeps its recovery records there, not in the real home.
-  export XDG_RUNTIME_DIR=$execution XDG_STATE_HOME=$execution
+  export HOME=$execution XDG_RUNTIME_DIR=$execution XDG_STATE_HOME=$execution
   session=()
   command -v dbus-run-session >/dev/null && session=(dbus-run-session --)
   classe=$(cd "$(dirname "$0")/../../exemple/classe" && pwd)
   for programme in "$b/fenetre_nue" "$construction/src/app/plumor"; do
-    (cd "$classe" && "${session[@]}" xvfb-run -a "$b/attente_fenetre" -s 0 "$programme" 2>/dev/null) |
-      sed "s|^|  $(basename "$programme"): |"
+    if ! (cd "$classe" && "${session[@]}" xvfb-run -a "$b/attente_fenetre" -s 0 "$programme" 2>/dev/null) |
+      sed "s|^|  $(basename "$programme"): |"; then
+      echo "60-bench: $programme did not map a window on the virtual screen" >&2
+      exit 1
+    fi
   done
 fi
 echo "  done in $(($(date +%s) - debut)) s"
