@@ -10,7 +10,7 @@ faute() { echo "$1"; fautes=$((fautes + 1)); }
 
 # Man pages: roff escapes out, so that \-\-json reads --json.
 texte() { sed 's/\\f[BRIP]//g; s/\\-/-/g' "$@"; }
-documents=(README.md docs/*.md packaging/*.1)
+documents=(README.md docs/*.md packaging/*.1 packaging/fr/*.1)
 
 # test_x::y — a QtTest slot y declared in tests/.../test_x.cpp.
 while IFS=: read -r suite _ fonction; do
@@ -28,9 +28,9 @@ while read -r commande; do
   grep -q "u\"$commande\"" tools/main.cpp || faute "plumor-outils $commande : commande inconnue"
 done < <(texte "${documents[@]}" | grep -oE 'plumor-outils [a-z]+' | cut -d' ' -f2 | sort -u)
 passages() {
-  texte packaging/plumor-outils.1
+  texte packaging/plumor-outils.1 packaging/fr/plumor-outils.1
   sed -n '/^## plumor-outils/,/^## [^p]/p' README.md
-  texte docs/*.md packaging/plumor.1 | grep -o 'plumor-outils.*'
+  texte docs/*.md packaging/plumor.1 packaging/fr/plumor.1 | grep -o 'plumor-outils.*'
 }
 while read -r option; do
   grep -qF "\"$option\"" tools/*.cpp || faute "plumor-outils $option : option inconnue"
