@@ -1,17 +1,8 @@
-// Saves in a folder where no draft can be made, the saving copy killed with
-// SIGKILL at random instants, then started again as the pupil would: counts
-// the texts left empty after the kill, and the torn texts and the marks
-// nobody holds after the next start.
-//
-//   sauvegardes_tuees [--fois N] [--graine S] [--disque-plein [--classe-dans DOSSIER]]
-//
-// Run as root, it gives the class folder to root and the text and the
-// recovery folder to nobody, then runs as nobody: nobody may then write the
-// text but create nothing beside it. --disque-plein: every other copy saves
-// with writes limited to 4096 bytes, as on a disk another writer filled; or,
-// with the class folder on a small disk of its own (a tmpfs mounted at
-// DOSSIER), with that disk filled to a few kilobytes from full. A save
-// refused so must leave the text whole and say why.
+// Saves in a folder where no draft can be made, killed at random instants,
+// then the killed copy started again; docs/reliability.md tells how to run it.
+//   sauvegardes_tuees [--fois N] [--graine S] [--disque-plein [--classe-dans TMPFS]]
+// As root, the folder is root's and the text and records nobody's, and the
+// copies run as nobody: they may write the text but create nothing beside it.
 #include "base/texts/attributs.h"
 #include "base/texts/fichiers_texte.h"
 #include "base/texts/recuperation.h"
@@ -34,11 +25,10 @@
 
 namespace {
 
-// A version names itself and its length, and its body is one letter the
+// A version names itself and its length, and its body is one letter its
 // number gives: a torn or mixed file cannot pass for one.
-QByteArray version(int seq, QRandomGenerator &hasard)
+QByteArray version(int seq, int taille)
 {
-    const int taille = int(hasard.bounded(200, 30000));
     return "seq=" + QByteArray::number(seq) + " taille=" + QByteArray::number(taille) + "\r\n"
            + QByteArray(taille, char('a' + seq % 26));
 }
@@ -46,11 +36,7 @@ QByteArray version(int seq, QRandomGenerator &hasard)
 bool entiere(const QByteArray &o)
 {
     const QList<QByteArray> tete = o.left(o.indexOf("\r\n")).split('=');
-    if (tete.size() != 3)
-        return false;
-    const int seq = tete[1].split(' ').value(0).toInt(), taille = tete[2].toInt();
-    return o == "seq=" + QByteArray::number(seq) + " taille=" + QByteArray::number(taille) + "\r\n"
-                    + QByteArray(taille, char('a' + seq % 26));
+    return tete.size() == 3 && o == version(tete[1].split(' ').value(0).toInt(), tete[2].toInt());
 }
 
 // One copy: holds the text and saves new versions until it is killed. Each
@@ -80,7 +66,7 @@ int copie(const QString &classe, const QString &texte, quint32 graine, bool plei
     }
     QRandomGenerator hasard(graine);
     for (int seq = 1;; ++seq) {
-        const FichiersTexte::Ecriture e = fichiers.reecrire(texte, version(seq, hasard));
+        const FichiersTexte::Ecriture e = fichiers.reecrire(texte, version(seq, int(hasard.bounded(200, 30000))));
         noter();
         QByteArray apres;
         disque::lire(texte, FichiersTexte::tailleMaximale, apres);
@@ -137,7 +123,7 @@ int main(int argc, char *argv[])
     const QString texte = classe + QStringLiteral("/conte.txt"), remplissage = petit + QStringLiteral("/remplissage");
     QDir().mkpath(base.filePath(QStringLiteral("etat")));
     QDir().mkpath(classe);
-    if (disque::remplacer(texte, version(0, hasard)) != 0)
+    if (disque::remplacer(texte, version(0, 1000)) != 0)
         return 2;
     const auto encode = [](const QString &c) { return QFile::encodeName(c); };
     ::chmod(encode(base.path()).constData(), 0755);
