@@ -82,10 +82,12 @@ AttributsSysteme::AttributsSysteme(AppelsXattr appels) : m_xattr(std::move(appel
 
 namespace {
 
-// The file itself, never through a link.
+// The file itself, never through a link; one the user may not read is still
+// reached for its mode.
 int ouvrirSansSuivre(const QByteArray &natif)
 {
-    return ::open(natif.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::open(natif.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    return fd >= 0 || errno != EACCES ? fd : ::open(natif.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
 }
 
 } // namespace
