@@ -29,8 +29,9 @@ public:
     // one back; the others stay for a later start. Texts with nothing unsaved
     // are not offered: their marks are let go as a clean end would have.
     void proposer();
-    // The record on disk now, for an end that no event loop follows.
-    void ecrireMaintenant();
+    // The record on disk now, for an end that no event loop follows: 0, or
+    // why it is not.
+    int ecrireMaintenant();
 
     // The longest the record lags behind the zone while the pupil types.
     static constexpr int delaiMs = 1000;
@@ -38,7 +39,7 @@ public:
 private:
     std::optional<recuperation::Releve> releveActuel() const;
     void ecrire();
-    // The first failure turns recovery off for this copy, said once.
+    // The first failure is said once.
     void echec(int erreur);
     void avertir(int erreur);
     // Lets go of a dead copy's marks that nobody touched since, except one.
@@ -55,5 +56,6 @@ private:
     QTimer m_delai;   // while the pupil types
     QTimer m_bientot; // once the command under way has finished
     bool m_actif = true;
+    bool m_averti = false;
     bool m_rienAGarder = true; // what was asked last
 };

@@ -24,22 +24,22 @@ constexpr quint32 magie = 0x504c5231; // "PLR1"
 // A record holds at most a pasted book; anything larger is not one.
 constexpr qint64 tailleMaximale = 64 * 1024 * 1024;
 
-QByteArray lireTout(const char *chemin, qint64 limite, int flags = 0)
+QByteArray lireTout(const char *chemin, qint64 limite)
 {
     QByteArray octets;
-    const int fd = ::open(chemin, O_RDONLY | O_CLOEXEC | flags);
-    if (fd < 0)
-        return octets;
-    char tampon[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, tampon, sizeof tampon);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0 || octets.size() + n > limite)
-            break;
-        octets.append(tampon, n);
-    }
-    ::close(fd);
+    errno = disque::lire(QFile::decodeName(chemin), limite, octets);
+    return octets.size() > limite ? QByteArray() : octets;
+}
+
+// A record, never through a link.
+QByteArray lireSansSuivre(const QByteArray &chemin)
+{
+    QByteArray octets;
+    const int fd = ::open(chemin.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0 && disque::lire(fd, tailleMaximale, octets) != 0)
+        octets.clear();
+    if (fd >= 0)
+        ::close(fd);
     return octets;
 }
 
@@ -137,6 +137,11 @@ QByteArray encoder(const Releve &r)
         const disque::Identite &i = t.identite;
         s << t.chemin << i.peripherique << i.inode << i.taille << i.modification << i.changement;
     }
+    // Older records end here: a rewrite under way is written only when there is one.
+    if (const std::optional<FichiersTexte::Reecriture> &e = r.reecriture) {
+        const disque::Identite &i = e->identite;
+        s << e->chemin << i.peripherique << i.inode << i.taille << i.modification << i.changement << e->octets << e->avant;
+    }
     return octets;
 }
 
@@ -153,9 +158,37 @@ std::optional<Releve> decoder(const QByteArray &octets)
         s >> t.chemin >> i.peripherique >> i.inode >> i.taille >> i.modification >> i.changement;
         r.marques.append(t);
     }
+    if (s.status() == QDataStream::Ok && !s.atEnd()) {
+        FichiersTexte::Reecriture e;
+        disque::Identite &i = e.identite;
+        s >> e.chemin >> i.peripherique >> i.inode >> i.taille >> i.modification >> i.changement >> e.octets >> e.avant;
+        r.reecriture = e;
+    }
     if (m != magie || s.status() != QDataStream::Ok || !s.atEnd())
         return std::nullopt;
     return r;
+}
+
+bool terminer(Releve &r, FichiersTexte &fichiers)
+{
+    if (!r.reecriture)
+        return false;
+    const FichiersTexte::Reecriture e = *r.reecriture;
+    r.reecriture.reset();
+    bool fini = false;
+    const std::optional<disque::Identite> id = fichiers.terminer(e, fini);
+    if (!id)
+        return false;
+    // Its mark is known by the file as it is now, so it can be let go.
+    for (FichiersTexte::Tenue &t : r.marques) {
+        if (t.identite.memeFichier(*id))
+            t.identite = *id;
+    }
+    if (!fini)
+        return false;
+    r.modifie = false;
+    r.texte.clear();
+    return true;
 }
 
 QString dossierParDefaut()
@@ -217,7 +250,7 @@ QList<Dossier::Perdu> Dossier::perdus(int *illisibles)
             continue;
         std::optional<Releve> r;
         if (!brouillon && st.st_size <= tailleMaximale)
-            r = decoder(lireTout(chemin.constData(), tailleMaximale, O_NOFOLLOW));
+            r = decoder(lireSansSuivre(chemin));
         if (r) {
             trouves.append({QFile::decodeName(nom), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, *r});
             continue;
@@ -312,8 +345,6 @@ void Ecrivain::demander(std::optional<Releve> releve)
 {
     {
         std::lock_guard<std::mutex> verrou(m_mutex);
-        if (m_echoue)
-            return;
         m_releve = std::move(releve);
         m_demande = true;
         // The thread starts with the first record: a copy that never has
@@ -324,32 +355,45 @@ void Ecrivain::demander(std::optional<Releve> releve)
     m_condition.notify_all();
 }
 
-void Ecrivain::attendre()
+int Ecrivain::attendre()
 {
     std::unique_lock<std::mutex> verrou(m_mutex);
     m_condition.wait(verrou, [this] { return !m_demande && !m_occupe; });
+    return m_retard;
 }
 
 void Ecrivain::boucle()
 {
     std::unique_lock<std::mutex> verrou(m_mutex);
+    std::optional<Releve> releve;
+    bool enRetard = false; // the last record asked for is not on disk
     for (;;) {
-        m_condition.wait(verrou, [this] { return m_demande || m_fin; });
-        if (!m_demande)
-            return;
-        const std::optional<Releve> releve = std::move(m_releve);
-        m_demande = false;
+        const auto pret = [this] { return m_demande || m_fin; };
+        // A write that failed is tried again at the next change, or soon.
+        if (enRetard)
+            m_condition.wait_for(verrou, std::chrono::milliseconds(reessaiMs), pret);
+        else
+            m_condition.wait(verrou, pret);
+        if (m_demande) {
+            releve = std::move(m_releve);
+            m_demande = false;
+            enRetard = true;
+        }
+        if (!enRetard)
+            return; // the end, with everything on disk
         m_occupe = true;
         verrou.unlock();
         const int err = releve ? m_dossier.ecrire(encoder(*releve)) : m_dossier.supprimer();
-        if (err != 0 && m_echec)
+        if (err != 0 && m_echec && !m_echoue)
             m_echec(err);
         verrou.lock();
         m_occupe = false;
         m_echoue = m_echoue || err != 0;
-        if (m_echoue)
-            m_demande = false;
+        enRetard = err != 0;
+        m_retard = err;
         m_condition.notify_all();
+        if (m_fin && !m_demande)
+            return;
     }
 }
 

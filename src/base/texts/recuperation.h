@@ -8,6 +8,7 @@
 
 #include <condition_variable>
 #include <functional>
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -25,6 +26,8 @@ struct Releve {
     QString fichier;      // the current text's path; empty for a new text
     // Every text the copy held, with its identity right after its mark was set.
     QList<FichiersTexte::Tenue> marques;
+    // An in-place rewrite the copy had begun and maybe not finished.
+    std::optional<FichiersTexte::Reecriture> reecriture;
 
     bool aRecuperer() const { return modifie && !texte.isEmpty(); }
     // The current text's mark, when the copy held it; else null.
@@ -33,6 +36,13 @@ struct Releve {
 QByteArray encoder(const Releve &r);
 // Nothing for bytes that are not one whole record of this version.
 std::optional<Releve> decoder(const QByteArray &octets);
+
+// Finishes the in-place rewrite a dead copy's record holds, where the file is
+// still the one it was writing: the text is then saved and nothing is left
+// to offer. Otherwise the record offers the text back. Either way, where the
+// file is the one it was writing, its mark is known by its new identity.
+// True when a rewrite was finished.
+bool terminer(Releve &r, FichiersTexte &fichiers);
 
 // $XDG_STATE_HOME/plumor, else ~/.local/state/plumor.
 QString dossierParDefaut();
@@ -89,16 +99,20 @@ class Ecrivain
 {
 public:
     // `echec` runs on the writer's thread, once, with the errno of the first
-    // write that failed; nothing is written after it.
+    // write that failed. A failed write is tried again with the next record
+    // asked for and every reessaiMs meanwhile; the last one asked for is
+    // tried once more at the end, so that nothing to keep leaves no record.
     Ecrivain(Dossier &dossier, std::function<void(int)> echec);
+    static constexpr int reessaiMs = 3000;
     ~Ecrivain(); // writes what was asked last, then stops
     Ecrivain(const Ecrivain &) = delete;
     Ecrivain &operator=(const Ecrivain &) = delete;
 
     // Nothing: there is nothing to keep, the record goes.
     void demander(std::optional<Releve> releve);
-    // Returns once what was asked is on disk.
-    void attendre();
+    // Returns once what was asked is written, or failed: 0 when the last
+    // record asked for is on disk, else the errno of its last try.
+    int attendre();
 
 private:
     void boucle();
@@ -109,6 +123,7 @@ private:
     std::condition_variable m_condition;
     std::optional<Releve> m_releve;
     bool m_demande = false, m_occupe = false, m_fin = false, m_echoue = false;
+    int m_retard = 0; // the errno that keeps the last record asked for off the disk
     std::thread m_fil;
 };
 

@@ -58,7 +58,7 @@ QByteArray Documents::octetsAEcrire() const
     return cp1252::encode(texte);
 }
 
-void Documents::erreurEcriture(const QString &prefixe, int erreur)
+void Documents::erreurEcriture(const QString &prefixe, disque::Erreur erreur)
 {
     if (erreur == disque::cheminChange)
         m_dialogues.information(QStringLiteral("Ce texte a été déplacé ou remplacé par quelqu'un d'autre : il n'est "
@@ -122,7 +122,7 @@ void Documents::lire_fichier(const QString &texte_lu)
 bool Documents::closefile(const QString &filename)
 {
     m_etat.enregistrement_ok = 0;
-    const auto erreur = [this](int err) {
+    const auto erreur = [this](disque::Erreur err) {
         erreurEcriture(QStringLiteral("Erreur=closefile"), err);
         return false;
     };
@@ -158,9 +158,10 @@ bool Documents::closefile(const QString &filename)
     case FichiersTexte::Ecriture::Issue::Erreur:
         return erreur(e.erreur);
     case FichiersTexte::Ecriture::Issue::Ecrit:
+    case FichiersTexte::Ecriture::Issue::EcritNonMarque:
         break;
     }
-    if (e.erreur != 0)
+    if (e.issue == FichiersTexte::Ecriture::Issue::EcritNonMarque)
         m_dialogues.information(QStringLiteral("Erreur=") + disque::description(e.erreur));
     else
         Annonceur::annoncer(&m_fenetre, QStringLiteral("Texte enregistré sous le nom « %1 ».").arg(extrait_nomfic(filename)));
@@ -179,11 +180,11 @@ bool Documents::reenregistrer(const QString &filename)
         m_dialogues.information(tropLongPourLire);
     else if (e.issue != FichiersTexte::Ecriture::Issue::Ecrit)
         erreurEcriture(QStringLiteral("Erreur="), e.erreur);
-    else {
+    if (e.ecrit())
         m_c.Text1->document()->setModified(false);
+    if (e.issue == FichiersTexte::Ecriture::Issue::Ecrit)
         Annonceur::annoncer(&m_fenetre, QStringLiteral("Texte enregistré."));
-    }
-    return e.issue == FichiersTexte::Ecriture::Issue::Ecrit;
+    return e.ecrit();
 }
 
 bool Documents::refuserSiTropLong()

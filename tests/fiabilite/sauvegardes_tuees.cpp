@@ -1,0 +1,192 @@
+// Saves in a folder where no draft can be made, killed at random instants,
+// then the killed copy started again; docs/reliability.md tells how to run it.
+//   sauvegardes_tuees [--fois N] [--graine S] [--disque-plein [--classe-dans TMPFS]]
+// As root, the folder is root's and the text and records nobody's, and the
+// copies run as nobody: they may write the text but create nothing beside it.
+#include "base/texts/attributs.h"
+#include "base/texts/fichiers_texte.h"
+#include "base/texts/recuperation.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+#include <cstdio>
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace {
+
+// A version names itself and its length, and its body is one letter its
+// number gives: a torn or mixed file cannot pass for one.
+QByteArray version(int seq, int taille)
+{
+    return "seq=" + QByteArray::number(seq) + " taille=" + QByteArray::number(taille) + "\r\n"
+           + QByteArray(taille, char('a' + seq % 26));
+}
+
+bool entiere(const QByteArray &o)
+{
+    const QList<QByteArray> tete = o.left(o.indexOf("\r\n")).split('=');
+    return tete.size() == 3 && o == version(tete[1].split(' ').value(0).toInt(), tete[2].toInt());
+}
+
+// One copy: holds the text and saves new versions until it is killed. Each
+// refused save must leave the text whole, and its message must be true.
+int copie(const QString &classe, const QString &texte, quint32 graine, bool plein)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    AttributsSysteme attributs;
+    FichiersTexte fichiers(attributs, std::make_shared<const DossierClasse>(classe));
+    recuperation::Dossier dossier(recuperation::dossierParDefaut());
+    const auto noter = [&] {
+        // Unsaved work exactly while a save is under way.
+        const bool enCours = fichiers.reecriture().has_value();
+        recuperation::Releve r{enCours, enCours ? QStringLiteral("?") : QString(), texte, fichiers.tenues(),
+                               fichiers.reecriture()};
+        return dossier.ecrire(recuperation::encoder(r));
+    };
+    fichiers.surReecriture(noter);
+    if (fichiers.prendre(texte).issue != FichiersTexte::Lecture::Issue::Lu)
+        return 2;
+    noter();
+    std::printf("pret\n");
+    std::fflush(stdout);
+    if (plein) {
+        const rlimit petite{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &petite);
+    }
+    QRandomGenerator hasard(graine);
+    for (int seq = 1;; ++seq) {
+        const FichiersTexte::Ecriture e = fichiers.reecrire(texte, version(seq, int(hasard.bounded(200, 30000))));
+        noter();
+        QByteArray apres;
+        disque::lire(texte, FichiersTexte::tailleMaximale, apres);
+        if (!e.ecrit() && (!entiere(apres) || (e.erreur != EFBIG && e.erreur != ENOSPC)))
+            return 3;
+        if (!e.ecrit()) {
+            std::printf("refus\n");
+            std::fflush(stdout);
+        }
+    }
+}
+
+// The next start of the killed copy: what Reprise does, answering « Non ».
+QByteArray reprendre(const QString &classe)
+{
+    AttributsSysteme attributs;
+    FichiersTexte fichiers(attributs, std::make_shared<const DossierClasse>(classe));
+    recuperation::Dossier dossier(recuperation::dossierParDefaut());
+    QByteArray issue = "rien";
+    for (recuperation::Dossier::Perdu &p : dossier.perdus()) {
+        issue = recuperation::terminer(p.releve, fichiers) ? "termine" : p.releve.aRecuperer() ? "offert" : "libere";
+        for (const FichiersTexte::Tenue &t : p.releve.marques) {
+            if (fichiers.reprendre(t.chemin, t.identite))
+                fichiers.liberer(t.chemin);
+        }
+        dossier.oublier(p);
+    }
+    return issue;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList a = app.arguments();
+    if (a.value(1) == u"--copie")
+        return copie(a.at(2), a.at(3), a.at(4).toUInt(), a.at(5) == u"plein");
+    if (a.value(1) == u"--reprise") {
+        std::puts(reprendre(a.at(2)).constData());
+        return 0;
+    }
+    const auto option = [&](const char *nom, int defaut) {
+        return a.contains(QLatin1String(nom)) ? a.at(a.indexOf(QLatin1String(nom)) + 1).toInt() : defaut;
+    };
+    const int fois = option("--fois", 200);
+    QRandomGenerator hasard(option("--graine", 1));
+    const bool plein = a.contains(QStringLiteral("--disque-plein"));
+
+    QTemporaryDir base(QStringLiteral("/tmp/sauvegardes-XXXXXX"));
+    const qsizetype dans = a.indexOf(QStringLiteral("--classe-dans"));
+    const QString petit = dans > 0 ? a.value(dans + 1) : QString(); // a small disk of the class's own
+    const QString classe = petit.isEmpty() ? base.filePath(QStringLiteral("classe")) : petit + QStringLiteral("/classe");
+    const QString texte = classe + QStringLiteral("/conte.txt"), remplissage = petit + QStringLiteral("/remplissage");
+    QDir().mkpath(base.filePath(QStringLiteral("etat")));
+    QDir().mkpath(classe);
+    if (disque::remplacer(texte, version(0, 1000)) != 0)
+        return 2;
+    const auto encode = [](const QString &c) { return QFile::encodeName(c); };
+    ::chmod(encode(base.path()).constData(), 0755);
+    const bool root = ::geteuid() == 0;
+    if (root && (::chown(encode(texte).constData(), 65534, 65534) != 0
+                 || ::chown(encode(base.filePath(QStringLiteral("etat"))).constData(), 65534, 65534) != 0))
+        return 2;
+    if (!root)
+        ::chmod(encode(classe).constData(), 0555);
+    // Another writer leaves the class's disk a few kilobytes from full.
+    const auto remplir = [&] {
+        struct statvfs fs {};
+        QFile f(remplissage);
+        if (::statvfs(encode(petit).constData(), &fs) == 0 && f.open(QIODevice::WriteOnly))
+            f.write(QByteArray(qMax<qint64>(0, qint64(fs.f_bavail * fs.f_bsize) - hasard.bounded(0, 32768)), 'r'));
+    };
+    qputenv("XDG_STATE_HOME", encode(base.filePath(QStringLiteral("etat"))));
+    // The copies run as nobody; this process stays root to clean up.
+    const auto lancer = [&](QProcess &p, const QStringList &arguments) {
+        p.setChildProcessModifier([root] {
+            if (root && (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0
+                         || ::setresuid(65534, 65534, 65534) != 0))
+                ::_exit(2);
+        });
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(app.applicationFilePath(), arguments);
+    };
+
+    long refus = 0, vides = 0, dechiresAuKill = 0, dechires = 0, marques = 0, echecs = 0;
+    QMap<QByteArray, int> issues;
+    for (int i = 0; i < fois; ++i) {
+        QProcess p, r;
+        if (plein && i % 2 && !petit.isEmpty())
+            remplir();
+        lancer(p, {QStringLiteral("--copie"), classe, texte, QString::number(hasard.generate()),
+                   plein && i % 2 && petit.isEmpty() ? QStringLiteral("plein") : QStringLiteral("-")});
+        if (!p.waitForReadyRead(20000) || p.readLine() != "pret\n") {
+            std::fprintf(stderr, "kill %d: the copy could not take the text\n", i);
+            return 2;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(hasard.bounded(1, 200000)));
+        if (p.state() != QProcess::Running)
+            ++echecs; // a save refused with a false message, or a torn text; or a next start that failed
+        ::kill(pid_t(p.processId()), SIGKILL);
+        p.waitForFinished();
+        refus += p.readAll().count("refus");
+        if (!petit.isEmpty())
+            QFile::remove(remplissage);
+        QByteArray octets;
+        disque::lire(texte, FichiersTexte::tailleMaximale, octets);
+        vides += octets.isEmpty();
+        dechiresAuKill += !entiere(octets);
+        lancer(r, {QStringLiteral("--reprise"), classe});
+        echecs += !r.waitForFinished() || r.exitCode() != 0;
+        ++issues[r.readAll().trimmed()];
+        disque::lire(texte, FichiersTexte::tailleMaximale, octets);
+        dechires += !entiere(octets);
+        marques += attribut::estMarque(AttributsSysteme().lire(texte).mot);
+    }
+    std::printf("kills %d%s: saves refused, text whole and message true, %ld; after the kill empty %ld, torn %ld; "
+                "after the next start: torn %ld, marks without holder %ld; copies that failed %ld\n", fois,
+                plein ? " (disk full for every other copy)" : "", refus, vides, dechiresAuKill, dechires, marques, echecs);
+    for (auto it = issues.cbegin(); it != issues.cend(); ++it)
+        std::printf("  next start: %s %d\n", it.key().constData(), it.value());
+    return vides + dechires + marques + echecs == 0 ? 0 : 1;
+}
