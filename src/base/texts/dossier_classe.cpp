@@ -1,0 +1,213 @@
+#include "base/texts/dossier_classe.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+Descripteur::~Descripteur()
+{
+    fermer();
+}
+
+Descripteur::Descripteur(Descripteur &&autre) noexcept : m_fd(autre.m_fd), m_erreur(autre.m_erreur)
+{
+    autre.m_fd = -1;
+}
+
+Descripteur &Descripteur::operator=(Descripteur &&autre) noexcept
+{
+    if (this != &autre) {
+        fermer();
+        m_fd = autre.m_fd;
+        m_erreur = autre.m_erreur;
+        autre.m_fd = -1;
+    }
+    return *this;
+}
+
+int Descripteur::fermer()
+{
+    if (m_fd < 0)
+        return 0;
+    const int err = ::close(m_fd) == 0 ? 0 : errno;
+    m_fd = -1;
+    return err;
+}
+
+namespace {
+
+constexpr int toujours = O_CLOEXEC | O_NOCTTY;
+
+bool composantSimple(const QByteArray &nom)
+{
+    return !nom.isEmpty() && !nom.contains('/') && nom != "." && nom != "..";
+}
+
+Descripteur depuis(int fd)
+{
+    return fd >= 0 ? Descripteur::ouvert(fd) : Descripteur::echec(errno);
+}
+
+// A folder opened for reading where allowed, else for lookups only (a folder
+// the user may cross but not list).
+Descripteur dossierDans(int dossier, const char *nom, int suivre)
+{
+    int fd = ::openat(dossier, nom, O_RDONLY | O_DIRECTORY | toujours | suivre);
+    if (fd < 0 && errno == EACCES)
+        fd = ::openat(dossier, nom, O_PATH | O_DIRECTORY | toujours | suivre);
+    if (fd < 0 && errno == ENOTDIR && suivre) {
+        // O_NOFOLLOW with O_DIRECTORY says ENOTDIR for a link: say what it is.
+        struct stat st {};
+        if (::fstatat(dossier, nom, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+            errno = ELOOP;
+    }
+    return depuis(fd);
+}
+
+} // namespace
+
+DossierClasse::DossierClasse(const QString &chemin, Resolution resolution) : m_resolution(resolution)
+{
+    const QByteArray natif = chemin.isEmpty() ? QByteArray(".") : QFile::encodeName(chemin);
+    m_dossier = dossierDans(AT_FDCWD, natif.constData(), 0);
+    if (!m_dossier.ok())
+        return;
+    // The kernel's name for it, which is how the window names the current folder too.
+    char tampon[4096];
+    const QByteArray lien = "/proc/self/fd/" + QByteArray::number(m_dossier.fd());
+    const ssize_t n = ::readlink(lien.constData(), tampon, sizeof tampon);
+    if (n > 0 && tampon[0] == '/')
+        m_chemin = QFile::decodeName(QByteArray(tampon, int(n)));
+    else
+        m_chemin = QDir::cleanPath(QDir(QFile::decodeName(natif)).absolutePath());
+}
+
+QByteArray DossierClasse::relatif(const QString &chemin) const
+{
+    if (!m_dossier.ok() || chemin.isEmpty())
+        return {};
+    const QString absolu = QDir::cleanPath(QDir::isAbsolutePath(chemin) ? chemin : m_chemin + u'/' + chemin);
+    if (absolu == m_chemin)
+        return QByteArrayLiteral(".");
+    const QString racine = m_chemin.endsWith(u'/') ? m_chemin : m_chemin + u'/';
+    if (!absolu.startsWith(racine))
+        return {};
+    return QFile::encodeName(absolu.mid(racine.size()));
+}
+
+bool DossierClasse::contient(const QString &chemin) const
+{
+    return !relatif(chemin).isNull();
+}
+
+Descripteur DossierClasse::ouvrir(const QString &chemin, int options, mode_t mode) const
+{
+    const QByteArray rel = relatif(chemin);
+    if (rel.isNull()) {
+        const QByteArray natif = QFile::encodeName(chemin);
+        return depuis(::open(natif.constData(), options | O_NOFOLLOW | toujours, mode));
+    }
+    return resoudre(rel, options, mode);
+}
+
+Descripteur DossierClasse::ouvrirDossier(const QString &chemin) const
+{
+    const QByteArray rel = relatif(chemin);
+    if (rel.isNull())
+        return dossierDans(AT_FDCWD, QFile::encodeName(chemin).constData(), O_NOFOLLOW);
+    Descripteur d = resoudre(rel, O_RDONLY | O_DIRECTORY, 0);
+    if (!d.ok() && d.erreur() == EACCES)
+        d = resoudre(rel, O_PATH | O_DIRECTORY, 0);
+    return d;
+}
+
+Descripteur DossierClasse::ouvrirParent(const QString &chemin, QByteArray &nom) const
+{
+    const QString propre = QDir::cleanPath(chemin);
+    const qsizetype barre = propre.lastIndexOf(u'/');
+    nom = QFile::encodeName(barre < 0 ? propre : propre.mid(barre + 1));
+    if (!composantSimple(nom))
+        return Descripteur::echec(EINVAL);
+    const QString parent = barre < 0 ? (QDir::isAbsolutePath(chemin) ? QString() : QStringLiteral("."))
+                                     : barre == 0 ? QStringLiteral("/") : propre.left(barre);
+    // A relative path is relative to the class folder, as everywhere here.
+    if (parent == QLatin1String(".") && m_dossier.ok())
+        return resoudre(QByteArrayLiteral("."), O_RDONLY | O_DIRECTORY, 0);
+    return ouvrirDossier(parent);
+}
+
+Descripteur DossierClasse::resoudre(const QByteArray &rel, int options, mode_t mode) const
+{
+    if (m_resolution == Resolution::Automatique) {
+        open_how comment {};
+        comment.flags = quint64(options | toujours);
+        comment.mode = (options & (O_CREAT | O_TMPFILE)) ? mode : 0;
+        comment.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+        for (int essai = 0; essai < 8; ++essai) {
+            const long fd = ::syscall(SYS_openat2, m_dossier.fd(), rel.constData(), &comment, sizeof comment);
+            if (fd >= 0)
+                return Descripteur::ouvert(int(fd));
+            // EAGAIN: a rename somewhere in the file system raced the lookup.
+            if (errno != EAGAIN && errno != EINTR)
+                break;
+        }
+        if (errno != ENOSYS)
+            return Descripteur::echec(errno);
+    }
+    return parcourir(rel, options, mode);
+}
+
+Descripteur DossierClasse::parcourir(const QByteArray &rel, int options, mode_t mode) const
+{
+    const QList<QByteArray> parts = rel.split('/');
+    QList<QByteArray> noms;
+    for (const QByteArray &p : parts) {
+        if (p.isEmpty() || p == ".")
+            continue;
+        if (p == "..")
+            return Descripteur::echec(EXDEV);
+        noms.append(p);
+    }
+    if (noms.isEmpty())
+        return depuis(::openat(m_dossier.fd(), ".", options | toujours, mode));
+    Descripteur courant;
+    int fd = m_dossier.fd();
+    for (qsizetype i = 0; i + 1 < noms.size(); ++i) {
+        Descripteur suivant = depuis(::openat(fd, noms[i].constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | toujours));
+        if (!suivant.ok()) {
+            struct stat st {};
+            if (::fstatat(fd, noms[i].constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+                return Descripteur::echec(ELOOP);
+            return suivant;
+        }
+        courant = std::move(suivant);
+        fd = courant.fd();
+    }
+    return DossierClasse::ouvrirDans(fd, noms.constLast(), options, mode);
+}
+
+Descripteur DossierClasse::ouvrirDans(int dossier, const QByteArray &nom, int options, mode_t mode)
+{
+    if (!composantSimple(nom))
+        return Descripteur::echec(EINVAL);
+    Descripteur d = depuis(::openat(dossier, nom.constData(), options | O_NOFOLLOW | toujours, mode));
+    if (!d.ok() && d.erreur() == ENOTDIR && (options & O_DIRECTORY)) {
+        struct stat st {};
+        if (::fstatat(dossier, nom.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+            return Descripteur::echec(ELOOP);
+    }
+    return d;
+}
+
+Descripteur DossierClasse::ouvrirSousDossier(int dossier, const QByteArray &nom)
+{
+    if (!composantSimple(nom))
+        return Descripteur::echec(EINVAL);
+    return dossierDans(dossier, nom.constData(), O_NOFOLLOW);
+}
