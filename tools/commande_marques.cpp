@@ -105,7 +105,7 @@ QString enLignes(const QList<EntreeClasse> &entrees, const QString &suffixe = {}
     return texte;
 }
 
-int liste(const Descripteur &dossier, const QString &ou, bool json, const Attributs &attributs)
+int liste(const DossierClasse &dossier, const QString &ou, bool json, const Attributs &attributs)
 {
     const ReleveMarques r = releverMarques(dossier.fd(), attributs);
     QStringList illisibles;
@@ -187,9 +187,9 @@ int commandeMarques(const QStringList &args)
         return *fin;
     const QString dossier = a.positionnels.value(0, QStringLiteral("."));
     // The one handle on the class folder: everything below is reached from it.
-    const Descripteur racine = ouvrirDossier(dossier);
+    const DossierClasse racine(dossier);
     const QString ou = affichable(QFile::encodeName(QDir::toNativeSeparators(QDir(dossier).absolutePath())));
-    if (racine.fd() < 0) {
+    if (racine.erreur() != 0) {
         ecrire(stderr, QStringLiteral("Dossier introuvable : %1\n").arg(ou));
         return probleme;
     }

@@ -115,27 +115,6 @@ std::optional<QString> refusTexte(int dossier, const QByteArray &nom)
 
 } // namespace
 
-Descripteur &Descripteur::operator=(Descripteur &&autre) noexcept
-{
-    if (this != &autre) {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = std::exchange(autre.m_fd, -1);
-    }
-    return *this;
-}
-
-Descripteur::~Descripteur()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-Descripteur ouvrirDossier(const QString &dossier)
-{
-    return Descripteur(::open(QFile::encodeName(dossier).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-}
-
 ReleveMarques releverMarques(int dossier, const Attributs &attributs)
 {
     ReleveMarques r;
@@ -215,20 +194,18 @@ TexteResolu resoudre(int racine, const QByteArray &chemin)
         t.refus = QStringLiteral("c'est un dossier : nommez les textes un par un");
         return t;
     }
-    t.dossier = Descripteur(::fcntl(racine, F_DUPFD_CLOEXEC, 0));
+    t.dossier = Descripteur::ouvert(::fcntl(racine, F_DUPFD_CLOEXEC, 0));
     t.nom = parties.takeLast();
     for (const QByteArray &partie : std::as_const(parties)) {
         // Each folder from the one before, never through a link: a folder
         // swapped meanwhile can only make the path fail.
-        const int fd = ::openat(t.dossier.fd(), partie.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) {
-            struct stat st {};
-            const bool lien = ::fstatat(t.dossier.fd(), partie.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
-                              && S_ISLNK(st.st_mode);
-            t.refus = lien ? QStringLiteral("le chemin passe par un lien : refusé") : QStringLiteral("introuvable");
+        Descripteur suivant = DossierClasse::ouvrirDans(t.dossier.fd(), partie, O_PATH | O_DIRECTORY);
+        if (!suivant.ok()) {
+            t.refus = suivant.erreur() == ELOOP ? QStringLiteral("le chemin passe par un lien : refusé")
+                                                : QStringLiteral("introuvable");
             return t;
         }
-        t.dossier = Descripteur(fd);
+        t.dossier = std::move(suivant);
     }
     if (const std::optional<QString> refus = refusTexte(t.dossier.fd(), t.nom))
         t.refus = *refus;

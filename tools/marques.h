@@ -5,8 +5,9 @@
 #include <QList>
 #include <QString>
 
+#include "base/texts/dossier_classe.h"
+
 #include <optional>
-#include <utility>
 
 class Attributs;
 
@@ -15,23 +16,6 @@ class Attributs;
 // Paths are the file system's own bytes, relative to the folder searched, so
 // that a name that is not UTF-8 is seen and reached too. Everything below the
 // folder is reached from one descriptor of it, never through a link.
-
-// A descriptor closed when it goes.
-class Descripteur
-{
-public:
-    explicit Descripteur(int fd = -1) : m_fd(fd) {}
-    Descripteur(Descripteur &&autre) noexcept : m_fd(std::exchange(autre.m_fd, -1)) {}
-    Descripteur &operator=(Descripteur &&autre) noexcept;
-    ~Descripteur();
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-// The folder the teacher names (a link to it is the teacher's choice).
-Descripteur ouvrirDossier(const QString &dossier);
 
 struct EntreeClasse {
     QByteArray chemin;

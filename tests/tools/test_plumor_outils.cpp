@@ -159,7 +159,7 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         classe.ecrire("marque.txt", "x");
         AttributsParNom attributs;
         attributs.mots = {{"marque.txt", 1}, {"libre.txt", 33}};
-        const Descripteur d = ouvrirDossier(classe.dossier());
+        const DossierClasse d(classe.dossier());
         const QList<EntreeClasse> marques = releverMarques(d.fd(), attributs).marques;
         QVERIFY(marques.size() == 1 && marques[0].chemin == "marque.txt");
         QCOMPARE(liberer(resoudre(d.fd(), "libre.txt"), attributs).etat, Liberation::DejaLibre);
