@@ -246,15 +246,18 @@ int eleveHostile(const QStringList &a)
     if (!std::fgets(ligne, sizeof ligne, stdin))
         return 2;
     long liens = 0, echanges = 0, forges = 0;
+    // The folders the pupil's names go to: the class and the real CM1, never the decoy.
+    const int dossiers[] = {::open(classe, O_RDONLY | O_DIRECTORY), ::open(classe + "/CM1", O_RDONLY | O_DIRECTORY)};
     pollfd entree{0, POLLIN, 0};
     while (::poll(&entree, 1, 1) == 0) {
-        const QByteArray nouveau = classe + "/nouveau" + QByteArray::number(hasard.bounded(3)) + ".txt";
+        const int ou = dossiers[hasard.bounded(2)];
+        const QByteArray nouveau = "nouveau" + QByteArray::number(hasard.bounded(3)) + ".txt";
         switch (hasard.bounded(4)) {
         case 0: // a file outside under a name copies save to
-            liens += ::link(leurre + "/leurre" + QByteArray::number(hasard.bounded(3)) + ".txt", nouveau) == 0;
+            liens += ::linkat(AT_FDCWD, leurre + "/leurre" + QByteArray::number(hasard.bounded(3)) + ".txt", ou, nouveau, 0) == 0;
             break;
         case 1: // a second name for a text of the class
-            liens += ::link(QFile::encodeName(a.at(1) + u'/' + textes.at(hasard.bounded(textes.size()))), nouveau) == 0;
+            liens += ::linkat(dossiers[0], QFile::encodeName(textes.at(hasard.bounded(textes.size()))), ou, nouveau, 0) == 0;
             break;
         case 2: // CM1 becomes the link to the decoy, or the folder again
             echanges += ::renameat2(AT_FDCWD, classe + "/CM1", AT_FDCWD, classe + "/CM1-lien", RENAME_EXCHANGE) == 0;
@@ -266,19 +269,19 @@ int eleveHostile(const QStringList &a)
         }
         }
     }
-    // A decoy file's name in the class is no text of the class.
-    for (int k = 0; k < 3; ++k) {
-        const QByteArray nom = classe + "/nouveau" + QByteArray::number(k) + ".txt";
-        struct stat st {}, lt {};
-        for (int j = 0; j < 3; ++j) {
-            if (::lstat(nom, &st) == 0 && ::lstat(leurre + "/leurre" + QByteArray::number(j) + ".txt", &lt) == 0
-                && st.st_ino == lt.st_ino)
-                ::unlink(nom);
-        }
-    }
     struct stat st {};
     if (::lstat(classe + "/CM1", &st) == 0 && S_ISLNK(st.st_mode))
         ::renameat2(AT_FDCWD, classe + "/CM1", AT_FDCWD, classe + "/CM1-lien", RENAME_EXCHANGE);
+    // A decoy file's name in the class is no text of the class.
+    for (int k = 0; k < 6; ++k) {
+        const QByteArray nom = "nouveau" + QByteArray::number(k % 3) + ".txt";
+        struct stat lt {};
+        for (int j = 0; j < 3; ++j) {
+            if (::fstatat(dossiers[k / 3], nom, &st, AT_SYMLINK_NOFOLLOW) == 0
+                && ::lstat(leurre + "/leurre" + QByteArray::number(j) + ".txt", &lt) == 0 && st.st_ino == lt.st_ino)
+                ::unlinkat(dossiers[k / 3], nom, 0);
+        }
+    }
     std::printf("%ld %ld %ld\n", liens, echanges, forges);
     return 0;
 }
