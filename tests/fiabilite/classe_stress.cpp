@@ -11,8 +11,8 @@
 //                 [--hostile]
 //
 // --sans-verrou makes the OS lock fail, to measure the mark alone.
-// --hostile adds a pupil who, during the run, hard-links texts and files of a
-// decoy folder outside the class under the names copies save to, swaps the
+// --hostile adds a pupil who, before and during the run, hard-links texts and
+// files of a decoy folder outside the class under names copies use, swaps the
 // sub-folder CM1 for a link to the decoy and back, and forges
 // user.cifs.dosattrib on texts; the decoy must end with every file's mode and
 // bytes unchanged.
@@ -345,7 +345,11 @@ int main(int argc, char *argv[])
                 || !f.setPermissions(i == 1 ? QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup : QFile::ReadOwner))
                 return 2;
         }
-        if (!QDir(dossier).mkdir(QStringLiteral("CM1")) || !QFile::link(leurre.path(), QDir(dossier).filePath(QStringLiteral("CM1-lien"))))
+        // Second names the copies find among their texts: one for a file
+        // outside, one for a text of the class.
+        if (!QDir(dossier).mkdir(QStringLiteral("CM1")) || !QFile::link(leurre.path(), QDir(dossier).filePath(QStringLiteral("CM1-lien")))
+            || ::link(QFile::encodeName(leurre.filePath(QStringLiteral("leurre0.txt"))), QFile::encodeName(dossier + QStringLiteral("/double.txt"))) != 0
+            || ::link(QFile::encodeName(textes.at(0)), QFile::encodeName(dossier + QStringLiteral("/jumeau.txt"))) != 0)
             return 2;
     }
     const QHash<QString, QByteArray> leurreAvant = empreintes(leurre.path());
