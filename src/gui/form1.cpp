@@ -37,7 +37,9 @@ Form1::Form1(ServicesForm1 services)
     QTimer::singleShot(0, this, [this] { setWindowIcon(m_c.Command4->icon()); });
     m_dialogues = services.dialogues ? std::move(services.dialogues) : std::make_unique<DialoguesQt>(this);
     m_attributs = services.attributs ? std::move(services.attributs) : std::make_unique<AttributsSysteme>();
-    m_fichiers = std::make_unique<FichiersTexte>(*m_attributs);
+    // The class folder is opened once, now: every text below it is reached from it.
+    m_fichiers = std::make_unique<FichiersTexte>(*m_attributs,
+                                                 std::make_shared<const DossierClasse>(services.dossierDepart));
     m_documents = std::make_unique<Documents>(m_etat, m_c, *this, *m_dialogues, *m_fichiers);
     m_navigateur = std::make_unique<Navigateur>(m_etat, m_c, *m_dialogues, *m_documents);
     m_edition = std::make_unique<CommandesEdition>(m_etat, m_c, *m_dialogues);

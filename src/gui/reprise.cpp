@@ -61,11 +61,14 @@ Reprise::Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Docume
     // A mark taken, set again or let go: the record must know it at once,
     // or a kill now would leave a mark nobody can recognise.
     m_fichiers.surChangement([this] { m_bientot.start(); });
+    // An in-place rewrite starts only once the record holds its new bytes.
+    m_fichiers.surReecriture([this] { ecrireMaintenant(); });
 }
 
 Reprise::~Reprise()
 {
     m_fichiers.surChangement({});
+    m_fichiers.surReecriture({});
     ecrire();
     m_ecrivain.reset();
 }
@@ -78,7 +81,8 @@ std::optional<Releve> Reprise::releveActuel() const
         r.texte = m_c.Text1->texteCrLf();
     r.fichier = m_etat.fichier_courant;
     r.marques = m_fichiers.tenues();
-    if (!r.modifie && r.marques.isEmpty())
+    r.reecriture = m_fichiers.reecriture();
+    if (!r.modifie && r.marques.isEmpty() && !r.reecriture)
         return std::nullopt;
     return r;
 }
@@ -104,9 +108,10 @@ void Reprise::ecrireMaintenant()
 
 void Reprise::echec(int erreur)
 {
-    if (!m_actif)
+    // Said once; the writer goes on trying, so the record catches up when it can.
+    if (m_averti)
         return;
-    m_actif = false;
+    m_averti = true;
     avertir(erreur);
 }
 
@@ -135,6 +140,9 @@ void Reprise::proposer()
     }
     int illisibles = 0;
     QList<recuperation::Dossier::Perdu> perdus = m_dossier.perdus(&illisibles);
+    // A save killed midway is finished first: its text then needs no offer.
+    for (recuperation::Dossier::Perdu &p : perdus)
+        recuperation::terminer(p.releve, m_fichiers);
     if (illisibles > 0)
         m_dialogues.information(QStringLiteral("Un texte que Plumor gardait en secours est illisible : il n'a pas pu "
                                                "être récupéré."));

@@ -38,7 +38,7 @@ public:
 private:
     std::optional<recuperation::Releve> releveActuel() const;
     void ecrire();
-    // The first failure turns recovery off for this copy, said once.
+    // The first failure is said once.
     void echec(int erreur);
     void avertir(int erreur);
     // Lets go of a dead copy's marks that nobody touched since, except one.
@@ -55,5 +55,6 @@ private:
     QTimer m_delai;   // while the pupil types
     QTimer m_bientot; // once the command under way has finished
     bool m_actif = true;
+    bool m_averti = false;
     bool m_rienAGarder = true; // what was asked last
 };

@@ -79,11 +79,11 @@ bool versionValide(const QByteArray &octets)
 // from the disk's view.
 struct AttributsChronometres : AttributsSysteme {
     qint64 marque = 0, liberation = 0;
-    int ecrireNatif(const QByteArray &chemin, quint16 mot) override
+    int ecrireFd(int fd, quint16 mot) override
     {
         if (!attribut::estMarque(mot))
             liberation = maintenant();
-        const int err = AttributsSysteme::ecrireNatif(chemin, mot);
+        const int err = AttributsSysteme::ecrireFd(fd, mot);
         if (err == 0 && attribut::estMarque(mot) && marque == 0)
             marque = maintenant();
         return err;

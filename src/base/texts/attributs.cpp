@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -16,22 +17,49 @@ constexpr const char *attributDos = "user.cifs.dosattrib";
 
 } // namespace
 
+bool surCifs(int fd)
+{
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0)
+        return false;
+    const auto type = static_cast<unsigned long>(fs.f_type) & 0xFFFFFFFFul;
+    return type == 0xFF534D42ul || type == 0xFE534D42ul || type == 0x517Bul; // CIFS, SMB2, SMB
+}
+
 AppelsXattr AppelsXattr::systeme()
 {
     AppelsXattr a;
-    a.lire = [](const QByteArray &chemin, const char *nom, QByteArray &valeur) {
+    a.lire = [](int fd, const char *nom, QByteArray &valeur) {
         char tampon[16];
-        const ssize_t n = ::lgetxattr(chemin.constData(), nom, tampon, sizeof tampon);
+        const ssize_t n = ::fgetxattr(fd, nom, tampon, sizeof tampon);
         if (n < 0)
             return errno;
         valeur = QByteArray(tampon, int(n));
         return 0;
     };
-    a.ecrire = [](const QByteArray &chemin, const char *nom, const QByteArray &valeur) {
-        return ::lsetxattr(chemin.constData(), nom, valeur.constData(), size_t(valeur.size()), 0) == 0
-                   ? 0 : errno;
+    a.ecrire = [](int fd, const char *nom, const QByteArray &valeur) {
+        return ::fsetxattr(fd, nom, valeur.constData(), size_t(valeur.size()), 0) == 0 ? 0 : errno;
     };
+    a.surCifs = ::surCifs;
     return a;
+}
+
+QByteArray Attributs::cheminDe(int fd)
+{
+    char tampon[4096];
+    const QByteArray lien = "/proc/self/fd/" + QByteArray::number(fd);
+    const ssize_t n = ::readlink(lien.constData(), tampon, sizeof tampon);
+    return n > 0 ? QByteArray(tampon, int(n)) : QByteArray();
+}
+
+LectureAttribut Attributs::lireFd(int fd) const
+{
+    return lireNatif(cheminDe(fd));
+}
+
+int Attributs::ecrireFd(int fd, quint16 mot)
+{
+    return ecrireNatif(cheminDe(fd), mot);
 }
 
 quint16 motDepuisMode(unsigned int mode)
@@ -45,47 +73,74 @@ unsigned int bitsEcritureLiberee(unsigned int modeDossier, unsigned int masque)
     return permis | S_IWUSR;
 }
 
-AttributsSysteme::AttributsSysteme(AppelsXattr appels) : m_xattr(std::move(appels)) {}
+AttributsSysteme::AttributsSysteme(AppelsXattr appels) : m_xattr(std::move(appels))
+{
+    // Calls injected without a file-system test stand for a share.
+    if (!m_xattr.surCifs)
+        m_xattr.surCifs = [](int) { return true; };
+}
+
+namespace {
+
+// The file itself, never through a link.
+int ouvrirSansSuivre(const QByteArray &natif)
+{
+    return ::open(natif.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+
+} // namespace
 
 LectureAttribut AttributsSysteme::lireNatif(const QByteArray &natif) const
 {
-    QByteArray valeur;
-    const int err = m_xattr.lire(natif, attributDos, valeur);
-    if (err == 0 && valeur.size() >= 4) {
-        const auto *o = reinterpret_cast<const unsigned char *>(valeur.constData());
-        // The high bytes hold no attribute a Windows copy tests; keep the word.
-        return {quint16(o[0] | (o[1] << 8)), 0};
-    }
-    struct stat st {};
-    if (::lstat(natif.constData(), &st) != 0)
+    const int fd = ouvrirSansSuivre(natif);
+    if (fd < 0)
         return {0, errno};
-    if (S_ISLNK(st.st_mode))
-        return {0, ELOOP};
-    return {motDepuisMode(st.st_mode), 0};
+    const LectureAttribut a = lireFd(fd);
+    ::close(fd);
+    return a;
 }
 
 int AttributsSysteme::ecrireNatif(const QByteArray &natif, quint16 mot)
 {
+    const int fd = ouvrirSansSuivre(natif);
+    if (fd < 0)
+        return errno;
+    const int err = ecrireFd(fd, mot);
+    ::close(fd);
+    return err;
+}
+
+LectureAttribut AttributsSysteme::lireFd(int fd) const
+{
+    if (m_xattr.surCifs(fd)) {
+        QByteArray valeur;
+        if (m_xattr.lire(fd, attributDos, valeur) == 0 && valeur.size() >= 4) {
+            const auto *o = reinterpret_cast<const unsigned char *>(valeur.constData());
+            // The high bytes hold no attribute a Windows copy tests; keep the word.
+            return {quint16(o[0] | (o[1] << 8)), 0};
+        }
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return {0, errno};
+    return {motDepuisMode(st.st_mode), 0};
+}
+
+int AttributsSysteme::ecrireFd(int fd, quint16 mot)
+{
     QByteArray existant;
-    if (m_xattr.lire(natif, attributDos, existant) == 0 && existant.size() >= 4) {
+    if (m_xattr.surCifs(fd) && m_xattr.lire(fd, attributDos, existant) == 0 && existant.size() >= 4) {
         // CIFS ignores a word of 0: "normal" is how a file is made free there.
         const quint32 valeur = mot == 0 ? attribut::normal : mot;
         QByteArray octets(4, '\0');
         for (int i = 0; i < 4; ++i)
             octets[i] = char((valeur >> (8 * i)) & 0xFF);
-        return m_xattr.ecrire(natif, attributDos, octets);
+        return m_xattr.ecrire(fd, attributDos, octets);
     }
-
-    // The mode is changed on the file itself, opened without following a link.
-    const int fd = ::open(natif.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    const int err = ecrireMode(fd, natif, mot);
-    ::close(fd);
-    return err;
+    return ecrireMode(fd, mot);
 }
 
-int AttributsSysteme::ecrireMode(int fd, const QByteArray &chemin, quint16 mot)
+int AttributsSysteme::ecrireMode(int fd, quint16 mot)
 {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
@@ -97,6 +152,7 @@ int AttributsSysteme::ecrireMode(int fd, const QByteArray &chemin, quint16 mot)
         mode &= ~mode_t(0222);
     } else if ((mode & S_IWUSR) == 0) {
         struct stat dossier {};
+        const QByteArray chemin = cheminDe(fd);
         const qsizetype barre = chemin.lastIndexOf('/');
         const QByteArray parent = barre < 0 ? QByteArray(".") : barre == 0 ? QByteArray("/") : chemin.left(barre);
         const unsigned int modeDossier = ::stat(parent.constData(), &dossier) == 0 ? dossier.st_mode : 0;

@@ -39,21 +39,38 @@ public:
     // Returns 0, or the errno of the failure.
     virtual int ecrireNatif(const QByteArray &chemin, quint16 mot) = 0;
 
+    // On an open file, so that a test of the word and the change after it
+    // act on the file opened, whatever its path names meanwhile. By default
+    // through the path the descriptor was opened by, for words kept elsewhere
+    // than on the file (tests).
+    virtual LectureAttribut lireFd(int fd) const;
+    virtual int ecrireFd(int fd, quint16 mot);
+
     LectureAttribut lire(const QString &chemin) const { return lireNatif(QFile::encodeName(chemin)); }
     int ecrire(const QString &chemin, quint16 mot) { return ecrireNatif(QFile::encodeName(chemin), mot); }
+
+    // The path an open file was reached by, as the kernel keeps it.
+    static QByteArray cheminDe(int fd);
 };
 
-// The extended-attribute calls, injectable so that the CIFS mapping can be
-// tested without a share; they never follow a link. Each returns 0 or an errno.
+// The extended-attribute calls on an open file, and whether it lies on a
+// CIFS/SMB mount; injectable so that the CIFS mapping can be tested without a
+// share. Each call returns 0 or an errno.
 struct AppelsXattr {
-    std::function<int(const QByteArray &chemin, const char *nom, QByteArray &valeur)> lire;
-    std::function<int(const QByteArray &chemin, const char *nom, const QByteArray &valeur)> ecrire;
+    std::function<int(int fd, const char *nom, QByteArray &valeur)> lire;
+    std::function<int(int fd, const char *nom, const QByteArray &valeur)> ecrire;
+    std::function<bool(int fd)> surCifs;
     static AppelsXattr systeme();
 };
 
+// Whether the file system of an open file is a CIFS or SMB mount.
+bool surCifs(int fd);
+
 // On a CIFS mount the real DOS word is exposed as the extended attribute
 // "user.cifs.dosattrib" (4 bytes, little-endian), shared with the Windows
-// copies. Elsewhere the word is the one Samba shows the Windows copies for the
+// copies. Only there: on any other disk whoever may write a text may set that
+// attribute, so a forged word would free a held text or hold a free one.
+// Elsewhere the word is the one Samba shows the Windows copies for the
 // file's mode under the class share's settings (map readonly = yes, store dos
 // attributes = no): read-only when the owner may not write, archive when the
 // owner may execute. The mode is changed on the file itself, never through a
@@ -69,9 +86,11 @@ public:
     explicit AttributsSysteme(AppelsXattr appels = AppelsXattr::systeme());
     LectureAttribut lireNatif(const QByteArray &chemin) const override;
     int ecrireNatif(const QByteArray &chemin, quint16 mot) override;
+    LectureAttribut lireFd(int fd) const override;
+    int ecrireFd(int fd, quint16 mot) override;
 
 private:
-    static int ecrireMode(int fd, const QByteArray &chemin, quint16 mot);
+    static int ecrireMode(int fd, quint16 mot);
     AppelsXattr m_xattr;
 };
 

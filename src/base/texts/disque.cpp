@@ -2,11 +2,14 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdlib>
+#include <limits>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,9 +37,14 @@ int synchroniserDossier(const QByteArray &dossier)
     const int fd = ::open(dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return errno;
-    const int err = ::fsync(fd) == 0 ? 0 : errno;
+    const int err = synchroniserDossier(fd);
     ::close(fd);
     return err;
+}
+
+int synchroniserDossier(int dossier)
+{
+    return ::fsync(dossier) == 0 ? 0 : errno;
 }
 
 unsigned int masqueCreation()
@@ -63,30 +71,46 @@ Identite depuis(const struct stat &st)
             qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
 }
 
-// Whether the path still names the expected file, not following a link.
-bool toujours(const QByteArray &natif, const Identite &attendu)
+// Whether the name still names the expected file, not following a link.
+bool toujours(int dossier, const QByteArray &nom, const Identite &attendu)
 {
     struct stat st {};
-    return ::lstat(natif.constData(), &st) == 0 && S_ISREG(st.st_mode) && depuis(st).memeFichier(attendu);
+    return ::fstatat(dossier, nom.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)
+           && depuis(st).memeFichier(attendu);
 }
 
 // A new text never replaces one another copy created under the same name
 // meanwhile. Where the file system has no such rename, a hard link does the
 // same; where it has neither, a plain rename is all there is.
-int renommerSansRemplacer(const QByteArray &de, const QByteArray &vers)
+int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &vers)
 {
-    if (::renameat2(AT_FDCWD, de.constData(), AT_FDCWD, vers.constData(), RENAME_NOREPLACE) == 0)
+    if (::renameat2(dossier, de.constData(), dossier, vers.constData(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
         return errno;
-    if (::link(de.constData(), vers.constData()) == 0)
-        return ::unlink(de.constData()) == 0 ? 0 : errno;
+    if (::linkat(dossier, de.constData(), dossier, vers.constData(), 0) == 0)
+        return ::unlinkat(dossier, de.constData(), 0) == 0 ? 0 : errno;
     if (errno == EEXIST)
         return EEXIST;
     struct stat st {};
-    if (::lstat(vers.constData(), &st) == 0)
+    if (::fstatat(dossier, vers.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
         return EEXIST;
-    return ::rename(de.constData(), vers.constData()) == 0 ? 0 : errno;
+    return ::renameat(dossier, de.constData(), dossier, vers.constData()) == 0 ? 0 : errno;
+}
+
+// A hidden draft of the folder, created for this save alone.
+int creerBrouillon(int dossier, QByteArray &nom)
+{
+    static const char lettres[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int essai = 0; essai < 100; ++essai) {
+        nom = QByteArray(prefixeBrouillon.data(), prefixeBrouillon.size());
+        for (int i = 0; i < 6; ++i)
+            nom += lettres[QRandomGenerator::global()->bounded(int(sizeof lettres - 1))];
+        const int fd = ::openat(dossier, nom.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd >= 0 ? fd : -errno;
+    }
+    return -EEXIST;
 }
 
 } // namespace
@@ -99,30 +123,35 @@ std::optional<Identite> identite(const QString &chemin)
     return depuis(st);
 }
 
+std::optional<Identite> identite(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return depuis(st);
+}
+
 bool estBrouillon(const QString &nom)
 {
     return nom.startsWith(prefixeBrouillon) && nom.size() == prefixeBrouillon.size() + 6;
 }
 
-int remplacer(const QString &chemin, const QByteArray &octets, const Identite *attendu,
-              const AvantRenommage &avantRenommage)
+int remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, const Identite *attendu,
+              const AvantRenommage &avantRenommage, Descripteur *texte)
 {
-    const QByteArray natif = QFile::encodeName(chemin);
-    if (attendu && !toujours(natif, *attendu))
+    if (attendu && !toujours(dossier, nom, *attendu))
         return cheminChange;
     struct stat existant {};
-    const bool existe = ::lstat(natif.constData(), &existant) == 0;
+    const bool existe = ::fstatat(dossier, nom.constData(), &existant, AT_SYMLINK_NOFOLLOW) == 0;
     if (existe && S_ISLNK(existant.st_mode))
         return ELOOP;
     if (existe && S_ISDIR(existant.st_mode))
         return EISDIR;
 
-    const QString dossier = QFileInfo(chemin).absolutePath();
-    QByteArray modele = QFile::encodeName(dossier + u'/' + prefixeBrouillon + QLatin1String("XXXXXX"));
-    const int fd = ::mkostemp(modele.data(), O_CLOEXEC);
+    QByteArray brouillon;
+    const int fd = creerBrouillon(dossier, brouillon);
     if (fd < 0)
-        return errno;
-
+        return -fd;
     int err = ecrireTout(fd, octets);
     if (err == 0)
         err = ::fchmod(fd, existe ? (existant.st_mode & 07777) : (0666 & ~masqueCreation())) == 0 ? 0 : errno;
@@ -133,52 +162,73 @@ int remplacer(const QString &chemin, const QByteArray &octets, const Identite *a
     }
     if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL)
         err = errno;
-    if (::close(fd) != 0 && err == 0)
-        err = errno;
     if (err == 0 && avantRenommage)
-        err = avantRenommage(modele);
+        err = avantRenommage(fd);
     // The last look before the rename: never replace what is no longer the text.
-    if (err == 0 && attendu && !toujours(natif, *attendu))
+    if (err == 0 && attendu && !toujours(dossier, nom, *attendu))
         err = cheminChange;
     if (err == 0)
-        err = existe ? (::rename(modele.constData(), natif.constData()) == 0 ? 0 : errno)
-                     : renommerSansRemplacer(modele, natif);
+        err = existe ? (::renameat(dossier, brouillon.constData(), dossier, nom.constData()) == 0 ? 0 : errno)
+                     : renommerSansRemplacer(dossier, brouillon, nom);
+    if (err == 0 && texte) {
+        *texte = Descripteur::ouvert(fd);
+    } else if (::close(fd) != 0 && err == 0) {
+        err = errno;
+    }
     if (err != 0) {
-        ::unlink(modele.constData());
+        ::unlinkat(dossier, brouillon.constData(), 0);
         return err;
     }
     // A folder that refuses the flush still holds the new text.
-    (void)synchroniserDossier(QFile::encodeName(dossier));
+    (void)synchroniserDossier(dossier);
     return 0;
 }
 
-int reecrireSurPlace(const QString &chemin, const QByteArray &octets, const Identite &attendu)
+int remplacer(const QString &chemin, const QByteArray &octets, const Identite *attendu,
+              const AvantRenommage &avantRenommage)
 {
-    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ELOOP ? cheminChange : errno;
-    struct stat st {};
-    int err = ::fstat(fd, &st) != 0 ? errno : 0;
-    if (err == 0 && (!S_ISREG(st.st_mode) || !depuis(st).memeFichier(attendu)))
-        err = cheminChange;
+    const QFileInfo info(chemin);
+    const int dossier = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dossier < 0)
+        return errno;
+    const int err = remplacer(dossier, QFile::encodeName(info.fileName()), octets, attendu, avantRenommage);
+    ::close(dossier);
+    return err;
+}
+
+int reecrireSurPlace(int fd, const QByteArray &octets)
+{
     QByteArray avant;
-    if (err == 0) {
-        avant.resize(qsizetype(st.st_size));
-        if (::pread(fd, avant.data(), size_t(avant.size()), 0) != ssize_t(avant.size()))
-            err = errno ? errno : EIO;
-    }
-    const auto ecrireDepuisLeDebut = [fd](const QByteArray &o) {
-        if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0)
+    int err = lire(fd, std::numeric_limits<int>::max() - 1, avant);
+    if (err != 0)
+        return err;
+    // A write past the process's file-size limit would stop midway.
+    rlimit limite {};
+    if (::getrlimit(RLIMIT_FSIZE, &limite) == 0 && limite.rlim_cur != RLIM_INFINITY
+        && rlim_t(qMax(octets.size(), avant.size())) > limite.rlim_cur)
+        return EFBIG;
+    // Blocks are reserved before a byte changes: a full disk leaves the text whole.
+    if (octets.size() > avant.size() && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(octets.size())) != 0
+        && errno != EOPNOTSUPP && errno != ENOSYS && errno != EINTR)
+        return errno;
+    const auto ecrireDessus = [fd](const QByteArray &o) {
+        qsizetype fait = 0;
+        while (fait < o.size()) {
+            const ssize_t n = ::pwrite(fd, o.constData() + fait, size_t(o.size() - fait), off_t(fait));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return n < 0 ? errno : EIO;
+            fait += n;
+        }
+        // Cut only once the whole new content is there.
+        if (::ftruncate(fd, off_t(o.size())) != 0)
             return errno;
-        const int e = ecrireTout(fd, o);
-        return e != 0 ? e : (::fsync(fd) != 0 && errno != EINVAL ? errno : 0);
+        return ::fsync(fd) != 0 && errno != EINVAL ? errno : 0;
     };
-    if (err == 0) {
-        err = ecrireDepuisLeDebut(octets);
-        if (err != 0)
-            ecrireDepuisLeDebut(avant);
-    }
-    ::close(fd);
+    err = ecrireDessus(octets);
+    if (err != 0)
+        (void)ecrireDessus(avant);
     return err;
 }
 
@@ -190,30 +240,40 @@ int lire(const QString &chemin, qint64 limite, QByteArray &octets)
     const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errno;
+    const int err = lire(fd, limite, octets);
+    ::close(fd);
+    return err;
+}
+
+int lire(int fd, qint64 limite, QByteArray &octets)
+{
+    octets.clear();
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EINVAL);
-        ::close(fd);
-        return err;
-    }
-    octets.resize(qsizetype(qMin<qint64>(st.st_size, limite + 1)));
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode))
+        return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    // The size may change meanwhile: read to the end, at most one byte past the limit.
+    octets.resize(qsizetype(qMin<qint64>(st.st_size, limite) + 1));
     qsizetype lus = 0;
-    while (lus < octets.size()) {
-        const ssize_t n = ::read(fd, octets.data() + lus, size_t(octets.size() - lus));
+    for (;;) {
+        if (lus == octets.size()) {
+            if (lus > limite)
+                break;
+            octets.resize(qsizetype(qMin<qint64>(limite + 1, qint64(octets.size()) * 2 + 4096)));
+        }
+        const ssize_t n = ::pread(fd, octets.data() + lus, size_t(octets.size() - lus), off_t(lus));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            const int err = errno;
-            ::close(fd);
             octets.clear();
-            return err;
+            return errno;
         }
         if (n == 0)
             break;
         lus += n;
     }
     octets.truncate(lus);
-    ::close(fd);
     return 0;
 }
 
@@ -246,6 +306,10 @@ QString description(int erreur)
         return QStringLiteral("Le système manque de ressources.");
     case ELOOP:
         return QStringLiteral("Le chemin est un lien, pas un texte.");
+    case EMLINK:
+        return QStringLiteral("Le texte porte un autre nom ailleurs (lien).");
+    case EAGAIN:
+        return QStringLiteral("Le texte est occupé par une autre copie : réessayez dans un instant.");
     case EEXIST:
         return QStringLiteral("Un fichier de ce nom vient d'être créé par quelqu'un d'autre.");
     case cheminChange:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/texts/dossier_classe.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -37,36 +39,47 @@ struct Identite {
 // The identity of the plain file at `chemin`, the path itself: nothing for a
 // link, a folder or a missing file.
 std::optional<Identite> identite(const QString &chemin);
+// The identity of an open file; nothing when it is not a plain file.
+std::optional<Identite> identite(int fd);
 
 // What replacing a file returns when its path no longer names the file
 // expected (renamed away, replaced by another file or by a link).
 constexpr int cheminChange = -1;
 
-// Replaces the file's content with `octets` without ever destroying the
-// previous content: the bytes go to a hidden draft beside it, are flushed to
-// disk, and only then take the file's place. A new file gets the mode a new
-// file would get; an existing one keeps its mode. A link at `chemin` is
-// refused (ELOOP). With `attendu`, the file is replaced only while the path
-// still names that file (else cheminChange); without it, only while nothing
-// is there (else EEXIST: another copy created it meanwhile). `avantRenommage`
-// runs on the draft's path just before it takes the file's place, for what
-// the draft must carry from the first instant (a share's mark). Returns 0 or
-// an errno.
-using AvantRenommage = std::function<int(const QByteArray &brouillon)>;
+// Replaces the file `nom` of the open folder `dossier` with `octets` without
+// ever destroying the previous content: the bytes go to a hidden draft in the
+// same folder, are flushed to disk, and only then take the file's place. A
+// new file gets the mode a new file would get; an existing one keeps its mode.
+// A link at `nom` is refused (ELOOP). With `attendu`, the file is replaced
+// only while the name still names that file (else cheminChange); without it,
+// only while nothing is there (else EEXIST: another copy created it
+// meanwhile). `avantRenommage` runs on the draft's descriptor just before it
+// takes the file's place, for what the draft must carry from the first
+// instant (a share's mark); `texte`, when given, gets the draft's descriptor
+// once it is the text. Returns 0 or an errno.
+using AvantRenommage = std::function<int(int brouillon)>;
+int remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, const Identite *attendu = nullptr,
+              const AvantRenommage &avantRenommage = {}, Descripteur *texte = nullptr);
+// The same for a path, whose folder is opened as it is named.
 int remplacer(const QString &chemin, const QByteArray &octets, const Identite *attendu = nullptr,
               const AvantRenommage &avantRenommage = {});
 
-// Rewrites the file in place, for a folder where no draft may be created:
-// the previous bytes are kept in memory and written back if the new ones
-// cannot be. The file must be writable and still be `attendu`.
-int reecrireSurPlace(const QString &chemin, const QByteArray &octets, const Identite &attendu);
+// Rewrites the file open for writing at `fd` in place, for a folder where no
+// draft may be created. The space is reserved first, so that a full disk
+// changes nothing; the new bytes are written over the old ones and the length
+// is cut only after, so that the file is never empty; if the new bytes cannot
+// all be written, the old ones are written back. Returns 0 or an errno.
+int reecrireSurPlace(int fd, const QByteArray &octets);
 
 // The hidden drafts remplacer() leaves only when it is killed mid-save.
 bool estBrouillon(const QString &nom);
 
 // Reads at most `limite` + 1 bytes, so that an over-long file is recognised
-// without reading it whole. Returns 0 or an errno.
+// without reading it whole: the one way every part reads a whole file.
+// Returns 0 or an errno (EISDIR, EINVAL for what is not a plain file).
 int lire(const QString &chemin, qint64 limite, QByteArray &octets);
+// The same from the start of an open file, whatever its offset.
+int lire(int fd, qint64 limite, QByteArray &octets);
 
 // Writes all of `octets` to `fd`, going on after a signal. Returns 0 or an errno.
 int ecrireTout(int fd, const QByteArray &octets);
@@ -74,6 +87,7 @@ int ecrireTout(int fd, const QByteArray &octets);
 // Flushes a folder's entries, so that a rename in it outlasts a power cut.
 // Returns 0 or an errno (some network file systems refuse it).
 int synchroniserDossier(const QByteArray &dossier);
+int synchroniserDossier(int dossier);
 
 // The process's file-creation mask.
 unsigned int masqueCreation();

@@ -42,6 +42,11 @@ int Descripteur::fermer()
 
 namespace {
 
+constexpr int toujoursAvec(int options)
+{
+    // O_PATH takes no other open flag: openat2 refuses them.
+    return (options & O_PATH) ? O_CLOEXEC : O_CLOEXEC | O_NOCTTY;
+}
 constexpr int toujours = O_CLOEXEC | O_NOCTTY;
 
 bool composantSimple(const QByteArray &nom)
@@ -111,7 +116,7 @@ Descripteur DossierClasse::ouvrir(const QString &chemin, int options, mode_t mod
     const QByteArray rel = relatif(chemin);
     if (rel.isNull()) {
         const QByteArray natif = QFile::encodeName(chemin);
-        return depuis(::open(natif.constData(), options | O_NOFOLLOW | toujours, mode));
+        return depuis(::open(natif.constData(), options | O_NOFOLLOW | toujoursAvec(options), mode));
     }
     return resoudre(rel, options, mode);
 }
@@ -146,7 +151,7 @@ Descripteur DossierClasse::resoudre(const QByteArray &rel, int options, mode_t m
 {
     if (m_resolution == Resolution::Automatique) {
         open_how comment {};
-        comment.flags = quint64(options | toujours);
+        comment.flags = quint64(options | toujoursAvec(options));
         comment.mode = (options & (O_CREAT | O_TMPFILE)) ? mode : 0;
         comment.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
         for (int essai = 0; essai < 8; ++essai) {
@@ -175,7 +180,7 @@ Descripteur DossierClasse::parcourir(const QByteArray &rel, int options, mode_t 
         noms.append(p);
     }
     if (noms.isEmpty())
-        return depuis(::openat(m_dossier.fd(), ".", options | toujours, mode));
+        return depuis(::openat(m_dossier.fd(), ".", options | toujoursAvec(options), mode));
     Descripteur courant;
     int fd = m_dossier.fd();
     for (qsizetype i = 0; i + 1 < noms.size(); ++i) {
@@ -196,7 +201,7 @@ Descripteur DossierClasse::ouvrirDans(int dossier, const QByteArray &nom, int op
 {
     if (!composantSimple(nom))
         return Descripteur::echec(EINVAL);
-    Descripteur d = depuis(::openat(dossier, nom.constData(), options | O_NOFOLLOW | toujours, mode));
+    Descripteur d = depuis(::openat(dossier, nom.constData(), options | O_NOFOLLOW | toujoursAvec(options), mode));
     if (!d.ok() && d.erreur() == ENOTDIR && (options & O_DIRECTORY)) {
         struct stat st {};
         if (::fstatat(dossier, nom.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))

@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using Lecture = FichiersTexte::Lecture;
 using Ecriture = FichiersTexte::Ecriture;
@@ -27,16 +29,31 @@ Lecture lu(int erreur, const QByteArray &octets)
     return {Lecture::Issue::Lu, cp1252::decode(octets), 0};
 }
 
-// What the path itself is, not following a link: 0 when nothing is there.
-mode_t sorte(const QString &chemin)
+// Why an open file is no text to write, or 0. A file with a second name
+// (a hard link) would carry its mark and its new bytes to that name too.
+int pasUnTexte(int fd)
 {
     struct stat st {};
-    return ::lstat(QFile::encodeName(chemin).constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    if (!S_ISREG(st.st_mode))
+        return EINVAL;
+    return st.st_nlink > 1 ? EMLINK : 0;
+}
+
+bool ecriture(int fd)
+{
+    return (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDWR;
 }
 
 } // namespace
 
-FichiersTexte::FichiersTexte(Attributs &attributs) : m_attributs(attributs) {}
+FichiersTexte::FichiersTexte(Attributs &attributs, std::shared_ptr<const DossierClasse> dossier)
+    : m_attributs(attributs), m_dossier(dossier ? std::move(dossier) : std::make_shared<const DossierClasse>())
+{
+}
 
 bool FichiersTexte::memeFichier(const QString &a, const QString &b)
 {
@@ -47,17 +64,6 @@ bool FichiersTexte::memeFichier(const QString &a, const QString &b)
     return (!ca.isEmpty() && ca == cb) || QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
 }
 
-int FichiersTexte::marquer(const QString &chemin)
-{
-    return m_attributs.ecrire(chemin, attribut::marque);
-}
-
-bool FichiersTexte::estMarque(const QString &chemin) const
-{
-    const LectureAttribut a = m_attributs.lire(chemin);
-    return a.ok() && attribut::estMarque(a.mot);
-}
-
 FichiersTexte::Tenue *FichiersTexte::tenue(const QString &chemin)
 {
     for (Tenue &t : m_tenues) {
@@ -65,12 +71,6 @@ FichiersTexte::Tenue *FichiersTexte::tenue(const QString &chemin)
             return &t;
     }
     return nullptr;
-}
-
-void FichiersTexte::tenir(const QString &chemin)
-{
-    if (const std::optional<disque::Identite> id = disque::identite(chemin))
-        tenir(chemin, *id);
 }
 
 void FichiersTexte::tenir(const QString &chemin, const disque::Identite &id)
@@ -87,17 +87,24 @@ int FichiersTexte::liberer(const QString &chemin)
     const Tenue *t = tenue(chemin);
     if (!t)
         return 0;
-    const std::optional<disque::Identite> id = disque::identite(chemin);
     int err = 0;
-    if (id && id->memeFichier(t->identite))
-        err = m_attributs.ecrire(chemin, attribut::libre);
-    else if (sorte(chemin) != 0)
-        err = disque::cheminChange;
+    const Descripteur d = m_dossier->ouvrir(chemin, O_RDONLY | O_NONBLOCK);
+    if (d.ok()) {
+        const std::optional<disque::Identite> id = disque::identite(d.fd());
+        if (!id || !id->memeFichier(t->identite))
+            err = disque::cheminChange;
+        else if (const int e = pasUnTexte(d.fd()))
+            err = e; // a second name since: that name would be freed too
+        else
+            err = m_attributs.ecrireFd(d.fd(), attribut::libre);
+    } else if (d.erreur() != ENOENT) {
+        err = d.erreur() == ELOOP ? disque::cheminChange : d.erreur();
+    }
     m_tenues.removeIf([&](const Tenue &u) { return u.chemin == chemin; });
     if (m_surChangement)
         m_surChangement();
     // A text someone deleted is no longer held by anybody.
-    return err == ENOENT ? 0 : err;
+    return err;
 }
 
 void FichiersTexte::libererTout()
@@ -110,9 +117,13 @@ bool FichiersTexte::reprendre(const QString &chemin, const disque::Identite &ide
 {
     std::optional<disque::Identite> id;
     {
-        VerrouFichier verrou(chemin);
-        id = disque::identite(chemin);
-        if (!id || !id->inchangee(identite) || !estMarque(chemin))
+        VerrouFichier verrou(*m_dossier, chemin);
+        if (verrou.etat() != VerrouFichier::Etat::Tenu && verrou.etat() != VerrouFichier::Etat::SansVerrou)
+            return false;
+        id = disque::identite(verrou.fd());
+        const LectureAttribut a = m_attributs.lireFd(verrou.fd());
+        if (!id || !id->inchangee(identite) || pasUnTexte(verrou.fd()) != 0 || !a.ok()
+            || !attribut::estMarque(a.mot))
             return false;
     }
     tenir(chemin, *id);
@@ -128,63 +139,102 @@ Lecture FichiersTexte::lire(const QString &chemin) const
 
 Lecture FichiersTexte::prendre(const QString &chemin)
 {
-    if (sorte(chemin) == S_IFLNK)
-        return {Lecture::Issue::Erreur, {}, ELOOP};
-    // The content is read once the text is ours, so it is the latest saved.
-    bool pris = false;
-    quint16 motAvant = attribut::libre;
-    int errMarque = 0;
+    std::optional<disque::Identite> id;
+    Lecture lecture;
     {
-        VerrouFichier verrou(chemin);
-        const std::optional<disque::Identite> id = disque::identite(chemin);
+        VerrouFichier verrou(*m_dossier, chemin);
+        switch (verrou.etat()) {
+        case VerrouFichier::Etat::Erreur:
+            return {Lecture::Issue::Erreur, {}, verrou.erreur()};
+        case VerrouFichier::Etat::Occupe:
+            return {Lecture::Issue::Pris, {}, EAGAIN};
+        case VerrouFichier::Etat::Tenu:
+        case VerrouFichier::Etat::SansVerrou:
+            break;
+        }
+        const int fd = verrou.fd();
+        if (const int err = pasUnTexte(fd))
+            return {Lecture::Issue::Erreur, {}, err};
+        id = disque::identite(fd);
         const bool sienne = id && std::any_of(m_tenues.cbegin(), m_tenues.cend(), [&](const Tenue &t) {
                                 return t.identite.memeFichier(*id);
                             });
-        const LectureAttribut a = m_attributs.lire(chemin);
+        const LectureAttribut a = m_attributs.lireFd(fd);
         if (!sienne && a.ok() && attribut::estMarque(a.mot))
             return {Lecture::Issue::Pris, {}, 0};
-        // A file that will not be read (missing, empty, too long) is left untouched.
-        if (id && id->taille > 0 && id->taille <= tailleMaximale) {
-            motAvant = a.ok() ? a.mot : attribut::libre;
-            errMarque = marquer(chemin);
-            pris = errMarque == 0;
-        }
+        // Read under the lock from the file tested: what is read is what is marked.
+        QByteArray octets;
+        lecture = lu(disque::lire(fd, tailleMaximale, octets), octets);
+        // A file that will not be read (empty, too long) is left untouched.
+        if (lecture.issue != Lecture::Issue::Lu)
+            return lecture;
+        // A text that cannot be marked is refused: other copies would not see it taken.
+        if (const int err = m_attributs.ecrireFd(fd, attribut::marque))
+            return {Lecture::Issue::Erreur, {}, err};
+        id = disque::identite(fd);
     }
-
-    QByteArray octets;
-    Lecture lecture = lu(disque::lire(chemin, tailleMaximale, octets), octets);
-    const bool texteLu = lecture.issue == Lecture::Issue::Lu;
-    if (pris && !texteLu)
-        m_attributs.ecrire(chemin, motAvant); // the file changed after the test
-    if (texteLu && !pris) {
-        if (errMarque == 0)
-            errMarque = marquer(chemin); // it was empty at the test and filled since
-        if (errMarque != 0)
-            return {Lecture::Issue::Erreur, {}, errMarque};
-    }
-    if (texteLu)
-        tenir(chemin);
+    if (id)
+        tenir(chemin, *id);
     return lecture;
 }
 
 FichiersTexte::Cible FichiersTexte::examiner(const QString &chemin) const
 {
-    switch (sorte(chemin)) {
-    case 0:
-        return {Cible::Etat::Absente, 0};
-    case S_IFLNK:
-        return {Cible::Etat::Lien, ELOOP};
-    case S_IFREG:
-        break;
-    case S_IFDIR:
-        return {Cible::Etat::Erreur, EISDIR};
-    default:
-        return {Cible::Etat::Erreur, EINVAL};
+    const Descripteur d = m_dossier->ouvrir(chemin, O_RDONLY | O_NONBLOCK);
+    if (!d.ok()) {
+        switch (d.erreur()) {
+        case ENOENT:
+            return {Cible::Etat::Absente, 0};
+        case ELOOP:
+            return {Cible::Etat::Lien, ELOOP};
+        default:
+            return {Cible::Etat::Erreur, d.erreur()};
+        }
     }
-    const LectureAttribut a = m_attributs.lire(chemin);
+    if (const int err = pasUnTexte(d.fd()))
+        return {err == EMLINK ? Cible::Etat::Lien : Cible::Etat::Erreur, err};
+    const LectureAttribut a = m_attributs.lireFd(d.fd());
     if (!a.ok())
         return {Cible::Etat::Erreur, a.erreur};
     return {attribut::estMarque(a.mot) ? Cible::Etat::Prise : Cible::Etat::Libre, 0};
+}
+
+int FichiersTexte::surPlace(int fd, const QString &chemin, const QByteArray &octets, bool noter)
+{
+    const std::optional<disque::Identite> id = disque::identite(fd);
+    QByteArray avant;
+    if (!id)
+        return EINVAL;
+    if (const int err = disque::lire(fd, tailleMaximale, avant))
+        return err;
+    // The record knows what is being written before anything changes: a copy
+    // killed from here on is finished or given back at the next start.
+    if (noter) {
+        m_reecriture = Reecriture{chemin, *id, octets, avant};
+        if (m_surReecriture)
+            m_surReecriture();
+    }
+    Descripteur ouvert;
+    int ecrire = fd;
+    int err = 0;
+    if (!ecriture(fd)) {
+        // Writable for the instant of the open only, under the lock, and
+        // marked again before a byte is written: no copy ever sees it free.
+        err = m_attributs.ecrireFd(fd, attribut::libre);
+        if (err == 0) {
+            const QByteArray lui = "/proc/self/fd/" + QByteArray::number(fd);
+            const int w = ::open(lui.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+            ouvert = w >= 0 ? Descripteur::ouvert(w) : Descripteur::echec(errno);
+            const int errMarque = m_attributs.ecrireFd(fd, attribut::marque);
+            const std::optional<disque::Identite> lui2 = ouvert.ok() ? disque::identite(ouvert.fd()) : std::nullopt;
+            err = !ouvert.ok() ? ouvert.erreur() : !lui2 || !lui2->memeFichier(*id) ? disque::cheminChange : errMarque;
+            ecrire = ouvert.fd();
+        }
+    }
+    if (err == 0)
+        err = disque::reecrireSurPlace(ecrire, octets);
+    m_reecriture.reset();
+    return err;
 }
 
 disque::AvantRenommage FichiersTexte::marquerLeBrouillon()
@@ -192,34 +242,52 @@ disque::AvantRenommage FichiersTexte::marquerLeBrouillon()
     // The new content is marked before it takes the text's place: on a share
     // it would otherwise come in with the server's default attributes, free
     // for any copy until marked. Where it cannot be, it is marked right after.
-    return [this](const QByteArray &brouillon) {
-        m_attributs.ecrireNatif(brouillon, attribut::marque);
+    return [this](int brouillon) {
+        m_attributs.ecrireFd(brouillon, attribut::marque);
         return 0;
     };
 }
 
-int FichiersTexte::remplacerSansLacher(const QString &chemin, const QByteArray &octets,
-                                       const disque::Identite &attendu)
+int FichiersTexte::marqueApres(int fd)
 {
-    // The text keeps its mark while it is written, so no other copy can take
-    // it meanwhile.
-    int err = disque::remplacer(chemin, octets, &attendu, marquerLeBrouillon());
+    const LectureAttribut a = m_attributs.lireFd(fd);
+    return a.ok() && attribut::estMarque(a.mot) ? 0 : m_attributs.ecrireFd(fd, attribut::marque);
+}
+
+int FichiersTexte::ecrireTenu(int fd, const QString &chemin, const QByteArray &octets,
+                              const disque::Identite &attendu, std::optional<disque::Identite> &ecrit, int &errMarque)
+{
+    QByteArray nom;
+    const Descripteur dossier = m_dossier->ouvrirParent(chemin, nom);
+    if (!dossier.ok())
+        return dossier.erreur() == ELOOP ? disque::cheminChange : dossier.erreur();
+    Descripteur texte;
+    int err = disque::remplacer(dossier.fd(), nom, octets, &attendu, marquerLeBrouillon(), &texte);
+    // A folder that lets drafts be made but a share that refuses to replace
+    // a read-only file: the old file is let go for the rename only, under
+    // the lock, the new one already marked; the rename puts one in the
+    // other's place at once.
+    const bool brouillonsPermis = ::faccessat(dossier.fd(), ".", W_OK | X_OK, AT_EACCESS) == 0;
+    if ((err == EACCES || err == EPERM) && brouillonsPermis) {
+        if (m_attributs.ecrireFd(fd, attribut::libre) == 0) {
+            err = disque::remplacer(dossier.fd(), nom, octets, &attendu, marquerLeBrouillon(), &texte);
+            if (err != 0)
+                m_attributs.ecrireFd(fd, attribut::marque);
+        }
+    }
+    if (err == 0) {
+        errMarque = marqueApres(texte.fd());
+        ecrit = disque::identite(texte.fd());
+        return 0;
+    }
     if (err != EACCES && err != EPERM)
         return err;
-    // A share that refuses to replace a read-only file, or a folder where no
-    // draft may be created: the mark is lifted for the write only, under the
-    // lock, so no copy takes the text meanwhile; in place if it must be.
-    VerrouFichier verrou(chemin);
-    const std::optional<disque::Identite> id = disque::identite(chemin);
-    if (!id || !id->memeFichier(attendu))
-        return disque::cheminChange;
-    if (m_attributs.ecrire(chemin, attribut::libre) != 0)
-        return err;
-    err = disque::remplacer(chemin, octets, &attendu, marquerLeBrouillon());
-    if (err == EACCES || err == EPERM)
-        err = disque::reecrireSurPlace(chemin, octets, attendu);
-    if (err != disque::cheminChange)
-        marquer(chemin);
+    // A folder where no draft may be created: in place.
+    err = surPlace(fd, chemin, octets, true);
+    if (err == 0) {
+        errMarque = marqueApres(fd);
+        ecrit = disque::identite(fd);
+    }
     return err;
 }
 
@@ -227,38 +295,52 @@ Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octe
 {
     if (octets.size() > tailleMaximale)
         return {Ecriture::Issue::TropLong, 0};
-    if (sorte(chemin) == 0) {
+    QByteArray nom;
+    const Descripteur dossier = m_dossier->ouvrirParent(chemin, nom);
+    if (!dossier.ok())
+        return {Ecriture::Issue::Erreur, dossier.erreur()};
+    struct stat st {};
+    if (::fstatat(dossier.fd(), nom.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT)
+            return {Ecriture::Issue::Erreur, errno};
         // Two copies saving a new text under one name at once: the second finds it there.
-        if (const int err = disque::remplacer(chemin, octets, nullptr, marquerLeBrouillon()))
+        Descripteur texte;
+        if (const int err = disque::remplacer(dossier.fd(), nom, octets, nullptr, marquerLeBrouillon(), &texte))
             return {err == EEXIST ? Ecriture::Issue::Prise : Ecriture::Issue::Erreur, err};
-        const int errMarque = marquer(chemin);
-        tenir(chemin);
-        return {Ecriture::Issue::Ecrit, errMarque};
+        const int errMarque = marqueApres(texte.fd());
+        if (const std::optional<disque::Identite> id = disque::identite(texte.fd()))
+            tenir(chemin, *id);
+        return {errMarque == 0 ? Ecriture::Issue::Ecrit : Ecriture::Issue::EcritNonMarque, errMarque};
     }
 
-    quint16 motAvant = attribut::libre;
-    std::optional<disque::Identite> attendu;
+    std::optional<disque::Identite> ecrit;
+    int errMarque = 0;
     {
-        VerrouFichier verrou(chemin);
-        attendu = disque::identite(chemin);
-        if (!attendu)
-            return {Ecriture::Issue::Erreur, sorte(chemin) == S_IFLNK ? ELOOP : EISDIR};
-        const LectureAttribut a = m_attributs.lire(chemin);
+        VerrouFichier verrou(*m_dossier, chemin);
+        if (verrou.etat() == VerrouFichier::Etat::Erreur)
+            return {Ecriture::Issue::Erreur, verrou.erreur()};
+        if (verrou.etat() == VerrouFichier::Etat::Occupe)
+            return {Ecriture::Issue::Prise, EAGAIN};
+        const int fd = verrou.fd();
+        if (const int err = pasUnTexte(fd))
+            return {Ecriture::Issue::Erreur, err};
+        const LectureAttribut a = m_attributs.lireFd(fd);
         if (a.ok() && attribut::estMarque(a.mot))
             return {Ecriture::Issue::Prise, 0};
-        motAvant = a.ok() ? a.mot : attribut::libre;
-        if (const int err = marquer(chemin))
+        const quint16 motAvant = a.ok() ? a.mot : attribut::libre;
+        if (const int err = m_attributs.ecrireFd(fd, attribut::marque))
             return {Ecriture::Issue::Erreur, err};
+        const std::optional<disque::Identite> attendu = disque::identite(fd);
+        const int err = attendu ? ecrireTenu(fd, chemin, octets, *attendu, ecrit, errMarque) : EINVAL;
+        if (err != 0) {
+            // The old content is untouched; give it back its attributes too.
+            m_attributs.ecrireFd(fd, motAvant);
+            return {Ecriture::Issue::Erreur, err};
+        }
     }
-    if (const int err = remplacerSansLacher(chemin, octets, *attendu)) {
-        // The old content is untouched; give it back its attributes too.
-        if (err != disque::cheminChange)
-            m_attributs.ecrire(chemin, motAvant);
-        return {Ecriture::Issue::Erreur, err};
-    }
-    const int errMarque = marquer(chemin);
-    tenir(chemin);
-    return {Ecriture::Issue::Ecrit, errMarque};
+    if (ecrit)
+        tenir(chemin, *ecrit);
+    return {errMarque == 0 ? Ecriture::Issue::Ecrit : Ecriture::Issue::EcritNonMarque, errMarque};
 }
 
 Ecriture FichiersTexte::reecrire(const QString &chemin, const QByteArray &octets)
@@ -268,13 +350,60 @@ Ecriture FichiersTexte::reecrire(const QString &chemin, const QByteArray &octets
     const Tenue *t = tenue(chemin);
     if (!t)
         return {Ecriture::Issue::Erreur, disque::cheminChange};
-    const int err = remplacerSansLacher(chemin, octets, t->identite);
-    if (err == disque::cheminChange)
-        return {Ecriture::Issue::Erreur, err};
-    // Written or not, the text at this path is still this copy's own.
-    const int errMarque = marquer(chemin);
-    tenir(chemin);
+    const disque::Identite attendu = t->identite;
+    std::optional<disque::Identite> ecrit;
+    int errMarque = 0, err = 0;
+    {
+        VerrouFichier verrou(*m_dossier, chemin);
+        if (verrou.etat() == VerrouFichier::Etat::Erreur) {
+            const int e = verrou.erreur();
+            return {Ecriture::Issue::Erreur, e == ENOENT || e == ELOOP ? disque::cheminChange : e};
+        }
+        if (verrou.etat() == VerrouFichier::Etat::Occupe)
+            return {Ecriture::Issue::Erreur, EAGAIN};
+        const int fd = verrou.fd();
+        const std::optional<disque::Identite> id = disque::identite(fd);
+        if (!id || !id->memeFichier(attendu))
+            return {Ecriture::Issue::Erreur, disque::cheminChange};
+        if (const int e = pasUnTexte(fd))
+            return {Ecriture::Issue::Erreur, e};
+        err = ecrireTenu(fd, chemin, octets, attendu, ecrit, errMarque);
+        if (err == disque::cheminChange)
+            return {Ecriture::Issue::Erreur, err};
+        if (err != 0) {
+            // Not written: the text at this path is still this copy's own.
+            marqueApres(fd);
+            ecrit = disque::identite(fd);
+        }
+    }
+    if (ecrit)
+        tenir(chemin, *ecrit);
     if (err != 0)
         return {Ecriture::Issue::Erreur, err};
-    return {errMarque == 0 ? Ecriture::Issue::Ecrit : Ecriture::Issue::Erreur, errMarque};
+    return {errMarque == 0 ? Ecriture::Issue::Ecrit : Ecriture::Issue::EcritNonMarque, errMarque};
+}
+
+std::optional<disque::Identite> FichiersTexte::terminer(const Reecriture &r)
+{
+    VerrouFichier verrou(*m_dossier, r.chemin);
+    if (verrou.etat() != VerrouFichier::Etat::Tenu && verrou.etat() != VerrouFichier::Etat::SansVerrou)
+        return std::nullopt;
+    const int fd = verrou.fd();
+    const std::optional<disque::Identite> id = disque::identite(fd);
+    const LectureAttribut a = m_attributs.lireFd(fd);
+    QByteArray f;
+    if (!id || !id->memeFichier(r.identite) || pasUnTexte(fd) != 0 || !a.ok() || !attribut::estMarque(a.mot)
+        || disque::lire(fd, tailleMaximale, f) != 0)
+        return std::nullopt;
+    // The new bytes as far as the write went, the old ones after it.
+    qsizetype k = 0;
+    while (k < f.size() && k < r.octets.size() && f[k] == r.octets[k])
+        ++k;
+    const bool enCours = f == r.octets || (k == f.size() && f.size() >= r.avant.size())
+                         || (f.size() == r.avant.size() && f.mid(k) == r.avant.mid(k));
+    if (!enCours)
+        return std::nullopt;
+    if (surPlace(fd, r.chemin, r.octets, false) != 0)
+        return std::nullopt;
+    return disque::identite(fd);
 }

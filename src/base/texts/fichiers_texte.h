@@ -1,12 +1,15 @@
 #pragma once
 
 #include "base/texts/disque.h"
+#include "base/texts/dossier_classe.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 class Attributs;
 
@@ -22,13 +25,21 @@ class Attributs;
 // The texts this copy holds are remembered with the identity of the file it
 // marked: a path that names another file since (renamed away, replaced, a
 // link put in its place) is neither written nor released.
+//
+// Every path is resolved once, through the class folder's descriptor, and
+// each test and the change after it act on that one open file. Below the
+// class folder a link in any component is refused; a text with another name
+// elsewhere (a hard link) is neither opened for writing, nor marked, nor
+// released, since its mark would be the other name's too.
 class FichiersTexte
 {
 public:
     // Files of more bytes are neither read nor written.
     static constexpr qint64 tailleMaximale = 32000;
 
-    explicit FichiersTexte(Attributs &attributs);
+    // Paths are resolved from `dossier`; without one, from the folder the
+    // process started in, opened now.
+    explicit FichiersTexte(Attributs &attributs, std::shared_ptr<const DossierClasse> dossier = {});
 
     struct Lecture {
         enum class Issue { Lu, Vide, Pris, TropLong, Erreur };
@@ -54,11 +65,15 @@ public:
     Cible examiner(const QString &chemin) const;
 
     struct Ecriture {
-        enum class Issue { Ecrit, Prise, TropLong, Erreur };
+        // EcritNonMarque: the text is written but other copies may not see it
+        // as taken.
+        enum class Issue { Ecrit, EcritNonMarque, Prise, TropLong, Erreur };
         Issue issue = Issue::Erreur;
-        // Erreur: why nothing was written (an errno or disque::cheminChange).
-        // Ecrit: why the written text could not be marked, or 0.
+        // Erreur: why nothing was written (an errno or disque::cheminChange;
+        // EAGAIN when another copy kept the text's lock too long).
+        // EcritNonMarque: why the text could not be marked.
         int erreur = 0;
+        bool ecrit() const { return issue == Issue::Ecrit || issue == Issue::EcritNonMarque; }
     };
     // Writes a text under a new name and holds it. A file found free by
     // examiner() is tested again under the lock (a copy may have taken it
@@ -66,8 +81,29 @@ public:
     // write fails its content and attribute word stay as they were.
     Ecriture ecrireSous(const QString &chemin, const QByteArray &octets);
     // Rewrites a text this copy holds and keeps it marked. A text that could
-    // not be written keeps its previous content and its mark.
+    // not be written keeps its previous content and its mark. Where no draft
+    // may be created beside it, the text is rewritten in place, under the
+    // lock and without ever lifting its mark while a byte is written.
     Ecriture reecrire(const QString &chemin, const QByteArray &octets);
+
+    // An in-place rewrite under way: what a copy killed in its middle must
+    // finish at its next start.
+    struct Reecriture {
+        QString chemin;
+        disque::Identite identite; // the file being rewritten, before anything changed
+        QByteArray octets;         // its new content
+        QByteArray avant;          // its content before
+    };
+    const std::optional<Reecriture> &reecriture() const { return m_reecriture; }
+    // Called before an in-place rewrite changes anything, even the mode, and
+    // must return only once the recovery record holds reecriture().
+    void surReecriture(std::function<void()> f) { m_surReecriture = std::move(f); }
+    // Finishes a dead copy's rewrite: only while the path still names the
+    // file it was writing, that file is still marked, and its bytes are the
+    // new ones as far as the write went and the old ones after: nobody else
+    // wrote it since. Returns the file's identity afterwards, or nothing
+    // when it was left alone.
+    std::optional<disque::Identite> terminer(const Reecriture &r);
 
     // Releases a text this copy holds; any other path is left alone. A text
     // deleted meanwhile counts as released. 0, an errno, or
@@ -88,6 +124,7 @@ public:
         disque::Identite identite; // right after the mark was set
     };
     const QList<Tenue> &tenues() const { return m_tenues; }
+    const DossierClasse &dossier() const { return *m_dossier; }
     // Called after every change of tenues(), for a record that must follow it.
     void surChangement(std::function<void()> f) { m_surChangement = std::move(f); }
 
@@ -95,16 +132,23 @@ public:
     static bool memeFichier(const QString &a, const QString &b);
 
 private:
-    int marquer(const QString &chemin);
-    bool estMarque(const QString &chemin) const;
     // The text held at this path, or null.
     Tenue *tenue(const QString &chemin);
-    void tenir(const QString &chemin);
     void tenir(const QString &chemin, const disque::Identite &id);
     disque::AvantRenommage marquerLeBrouillon();
-    int remplacerSansLacher(const QString &chemin, const QByteArray &octets, const disque::Identite &attendu);
+    // Marks the open text unless it already is; 0 or an errno.
+    int marqueApres(int fd);
+    // Writes a text held under the lock `fd` is open with; `ecrit` gets the
+    // text's identity afterwards, `errMarque` why it could not be marked.
+    int ecrireTenu(int fd, const QString &chemin, const QByteArray &octets, const disque::Identite &attendu,
+                   std::optional<disque::Identite> &ecrit, int &errMarque);
+    // `noter`: the recovery record is told first.
+    int surPlace(int fd, const QString &chemin, const QByteArray &octets, bool noter);
 
     Attributs &m_attributs;
+    std::shared_ptr<const DossierClasse> m_dossier;
     QList<Tenue> m_tenues;
     std::function<void()> m_surChangement;
+    std::function<void()> m_surReecriture;
+    std::optional<Reecriture> m_reecriture;
 };

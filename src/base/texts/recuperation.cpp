@@ -137,6 +137,11 @@ QByteArray encoder(const Releve &r)
         const disque::Identite &i = t.identite;
         s << t.chemin << i.peripherique << i.inode << i.taille << i.modification << i.changement;
     }
+    // Older records end here: a rewrite under way is written only when there is one.
+    if (const std::optional<FichiersTexte::Reecriture> &e = r.reecriture) {
+        const disque::Identite &i = e->identite;
+        s << e->chemin << i.peripherique << i.inode << i.taille << i.modification << i.changement << e->octets << e->avant;
+    }
     return octets;
 }
 
@@ -153,9 +158,33 @@ std::optional<Releve> decoder(const QByteArray &octets)
         s >> t.chemin >> i.peripherique >> i.inode >> i.taille >> i.modification >> i.changement;
         r.marques.append(t);
     }
+    if (s.status() == QDataStream::Ok && !s.atEnd()) {
+        FichiersTexte::Reecriture e;
+        disque::Identite &i = e.identite;
+        s >> e.chemin >> i.peripherique >> i.inode >> i.taille >> i.modification >> i.changement >> e.octets >> e.avant;
+        r.reecriture = e;
+    }
     if (m != magie || s.status() != QDataStream::Ok || !s.atEnd())
         return std::nullopt;
     return r;
+}
+
+bool terminer(Releve &r, FichiersTexte &fichiers)
+{
+    if (!r.reecriture)
+        return false;
+    const FichiersTexte::Reecriture e = *r.reecriture;
+    r.reecriture.reset();
+    const std::optional<disque::Identite> id = fichiers.terminer(e);
+    if (!id)
+        return false;
+    for (FichiersTexte::Tenue &t : r.marques) {
+        if (t.identite.memeFichier(*id))
+            t.identite = *id;
+    }
+    r.modifie = false;
+    r.texte.clear();
+    return true;
 }
 
 QString dossierParDefaut()
@@ -312,8 +341,6 @@ void Ecrivain::demander(std::optional<Releve> releve)
 {
     {
         std::lock_guard<std::mutex> verrou(m_mutex);
-        if (m_echoue)
-            return;
         m_releve = std::move(releve);
         m_demande = true;
         // The thread starts with the first record: a copy that never has
@@ -333,23 +360,34 @@ void Ecrivain::attendre()
 void Ecrivain::boucle()
 {
     std::unique_lock<std::mutex> verrou(m_mutex);
+    std::optional<Releve> releve;
+    bool enRetard = false; // the last record asked for is not on disk
     for (;;) {
-        m_condition.wait(verrou, [this] { return m_demande || m_fin; });
-        if (!m_demande)
-            return;
-        const std::optional<Releve> releve = std::move(m_releve);
-        m_demande = false;
+        const auto pret = [this] { return m_demande || m_fin; };
+        // A write that failed is tried again at the next change, or soon.
+        if (enRetard)
+            m_condition.wait_for(verrou, std::chrono::milliseconds(reessaiMs), pret);
+        else
+            m_condition.wait(verrou, pret);
+        if (m_demande) {
+            releve = std::move(m_releve);
+            m_demande = false;
+            enRetard = true;
+        }
+        if (!enRetard)
+            return; // the end, with everything on disk
         m_occupe = true;
         verrou.unlock();
         const int err = releve ? m_dossier.ecrire(encoder(*releve)) : m_dossier.supprimer();
-        if (err != 0 && m_echec)
+        if (err != 0 && m_echec && !m_echoue)
             m_echec(err);
         verrou.lock();
         m_occupe = false;
         m_echoue = m_echoue || err != 0;
-        if (m_echoue)
-            m_demande = false;
+        enRetard = err != 0;
         m_condition.notify_all();
+        if (m_fin && !m_demande)
+            return;
     }
 }
 

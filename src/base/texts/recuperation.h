@@ -8,6 +8,7 @@
 
 #include <condition_variable>
 #include <functional>
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -25,6 +26,8 @@ struct Releve {
     QString fichier;      // the current text's path; empty for a new text
     // Every text the copy held, with its identity right after its mark was set.
     QList<FichiersTexte::Tenue> marques;
+    // An in-place rewrite the copy had begun and maybe not finished.
+    std::optional<FichiersTexte::Reecriture> reecriture;
 
     bool aRecuperer() const { return modifie && !texte.isEmpty(); }
     // The current text's mark, when the copy held it; else null.
@@ -33,6 +36,12 @@ struct Releve {
 QByteArray encoder(const Releve &r);
 // Nothing for bytes that are not one whole record of this version.
 std::optional<Releve> decoder(const QByteArray &octets);
+
+// Finishes the in-place rewrite a dead copy's record holds, where the file is
+// still the one it was writing: the text is then saved, nothing is left to
+// offer and the marks it held are known by their new identity. Otherwise the
+// record offers the text back. True when a rewrite was finished.
+bool terminer(Releve &r, FichiersTexte &fichiers);
 
 // $XDG_STATE_HOME/plumor, else ~/.local/state/plumor.
 QString dossierParDefaut();
@@ -89,8 +98,11 @@ class Ecrivain
 {
 public:
     // `echec` runs on the writer's thread, once, with the errno of the first
-    // write that failed; nothing is written after it.
+    // write that failed. A failed write is tried again with the next record
+    // asked for and every reessaiMs meanwhile; the last one asked for is
+    // tried once more at the end, so that nothing to keep leaves no record.
     Ecrivain(Dossier &dossier, std::function<void(int)> echec);
+    static constexpr int reessaiMs = 3000;
     ~Ecrivain(); // writes what was asked last, then stops
     Ecrivain(const Ecrivain &) = delete;
     Ecrivain &operator=(const Ecrivain &) = delete;

@@ -1,7 +1,5 @@
 #include "base/texts/verrou.h"
 
-#include <QFile>
-
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
@@ -14,53 +12,54 @@ namespace {
 // this is not a Plumor copy, and the pupil must not wait on it.
 constexpr int attenteMaxMs = 2000;
 
-int ouvrir(const QByteArray &natif)
+Descripteur ouvrir(const DossierClasse &dossier, const QString &chemin)
 {
     // O_NONBLOCK: a FIFO or device named like a text must not freeze the
     // window. Writing where the file allows it, since NFS grants an exclusive
     // lock only on a descriptor open for writing; a text only a copy holding
     // it may write (marked) cannot be taken anyway.
-    const int options = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
-    const int fd = ::open(natif.constData(), O_RDWR | options);
-    return fd >= 0 ? fd : ::open(natif.constData(), O_RDONLY | options);
+    Descripteur d = dossier.ouvrir(chemin, O_RDWR | O_NONBLOCK);
+    if (d.ok() || (d.erreur() != EACCES && d.erreur() != EPERM && d.erreur() != EROFS && d.erreur() != ETXTBSY
+                   && d.erreur() != EISDIR))
+        return d;
+    return dossier.ouvrir(chemin, O_RDONLY | O_NONBLOCK);
 }
 
-bool nommeParLeChemin(int fd, const QByteArray &natif)
+bool nommeParLeChemin(int fd, const DossierClasse &dossier, const QString &chemin)
 {
-    struct stat ouvert {}, nomme {};
-    return ::fstat(fd, &ouvert) == 0 && ::lstat(natif.constData(), &nomme) == 0 && ouvert.st_dev == nomme.st_dev
-           && ouvert.st_ino == nomme.st_ino;
+    const Descripteur nomme = dossier.ouvrir(chemin, O_PATH);
+    struct stat ouvert {}, st {};
+    return nomme.ok() && ::fstat(fd, &ouvert) == 0 && ::fstat(nomme.fd(), &st) == 0 && ouvert.st_dev == st.st_dev
+           && ouvert.st_ino == st.st_ino;
 }
 } // namespace
 
-VerrouFichier::VerrouFichier(const QString &chemin)
+VerrouFichier::VerrouFichier(const DossierClasse &dossier, const QString &chemin)
 {
-    const QByteArray natif = QFile::encodeName(chemin);
     for (int attente = 0; attente <= attenteMaxMs; ++attente) {
-        const int fd = ouvrir(natif);
-        if (fd < 0)
+        Descripteur d = ouvrir(dossier, chemin);
+        if (!d.ok()) {
+            m_erreur = d.erreur();
             return;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        }
+        if (::flock(d.fd(), LOCK_EX | LOCK_NB) == 0) {
             // A save renames a new file over the text: a lock on the file it
             // replaced would keep no other copy out, so it is taken again.
-            if (nommeParLeChemin(fd, natif)) {
-                m_fd = fd;
+            if (nommeParLeChemin(d.fd(), dossier, chemin)) {
+                m_fichier = std::move(d);
+                m_etat = Etat::Tenu;
                 return;
             }
         } else if (errno != EWOULDBLOCK && errno != EINTR) {
-            ::close(fd);
-            return; // ENOLCK, EOPNOTSUPP, EINVAL, EBADF (NFS, read-only descriptor)...
+            // ENOLCK, EOPNOTSUPP, EINVAL, EBADF (NFS, read-only descriptor)...
+            m_fichier = std::move(d);
+            m_etat = Etat::SansVerrou;
+            return;
         } else {
             const timespec ms{0, 1000000};
             ::nanosleep(&ms, nullptr);
         }
-        ::close(fd);
     }
-}
-
-VerrouFichier::~VerrouFichier()
-{
-    // Closing the only descriptor drops the lock.
-    if (m_fd >= 0)
-        ::close(m_fd);
+    m_etat = Etat::Occupe;
+    m_erreur = EAGAIN;
 }

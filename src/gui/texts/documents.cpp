@@ -148,9 +148,10 @@ void Documents::closefile(const QString &filename)
     case FichiersTexte::Ecriture::Issue::Erreur:
         return erreur(e.erreur);
     case FichiersTexte::Ecriture::Issue::Ecrit:
+    case FichiersTexte::Ecriture::Issue::EcritNonMarque:
         break;
     }
-    if (e.erreur != 0)
+    if (e.issue == FichiersTexte::Ecriture::Issue::EcritNonMarque)
         m_dialogues.information(QStringLiteral("Erreur=") + disque::description(e.erreur));
     m_etat.enregistrement_ok = 1;
     // The zone now says what the disk says: nothing left to recover.
@@ -166,9 +167,9 @@ bool Documents::reenregistrer(const QString &filename)
         m_dialogues.information(tropLongPourLire);
     else if (e.issue != FichiersTexte::Ecriture::Issue::Ecrit)
         erreurEcriture(QStringLiteral("Erreur="), e.erreur);
-    else
+    if (e.ecrit())
         m_c.Text1->document()->setModified(false);
-    return e.issue == FichiersTexte::Ecriture::Issue::Ecrit;
+    return e.ecrit();
 }
 
 bool Documents::refuserSiTropLong()

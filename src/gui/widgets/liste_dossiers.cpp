@@ -80,8 +80,10 @@ bool ListeDossiers::definirDossier(const QString &chemin)
     const QDir dir(chemin);
     if (!dir.exists() || !dir.isReadable())
         return false;
+    // A link to a folder leads out of the class folder (or anywhere): Plumor
+    // neither shows one nor saves through one.
     const QStringList sousDossiers =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name | QDir::IgnoreCase);
     // An unreadable folder lists nothing at all, not even "." and "..".
     if (sousDossiers.isEmpty() && dir.entryList(QDir::AllEntries | QDir::System | QDir::Hidden).isEmpty())
         return false;

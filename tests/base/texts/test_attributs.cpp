@@ -58,32 +58,43 @@ private slots:
         QCOMPARE(bitsEcritureLiberee(0755, 000), 0200u);
     }
 
-    // On a CIFS mount the DOS word itself is read and written, shared with Windows.
+    // On a CIFS mount the DOS word itself is read and written, shared with
+    // Windows; anywhere else the attribute is any writer's to forge and the
+    // mode alone is the word.
+    void cifsLeMotDosEstPartage_data()
+    {
+        QTest::addColumn<bool>("cifs");
+        QTest::newRow("partage CIFS") << true;
+        QTest::newRow("disque local, attribut forgé") << false;
+    }
     void cifsLeMotDosEstPartage()
     {
+        QFETCH(bool, cifs);
         Classe classe;
         const QString c = classe.ecrire(QStringLiteral("conte.txt"), "x");
-        const int mode = classe.mode(QStringLiteral("conte.txt"));
-        QMap<QByteArray, QByteArray> valeurs{{QFile::encodeName(c), mot32(0x10021)}};
+        ::chmod(QFile::encodeName(c).constData(), 0644);
+        QByteArray valeur = mot32(0x10021);
         QList<QByteArray> ecritures;
         AppelsXattr appels;
-        appels.lire = [&](const QByteArray &chemin, const char *nom, QByteArray &v) {
-            v = valeurs.value(chemin);
-            return QByteArray(nom) == "user.cifs.dosattrib" && !v.isEmpty() ? 0 : ENODATA;
+        appels.lire = [&](int, const char *nom, QByteArray &v) {
+            v = valeur;
+            return QByteArray(nom) == "user.cifs.dosattrib" ? 0 : ENODATA;
         };
-        appels.ecrire = [&](const QByteArray &chemin, const char *, const QByteArray &v) {
+        appels.ecrire = [&](int, const char *, const QByteArray &v) {
             ecritures << v;
-            valeurs[chemin] = v;
+            valeur = v;
             return 0;
         };
+        appels.surCifs = [&](int) { return cifs; };
         AttributsSysteme a(appels);
         // Read-only and archive: free for every copy; high bytes are ignored.
-        QCOMPARE(a.lire(c).mot, quint16(0x21));
+        QCOMPARE(a.lire(c).mot, quint16(cifs ? 0x21 : 0));
         QCOMPARE(a.ecrire(c, attribut::marque), 0);
+        QCOMPARE(a.lire(c).mot, quint16(1));
         QCOMPARE(a.ecrire(c, attribut::libre), 0);
-        QCOMPARE(ecritures, (QList<QByteArray>{mot32(0x01), mot32(0x80)}));
-        // The POSIX mode is left alone: the Windows copies see only the DOS word.
-        QCOMPARE(classe.mode(QStringLiteral("conte.txt")), mode);
+        QCOMPARE(ecritures, cifs ? (QList<QByteArray>{mot32(0x01), mot32(0x80)}) : QList<QByteArray>());
+        // On a share the POSIX mode is left alone: the Windows copies see only the DOS word.
+        QCOMPARE(classe.mode(QStringLiteral("conte.txt")), 0644);
     }
 };
 

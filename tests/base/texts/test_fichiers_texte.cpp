@@ -3,6 +3,7 @@
 #include "classe.h"
 #include "base/cp1252.h"
 #include "base/texts/fichiers_texte.h"
+#include "base/texts/recuperation.h"
 #include "base/texts/verrou.h"
 
 #include <QTest>
@@ -13,6 +14,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -203,36 +205,76 @@ private slots:
         QCOMPARE(fichiers.liberer(c), 0);
     }
 
-    // A pupil may put links in the class folder: nothing is read for writing,
-    // marked, written or released through one.
-    void liens()
+    // A hostile pupil's class folder: nothing is read for writing, marked,
+    // written or released through a link in any component, a second name of
+    // a file, a forged attribute, or while another copy keeps the lock.
+    void hostile_data()
     {
+        QTest::addColumn<QString>("cas");
+        for (const char *cas : {"sous-dossier lien", "texte lien", "lien physique hors de la classe",
+                                "lien physique vers un texte", "remplacé par un lien", "attribut forgé", "verrou gardé"})
+            QTest::newRow(cas) << QString::fromUtf8(cas);
+    }
+    void hostile()
+    {
+        QFETCH(QString, cas);
         Classe classe, ailleurs;
-        const QString prive = ailleurs.ecrire(QStringLiteral("prive.txt"), "secret");
-        ::chmod(QFile::encodeName(prive).constData(), 0600);
-        const QString lien = classe.chemin(QStringLiteral("lien.txt"));
-        QFile::link(prive, lien);
-        AttributsSysteme attributs;
-        FichiersTexte fichiers(attributs);
-        QVERIFY(fichiers.prendre(lien).issue == Issue::Erreur && fichiers.examiner(lien).etat == Cible::Lien);
-        QCOMPARE(fichiers.ecrireSous(lien, "x").erreur, ELOOP);
-        QCOMPARE(fichiers.lire(lien).texte, QStringLiteral("secret"));
-
-        // The held text renamed away and a link put in its place.
+        const QString prive = ailleurs.ecrire(QStringLiteral("prive/p.txt"), "secret");
+        ::chmod(QFile::encodeName(prive).constData(), 0640);
         const QString a = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
-        QCOMPARE(fichiers.prendre(a).issue, Issue::Lu);
-        QFile::rename(a, classe.chemin(QStringLiteral("ailleurs.txt")));
-        QFile::link(prive, a);
-        QCOMPARE(fichiers.reecrire(a, "B\r\n").erreur, disque::cheminChange);
-        QCOMPARE(fichiers.liberer(a), disque::cheminChange);
-        QVERIFY(ailleurs.octets(QStringLiteral("prive.txt")) == "secret" && ailleurs.mode(QStringLiteral("prive.txt")) == 0600);
-        QVERIFY(classe.marqueSurDisque(QStringLiteral("ailleurs.txt")) && classe.fichiers().size() == 3);
-        // Another copy's text in its place is not released either.
-        const QString b = classe.ecrire(QStringLiteral("b.txt"), "B\r\n");
-        QCOMPARE(fichiers.prendre(b).issue, Issue::Lu);
-        QFile::rename(b, classe.chemin(QStringLiteral("b-avant.txt")));
-        ::chmod(QFile::encodeName(classe.ecrire(QStringLiteral("b.txt"), "autre")).constData(), 0444);
-        QVERIFY(fichiers.liberer(b) == disque::cheminChange && classe.mode(QStringLiteral("b.txt")) == 0444);
+        const auto dossier = std::make_shared<const DossierClasse>(classe.dossier());
+        AttributsSysteme attributs;
+        FichiersTexte fichiers(attributs, dossier), autre(attributs, dossier);
+        const auto natif = [](const QString &c) { return QFile::encodeName(c); };
+        const QString l = classe.chemin(QStringLiteral("l.txt"));
+        QString c = l; // what the pupil opens
+        if (cas == u"sous-dossier lien") {
+            ::symlink(natif(QFileInfo(prive).path()).constData(), natif(classe.chemin(QStringLiteral("CM1"))).constData());
+            c = classe.chemin(QStringLiteral("CM1/p.txt"));
+            QCOMPARE(fichiers.ecrireSous(classe.chemin(QStringLiteral("CM1/neuf.txt")), "x").erreur, ELOOP);
+        } else if (cas == u"texte lien") {
+            ::symlink(natif(prive).constData(), natif(l).constData());
+        } else if (cas.startsWith(u"lien physique")) {
+            ::link(natif(cas.endsWith(u"classe") ? prive : a).constData(), natif(l).constData());
+        } else if (cas == u"remplacé par un lien") {
+            // The held text renamed away and a link put in its place.
+            c = a;
+            QCOMPARE(fichiers.prendre(a).issue, Issue::Lu);
+            QFile::rename(a, classe.chemin(QStringLiteral("x.txt")));
+            ::symlink(natif(prive).constData(), natif(a).constData());
+            QCOMPARE(fichiers.reecrire(a, "B\r\n").erreur, disque::cheminChange);
+            QCOMPARE(fichiers.liberer(a), disque::cheminChange);
+            QVERIFY(classe.marqueSurDisque(QStringLiteral("x.txt")) && classe.octets(QStringLiteral("x.txt")) == "A\r\n");
+        }
+        if (cas == u"attribut forgé") {
+            // Anybody who may write a text on a local disk may set this attribute.
+            const quint32 normal = 0x80, lectureSeule = 1;
+            QCOMPARE(fichiers.prendre(a).issue, Issue::Lu);
+            const QString b = classe.ecrire(QStringLiteral("b.txt"), "B\r\n");
+            if (::setxattr(natif(a).constData(), "user.cifs.dosattrib", &normal, 4, 0) != 0
+                || ::setxattr(natif(b).constData(), "user.cifs.dosattrib", &lectureSeule, 4, 0) != 0)
+                QSKIP("no user extended attributes on this disk");
+            QVERIFY(autre.prendre(a).issue == Issue::Pris && autre.prendre(b).issue == Issue::Lu);
+            return;
+        }
+        if (cas == u"verrou gardé") {
+            // Another copy that keeps the lock past the wait: taken, never free.
+            const int fd = ::open(natif(a).constData(), O_RDONLY);
+            ::flock(fd, LOCK_EX);
+            QCOMPARE(fichiers.prendre(a).issue, Issue::Pris);
+            QCOMPARE(fichiers.ecrireSous(a, "B\r\n").issue, Ecriture::Prise);
+            ::close(fd);
+            QVERIFY(!classe.marqueSurDisque(QStringLiteral("a.txt")) && classe.octets(QStringLiteral("a.txt")) == "A\r\n");
+            return;
+        }
+        QCOMPARE(fichiers.prendre(c).issue, Issue::Erreur);
+        QCOMPARE(fichiers.examiner(c).etat, Cible::Lien);
+        QCOMPARE(fichiers.ecrireSous(c, "x").issue, Ecriture::Erreur);
+        QCOMPARE(fichiers.liberer(c), 0);
+        QVERIFY(fichiers.tenues().isEmpty() || cas == u"remplacé par un lien");
+        // Nothing changed, on this side of the link or the other.
+        QVERIFY(ailleurs.octets(QStringLiteral("prive/p.txt")) == "secret" && ailleurs.mode(QStringLiteral("prive/p.txt")) == 0640);
+        QVERIFY(QFileInfo(a).isSymLink() || (classe.octets(QStringLiteral("a.txt")) == "A\r\n" && !classe.marqueSurDisque(QStringLiteral("a.txt"))));
     }
 
     // Hidden files count, and a name of 255 bytes leaves room for its draft.
@@ -260,7 +302,7 @@ private slots:
         ::flock(ancien, LOCK_EX);
         bool tenu = false, surLeNouveau = false;
         std::thread attente([&] {
-            VerrouFichier verrou(c);
+            VerrouFichier verrou(DossierClasse(classe.dossier()), c);
             const int nouveau = ::open(natif.constData(), O_RDONLY);
             tenu = verrou.tenu();
             surLeNouveau = ::flock(nouveau, LOCK_EX | LOCK_NB) != 0;
@@ -273,7 +315,7 @@ private slots:
         QVERIFY(tenu && surLeNouveau);
 
         // NFS grants the lock only on a descriptor open for writing.
-        VerrouFichier verrou(c);
+        VerrouFichier verrou(DossierClasse(classe.dossier()), c);
         int drapeaux = -1;
         for (const QString &fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System)) {
             QFile info(QStringLiteral("/proc/self/fdinfo/") + fd);
@@ -299,11 +341,38 @@ private slots:
         // A folder made read-only under an open text.
         QCOMPARE(fichiers.prendre(c).issue, Issue::Lu);
         ::chmod(QFile::encodeName(classe.dossier()).constData(), 0555);
-        // No draft may be created there: the text is rewritten in place, marked again.
+        // No draft may be created there: the text is rewritten in place. The
+        // record holds the new bytes first, and the mark never goes.
+        std::optional<FichiersTexte::Reecriture> vue;
+        bool marqueePendant = false;
+        fichiers.surReecriture([&] {
+            vue = fichiers.reecriture();
+            marqueePendant = classe.marqueSurDisque(QStringLiteral("a.txt"));
+        });
         QCOMPARE(fichiers.reecrire(c, "B\r\n").issue, Ecriture::Ecrit);
+        QVERIFY(vue && vue->octets == "B\r\n" && marqueePendant && !fichiers.reecriture());
+        // A full disk changes nothing, and says so.
         avecDisquePlein([&] { QCOMPARE(fichiers.reecrire(c, "un texte plus long").erreur, EFBIG); });
         QVERIFY(classe.octets(QStringLiteral("a.txt")) == "B\r\n" && classe.marqueSurDisque(QStringLiteral("a.txt")));
         QCOMPARE(classe.fichiers(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+
+        // Killed midway through a longer text: the next start finishes it.
+        recuperation::Releve r{true, QStringLiteral("un texte plus long"), c, fichiers.tenues(), *vue};
+        r.reecriture->octets = "un texte plus long\r\n";
+        r.reecriture->avant = "B\r\n";
+        ::chmod(QFile::encodeName(c).constData(), 0644);
+        QFile dechire(c);
+        QVERIFY(dechire.open(QIODevice::ReadWrite) && dechire.write("un t") == 4);
+        dechire.close();
+        ::chmod(QFile::encodeName(c).constData(), 0444);
+        FichiersTexte suivante(attributs);
+        recuperation::Releve autre = r;
+        autre.reecriture->identite.inode += 1; // another file since: offered back instead
+        QVERIFY(!recuperation::terminer(autre, suivante) && autre.aRecuperer());
+        QVERIFY(recuperation::terminer(r, suivante) && !r.aRecuperer());
+        QVERIFY(classe.octets(QStringLiteral("a.txt")) == "un texte plus long\r\n" && classe.marqueSurDisque(QStringLiteral("a.txt")));
+        // Its mark is the dead copy's, known by the file as it is now.
+        QVERIFY(suivante.reprendre(c, r.marques.constFirst().identite) && suivante.liberer(c) == 0);
         ::chmod(QFile::encodeName(classe.dossier()).constData(), 0755);
     }
 };
