@@ -31,11 +31,12 @@ bool estTexte(const QByteArray &nom)
     return nom.toLower().endsWith(".txt");
 }
 
-// `nom` in the folder the descriptor holds, as a path the attribute layer
-// takes: the folder is never looked up again by its own path.
-QByteArray ancre(int dossier, const QByteArray &nom)
+// The entry `nom` of `dossier`, never through a link, for reading its word:
+// for reading where allowed, else for lookups only (fstat and fstatfs).
+Descripteur ouvrirTexte(int dossier, const QByteArray &nom)
 {
-    return "/proc/self/fd/" + QByteArray::number(dossier) + '/' + nom;
+    Descripteur f = DossierClasse::ouvrirDans(dossier, nom, O_RDONLY | O_NONBLOCK);
+    return f.ok() || f.erreur() != EACCES ? std::move(f) : DossierClasse::ouvrirDans(dossier, nom, O_PATH);
 }
 
 EntreeClasse entree(const QByteArray &relatif, const struct stat &st)
@@ -86,7 +87,8 @@ void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attribut
         } else if (estTexte(nom) && S_ISREG(st.st_mode) && st.st_nlink > 1) {
             r.plusieursNoms.append(entree(rel, st));
         } else if (estTexte(nom) && S_ISREG(st.st_mode)) {
-            const LectureAttribut lu = attributs.lireNatif(ancre(fd, nom));
+            const Descripteur texte = ouvrirTexte(fd, nom);
+            const LectureAttribut lu = texte.ok() ? attributs.lireFd(texte.fd()) : LectureAttribut{0, texte.erreur()};
             if (!lu.ok())
                 r.illisibles << rel;
             else if (attribut::estMarque(lu.mot))
@@ -96,12 +98,9 @@ void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attribut
     ::closedir(d);
 }
 
-// Why the entry `nom` of `dossier` may not be released, or nothing.
-std::optional<QString> refusTexte(int dossier, const QByteArray &nom)
+// Why a file may not be released, or nothing.
+std::optional<QString> refus(const struct stat &st, const QByteArray &nom)
 {
-    struct stat st {};
-    if (::fstatat(dossier, nom.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? QStringLiteral("introuvable") : qt_error_string(errno);
     if (S_ISLNK(st.st_mode))
         return QStringLiteral("c'est un lien, pas un texte");
     if (S_ISDIR(st.st_mode))
@@ -207,24 +206,34 @@ TexteResolu resoudre(int racine, const QByteArray &chemin)
         }
         t.dossier = std::move(suivant);
     }
-    if (const std::optional<QString> refus = refusTexte(t.dossier.fd(), t.nom))
-        t.refus = *refus;
+    struct stat st {};
+    if (::fstatat(t.dossier.fd(), t.nom.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        t.refus = errno == ENOENT ? QStringLiteral("introuvable") : qt_error_string(errno);
+    else if (const std::optional<QString> r = refus(st, t.nom))
+        t.refus = *r;
     return t;
 }
 
 ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs)
 {
-    if (const std::optional<QString> refus = refusTexte(texte.dossier.fd(), texte.nom))
-        return {Liberation::Echec, *refus};
-    const QByteArray chemin = ancre(texte.dossier.fd(), texte.nom);
-    const LectureAttribut avant = attributs.lireNatif(chemin);
+    // One open file for the check, the test of the mark and its release.
+    const Descripteur f = DossierClasse::ouvrirDans(texte.dossier.fd(), texte.nom, O_RDONLY | O_NONBLOCK);
+    if (!f.ok())
+        return {Liberation::Echec, f.erreur() == ELOOP ? QStringLiteral("c'est un lien, pas un texte")
+                                                       : qt_error_string(f.erreur())};
+    struct stat st {};
+    if (::fstat(f.fd(), &st) != 0)
+        return {Liberation::Echec, qt_error_string(errno)};
+    if (const std::optional<QString> r = refus(st, texte.nom))
+        return {Liberation::Echec, *r};
+    const LectureAttribut avant = attributs.lireFd(f.fd());
     if (!avant.ok())
         return {Liberation::Echec, qt_error_string(avant.erreur)};
     if (!attribut::estMarque(avant.mot))
         return {Liberation::DejaLibre, {}};
-    if (const int erreur = attributs.ecrireNatif(chemin, attribut::libre))
+    if (const int erreur = attributs.ecrireFd(f.fd(), attribut::libre))
         return {Liberation::Echec, qt_error_string(erreur)};
-    const LectureAttribut apres = attributs.lireNatif(chemin);
+    const LectureAttribut apres = attributs.lireFd(f.fd());
     if (!apres.ok() || attribut::estMarque(apres.mot))
         return {Liberation::Echec, QStringLiteral("la marque est restée")};
     return {Liberation::Liberee, {}};

@@ -68,6 +68,7 @@ struct ResultatLiberation {
     QString detail; // why it failed
 };
 
-// Releases one marked text as a copy closing it would, after checking again
-// that it is still a plain text with one name; a free text keeps its word.
+// Releases one marked text as a copy closing it would, on one open file:
+// checked again as a plain text with one name, its word tested, then
+// cleared; a free text keeps its word.
 ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs);
