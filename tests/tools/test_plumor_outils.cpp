@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -129,6 +130,7 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         // A name that is not UTF-8: QTemporaryDir cannot remove it, the test
         // does at the end.
         const QByteArray brut = QFile::encodeName(classe.dossier()) + "/CM1/x\xFF.txt";
+        const auto enleverBrut = qScopeGuard([&] { ::unlink(brut.constData()); });
         ::close(::open(brut.constData(), O_CREAT | O_WRONLY, 0444));
         classe.ecrire("libre.txt", "x");
         classe.ecrire("CM1/.plumor-Ab12Cd", "brouillon");
@@ -166,7 +168,6 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         QCOMPARE(liberer(resoudre(d.fd(), "libre.txt"), attributs).etat, Liberation::DejaLibre);
         QCOMPARE(liberer(resoudre(d.fd(), "marque.txt"), attributs).etat, Liberation::Liberee);
         QCOMPARE(attributs.mots, (QHash<QByteArray, quint16>{{"marque.txt", 0}, {"libre.txt", 33}}));
-        ::unlink(brut.constData());
     }
 
     // A hostile class folder: every name reaches the terminal escaped, what
@@ -209,6 +210,11 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         const QString prive = ailleurs.ecrire("prive.txt", "x"), dossier = QDir(classe.dossier()).canonicalPath();
         QFile::setPermissions(prive, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         const QByteArray racine = QFile::encodeName(dossier);
+        // Past PATH_MAX and through folders nobody may read: rm walks by descriptors.
+        const auto enlever = qScopeGuard([&] {
+            QProcess::execute(u"chmod"_s, {u"-R"_s, u"u+rwx"_s, dossier});
+            QProcess::execute(u"rm"_s, {u"-rf"_s, dossier});
+        });
         const auto marque = [](const QByteArray &chemin) { ::close(::open(chemin.constData(), O_CREAT | O_WRONLY, 0444)); };
         QStringList commande = {QStringLiteral(PLUMOR_OUTILS)};
         if (cas == u"controles") {
@@ -259,9 +265,6 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         QVERIFY(!sortie.toUtf8().contains('\x1B') && !sortie.toUtf8().contains("\xC2\x9B"));
         QCOMPARE(ailleurs.mode("prive.txt"), 0444);
         QCOMPARE(ailleurs.octets("prive.txt"), "x");
-        // Past PATH_MAX and through folders nobody may read: rm walks by descriptors.
-        QProcess::execute(u"chmod"_s, {u"-R"_s, u"u+rwx"_s, dossier});
-        QProcess::execute(u"rm"_s, {u"-rf"_s, dossier});
     }
 };
 
