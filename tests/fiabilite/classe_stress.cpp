@@ -27,8 +27,6 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <QCryptographicHash>
-
 #include <fcntl.h>
 #include <linux/filter.h>
 #include <poll.h>
@@ -234,7 +232,8 @@ int copie(const QStringList &a)
 }
 
 // The hostile pupil: --hostile-eleve FOLDER DECOY SEED; runs until its
-// standard input closes, then takes back what would pass for a text.
+// standard input closes, then puts the real CM1 back. The decoy's files are
+// versions too, so that one linked into the class is no torn text.
 int eleveHostile(const QStringList &a)
 {
     const QByteArray classe = QFile::encodeName(a.at(1)), leurre = QFile::encodeName(a.at(2));
@@ -272,16 +271,6 @@ int eleveHostile(const QStringList &a)
     struct stat st {};
     if (::lstat(classe + "/CM1", &st) == 0 && S_ISLNK(st.st_mode))
         ::renameat2(AT_FDCWD, classe + "/CM1", AT_FDCWD, classe + "/CM1-lien", RENAME_EXCHANGE);
-    // A decoy file's name in the class is no text of the class.
-    for (int k = 0; k < 6; ++k) {
-        const QByteArray nom = "nouveau" + QByteArray::number(k % 3) + ".txt";
-        struct stat lt {};
-        for (int j = 0; j < 3; ++j) {
-            if (::fstatat(dossiers[k / 3], nom, &st, AT_SYMLINK_NOFOLLOW) == 0
-                && ::lstat(leurre + "/leurre" + QByteArray::number(j) + ".txt", &lt) == 0 && st.st_ino == lt.st_ino)
-                ::unlinkat(dossiers[k / 3], nom, 0);
-        }
-    }
     std::printf("%ld %ld %ld\n", liens, echanges, forges);
     return 0;
 }
@@ -292,11 +281,7 @@ QHash<QString, QByteArray> empreintes(const QString &dossier)
     QHash<QString, QByteArray> e;
     for (const QFileInfo &f : QDir(dossier).entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
         QFile fichier(f.filePath());
-        struct stat st {};
-        ::lstat(QFile::encodeName(f.filePath()), &st);
-        e[f.fileName()] = QByteArray::number(st.st_mode, 8) + ' '
-                          + QCryptographicHash::hash(fichier.open(QIODevice::ReadOnly) ? fichier.readAll() : "?",
-                                                     QCryptographicHash::Sha256).toHex();
+        e[f.fileName()] = QByteArray::number(int(f.permissions()), 16) + ' ' + (fichier.open(QIODevice::ReadOnly) ? fichier.readAll() : "?");
     }
     return e;
 }

@@ -35,20 +35,6 @@ QString lance(const QStringList &args, const QString &dossier = {}, const QByteA
     return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
 }
 
-// Attribute words by file name, whatever path reaches the file.
-struct AttributsParNom : Attributs {
-    QHash<QByteArray, quint16> mots;
-    LectureAttribut lireNatif(const QByteArray &chemin) const override
-    {
-        return {mots.value(chemin.mid(chemin.lastIndexOf('/') + 1), attribut::archive), 0};
-    }
-    int ecrireNatif(const QByteArray &chemin, quint16 mot) override
-    {
-        mots[chemin.mid(chemin.lastIndexOf('/') + 1)] = mot;
-        return 0;
-    }
-};
-
 } // namespace
 
 class TestPlumorOutils : public QObject
@@ -159,15 +145,15 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
 
         // The core on DOS words: only the word 1 is a mark; 33 (read-only and
         // archive) is free and left as it is.
-        classe.ecrire("marque.txt", "x");
-        AttributsParNom attributs;
-        attributs.mots = {{"marque.txt", 1}, {"libre.txt", 33}};
+        const QString marque = classe.ecrire("marque.txt", "x"), libre = classe.chemin("libre.txt");
+        AttributsMemoire attributs;
+        attributs.mots = {{marque, 1}, {libre, 33}};
         const DossierClasse d(classe.dossier());
         const QList<EntreeClasse> marques = releverMarques(d.fd(), attributs).marques;
         QVERIFY(marques.size() == 1 && marques[0].chemin == "marque.txt");
         QCOMPARE(liberer(resoudre(d.fd(), "libre.txt"), attributs).etat, Liberation::DejaLibre);
         QCOMPARE(liberer(resoudre(d.fd(), "marque.txt"), attributs).etat, Liberation::Liberee);
-        QCOMPARE(attributs.mots, (QHash<QByteArray, quint16>{{"marque.txt", 0}, {"libre.txt", 33}}));
+        QCOMPARE(attributs.mots, (QHash<QString, quint16>{{marque, 0}, {libre, 33}}));
     }
 
     // A hostile class folder: every name reaches the terminal escaped, what
