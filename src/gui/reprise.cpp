@@ -62,7 +62,7 @@ Reprise::Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Docume
     // or a kill now would leave a mark nobody can recognise.
     m_fichiers.surChangement([this] { m_bientot.start(); });
     // An in-place rewrite starts only once the record holds its new bytes.
-    m_fichiers.surReecriture([this] { ecrireMaintenant(); });
+    m_fichiers.surReecriture([this] { return ecrireMaintenant(); });
 }
 
 Reprise::~Reprise()
@@ -100,10 +100,12 @@ void Reprise::ecrire()
     m_ecrivain->demander(std::move(r));
 }
 
-void Reprise::ecrireMaintenant()
+int Reprise::ecrireMaintenant()
 {
     ecrire();
-    m_ecrivain->attendre();
+    const int err = m_ecrivain->attendre();
+    // Without a record folder at all there is no record to wait for.
+    return m_actif ? err : 0;
 }
 
 void Reprise::echec(int erreur)

@@ -29,8 +29,9 @@ public:
     // one back; the others stay for a later start. Texts with nothing unsaved
     // are not offered: their marks are let go as a clean end would have.
     void proposer();
-    // The record on disk now, for an end that no event loop follows.
-    void ecrireMaintenant();
+    // The record on disk now, for an end that no event loop follows: 0, or
+    // why it is not.
+    int ecrireMaintenant();
 
     // The longest the record lags behind the zone while the pupil types.
     static constexpr int delaiMs = 1000;

@@ -63,7 +63,7 @@ int copie(const QString &classe, const QString &texte, quint32 graine, bool plei
         const bool enCours = fichiers.reecriture().has_value();
         recuperation::Releve r{enCours, enCours ? QStringLiteral("?") : QString(), texte, fichiers.tenues(),
                                fichiers.reecriture()};
-        dossier.ecrire(recuperation::encoder(r));
+        return dossier.ecrire(recuperation::encoder(r));
     };
     fichiers.surReecriture(noter);
     if (fichiers.prendre(texte).issue != FichiersTexte::Lecture::Issue::Lu)

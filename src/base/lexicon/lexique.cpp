@@ -1,5 +1,7 @@
 #include "base/lexicon/lexique.h"
 
+#include "base/texts/disque.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -171,12 +173,10 @@ qint16 chercherTheme(const LignesLexique &lignes, qint16 nbThemes, QStringView n
 
 std::optional<QByteArray> lireFichierLexique(const QString &chemin)
 {
-    QFile fichier(chemin);
-    if (!QFileInfo(chemin).isFile() || !fichier.open(QIODevice::ReadOnly))
+    QByteArray octets;
+    if (disque::lire(chemin, tailleLexiqueLue, octets) != 0)
         return std::nullopt;
-    // No bigger a buffer than the file needs.
-    QByteArray octets = fichier.read(std::min(fichier.size(), tailleLexiqueLue));
-    if (fichier.error() != QFileDevice::NoError)
-        return std::nullopt;
+    // What lies past the part read is ignored, as it always was.
+    octets.truncate(qsizetype(tailleLexiqueLue));
     return octets;
 }

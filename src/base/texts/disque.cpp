@@ -196,17 +196,23 @@ int remplacer(const QString &chemin, const QByteArray &octets, const Identite *a
     return err;
 }
 
+int tailleAdmise(qint64 taille)
+{
+    // A write past the process's file-size limit would stop midway.
+    rlimit limite {};
+    return ::getrlimit(RLIMIT_FSIZE, &limite) == 0 && limite.rlim_cur != RLIM_INFINITY
+                   && rlim_t(taille) > limite.rlim_cur
+               ? EFBIG : 0;
+}
+
 int reecrireSurPlace(int fd, const QByteArray &octets)
 {
     QByteArray avant;
     int err = lire(fd, std::numeric_limits<int>::max() - 1, avant);
     if (err != 0)
         return err;
-    // A write past the process's file-size limit would stop midway.
-    rlimit limite {};
-    if (::getrlimit(RLIMIT_FSIZE, &limite) == 0 && limite.rlim_cur != RLIM_INFINITY
-        && rlim_t(qMax(octets.size(), avant.size())) > limite.rlim_cur)
-        return EFBIG;
+    if (const int e = tailleAdmise(qMax(octets.size(), avant.size())))
+        return e;
     // Blocks are reserved before a byte changes: a full disk leaves the text whole.
     if (octets.size() > avant.size() && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(octets.size())) != 0
         && errno != EOPNOTSUPP && errno != ENOSYS && errno != EINTR)

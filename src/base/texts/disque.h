@@ -70,6 +70,8 @@ int remplacer(const QString &chemin, const QByteArray &octets, const Identite *a
 // is cut only after, so that the file is never empty; if the new bytes cannot
 // all be written, the old ones are written back. Returns 0 or an errno.
 int reecrireSurPlace(int fd, const QByteArray &octets);
+// EFBIG when this process may not make a file of `taille` bytes, else 0.
+int tailleAdmise(qint64 taille);
 
 // The hidden drafts remplacer() leaves only when it is killed mid-save.
 bool estBrouillon(const QString &nom);

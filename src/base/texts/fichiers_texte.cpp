@@ -207,12 +207,17 @@ int FichiersTexte::surPlace(int fd, const QString &chemin, const QByteArray &oct
         return EINVAL;
     if (const int err = disque::lire(fd, tailleMaximale, avant))
         return err;
+    // Refused before anything changes, the mode included.
+    if (const int err = disque::tailleAdmise(qMax(avant.size(), octets.size())))
+        return err;
     // The record knows what is being written before anything changes: a copy
     // killed from here on is finished or given back at the next start.
     if (noter) {
         m_reecriture = Reecriture{chemin, *id, octets, avant};
-        if (m_surReecriture)
-            m_surReecriture();
+        if (const int err = m_surReecriture ? m_surReecriture() : 0) {
+            m_reecriture.reset();
+            return err;
+        }
     }
     Descripteur ouvert;
     int ecrire = fd;
@@ -383,8 +388,9 @@ Ecriture FichiersTexte::reecrire(const QString &chemin, const QByteArray &octets
     return {errMarque == 0 ? Ecriture::Issue::Ecrit : Ecriture::Issue::EcritNonMarque, errMarque};
 }
 
-std::optional<disque::Identite> FichiersTexte::terminer(const Reecriture &r)
+std::optional<disque::Identite> FichiersTexte::terminer(const Reecriture &r, bool &fini)
 {
+    fini = false;
     VerrouFichier verrou(*m_dossier, r.chemin);
     if (verrou.etat() != VerrouFichier::Etat::Tenu && verrou.etat() != VerrouFichier::Etat::SansVerrou)
         return std::nullopt;
@@ -403,7 +409,7 @@ std::optional<disque::Identite> FichiersTexte::terminer(const Reecriture &r)
                          || (f.size() == r.avant.size() && f.mid(k) == r.avant.mid(k));
     if (!enCours)
         return std::nullopt;
-    if (surPlace(fd, r.chemin, r.octets, false) != 0)
-        return std::nullopt;
+    // Finished or not, the file and its mark are the dead copy's.
+    fini = surPlace(fd, r.chemin, r.octets, false) == 0;
     return disque::identite(fd);
 }

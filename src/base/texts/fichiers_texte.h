@@ -95,15 +95,16 @@ public:
         QByteArray avant;          // its content before
     };
     const std::optional<Reecriture> &reecriture() const { return m_reecriture; }
-    // Called before an in-place rewrite changes anything, even the mode, and
-    // must return only once the recovery record holds reecriture().
-    void surReecriture(std::function<void()> f) { m_surReecriture = std::move(f); }
+    // Called before an in-place rewrite changes anything, even the mode; it
+    // returns once the recovery record holds reecriture(), with 0, or with
+    // the errno that kept the record from it: nothing is written then.
+    void surReecriture(std::function<int()> f) { m_surReecriture = std::move(f); }
     // Finishes a dead copy's rewrite: only while the path still names the
     // file it was writing, that file is still marked, and its bytes are the
     // new ones as far as the write went and the old ones after: nobody else
     // wrote it since. Returns the file's identity afterwards, or nothing
-    // when it was left alone.
-    std::optional<disque::Identite> terminer(const Reecriture &r);
+    // when it is not that copy's; `fini` says whether the rewrite ended.
+    std::optional<disque::Identite> terminer(const Reecriture &r, bool &fini);
 
     // Releases a text this copy holds; any other path is left alone. A text
     // deleted meanwhile counts as released. 0, an errno, or
@@ -149,6 +150,6 @@ private:
     std::shared_ptr<const DossierClasse> m_dossier;
     QList<Tenue> m_tenues;
     std::function<void()> m_surChangement;
-    std::function<void()> m_surReecriture;
+    std::function<int()> m_surReecriture;
     std::optional<Reecriture> m_reecriture;
 };

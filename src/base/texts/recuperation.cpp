@@ -24,22 +24,22 @@ constexpr quint32 magie = 0x504c5231; // "PLR1"
 // A record holds at most a pasted book; anything larger is not one.
 constexpr qint64 tailleMaximale = 64 * 1024 * 1024;
 
-QByteArray lireTout(const char *chemin, qint64 limite, int flags = 0)
+QByteArray lireTout(const char *chemin, qint64 limite)
 {
     QByteArray octets;
-    const int fd = ::open(chemin, O_RDONLY | O_CLOEXEC | flags);
-    if (fd < 0)
-        return octets;
-    char tampon[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, tampon, sizeof tampon);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0 || octets.size() + n > limite)
-            break;
-        octets.append(tampon, n);
-    }
-    ::close(fd);
+    errno = disque::lire(QFile::decodeName(chemin), limite, octets);
+    return octets.size() > limite ? QByteArray() : octets;
+}
+
+// A record, never through a link.
+QByteArray lireSansSuivre(const QByteArray &chemin)
+{
+    QByteArray octets;
+    const int fd = ::open(chemin.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0 && disque::lire(fd, tailleMaximale, octets) != 0)
+        octets.clear();
+    if (fd >= 0)
+        ::close(fd);
     return octets;
 }
 
@@ -175,13 +175,17 @@ bool terminer(Releve &r, FichiersTexte &fichiers)
         return false;
     const FichiersTexte::Reecriture e = *r.reecriture;
     r.reecriture.reset();
-    const std::optional<disque::Identite> id = fichiers.terminer(e);
+    bool fini = false;
+    const std::optional<disque::Identite> id = fichiers.terminer(e, fini);
     if (!id)
         return false;
+    // Its mark is known by the file as it is now, so it can be let go.
     for (FichiersTexte::Tenue &t : r.marques) {
         if (t.identite.memeFichier(*id))
             t.identite = *id;
     }
+    if (!fini)
+        return false;
     r.modifie = false;
     r.texte.clear();
     return true;
@@ -246,7 +250,7 @@ QList<Dossier::Perdu> Dossier::perdus(int *illisibles)
             continue;
         std::optional<Releve> r;
         if (!brouillon && st.st_size <= tailleMaximale)
-            r = decoder(lireTout(chemin.constData(), tailleMaximale, O_NOFOLLOW));
+            r = decoder(lireSansSuivre(chemin));
         if (r) {
             trouves.append({QFile::decodeName(nom), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, *r});
             continue;
@@ -351,10 +355,11 @@ void Ecrivain::demander(std::optional<Releve> releve)
     m_condition.notify_all();
 }
 
-void Ecrivain::attendre()
+int Ecrivain::attendre()
 {
     std::unique_lock<std::mutex> verrou(m_mutex);
     m_condition.wait(verrou, [this] { return !m_demande && !m_occupe; });
+    return m_retard;
 }
 
 void Ecrivain::boucle()
@@ -385,6 +390,7 @@ void Ecrivain::boucle()
         m_occupe = false;
         m_echoue = m_echoue || err != 0;
         enRetard = err != 0;
+        m_retard = err;
         m_condition.notify_all();
         if (m_fin && !m_demande)
             return;

@@ -38,9 +38,10 @@ QByteArray encoder(const Releve &r);
 std::optional<Releve> decoder(const QByteArray &octets);
 
 // Finishes the in-place rewrite a dead copy's record holds, where the file is
-// still the one it was writing: the text is then saved, nothing is left to
-// offer and the marks it held are known by their new identity. Otherwise the
-// record offers the text back. True when a rewrite was finished.
+// still the one it was writing: the text is then saved and nothing is left
+// to offer. Otherwise the record offers the text back. Either way, where the
+// file is the one it was writing, its mark is known by its new identity.
+// True when a rewrite was finished.
 bool terminer(Releve &r, FichiersTexte &fichiers);
 
 // $XDG_STATE_HOME/plumor, else ~/.local/state/plumor.
@@ -109,8 +110,9 @@ public:
 
     // Nothing: there is nothing to keep, the record goes.
     void demander(std::optional<Releve> releve);
-    // Returns once what was asked is on disk.
-    void attendre();
+    // Returns once what was asked is written, or failed: 0 when the last
+    // record asked for is on disk, else the errno of its last try.
+    int attendre();
 
 private:
     void boucle();
@@ -121,6 +123,7 @@ private:
     std::condition_variable m_condition;
     std::optional<Releve> m_releve;
     bool m_demande = false, m_occupe = false, m_fin = false, m_echoue = false;
+    int m_retard = 0; // the errno that keeps the last record asked for off the disk
     std::thread m_fil;
 };
 

@@ -348,11 +348,14 @@ private slots:
         fichiers.surReecriture([&] {
             vue = fichiers.reecriture();
             marqueePendant = classe.marqueSurDisque(QStringLiteral("a.txt"));
+            return 0;
         });
         QCOMPARE(fichiers.reecrire(c, "B\r\n").issue, Ecriture::Ecrit);
         QVERIFY(vue && vue->octets == "B\r\n" && marqueePendant && !fichiers.reecriture());
-        // A full disk changes nothing, and says so.
+        // A full disk, or a record that cannot say what is being written, changes nothing, and says so.
         avecDisquePlein([&] { QCOMPARE(fichiers.reecrire(c, "un texte plus long").erreur, EFBIG); });
+        fichiers.surReecriture([] { return ENOSPC; });
+        QCOMPARE(fichiers.reecrire(c, "C\r\n").erreur, ENOSPC);
         QVERIFY(classe.octets(QStringLiteral("a.txt")) == "B\r\n" && classe.marqueSurDisque(QStringLiteral("a.txt")));
         QCOMPARE(classe.fichiers(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
 
