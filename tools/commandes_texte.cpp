@@ -38,7 +38,8 @@ const QString aideDecoupe = utilisationDecoupe + QStringLiteral(R"(
 Montre les jetons que Plumor tire d'un texte Windows-1252 avant de
 l'imprimer, un par ligne : son numéro, sa nature (mot ou sep) et le jeton
 entre ⟨ ⟩, où ␣ est une espace, ⍽ une espace insécable, ⏎ un saut de ligne,
-↵ un retour chariot et ⇥ une tabulation.
+↵ un retour chariot, ⇥ une tabulation et \xNN un autre caractère de
+contrôle.
 
   FICHIER   le texte (par défaut, ou « - » : l'entrée standard)
   --json    un tableau JSON des jetons
@@ -155,7 +156,7 @@ int commandePage(const QStringList &args)
         sortie += QStringLiteral("%1  %2  ⟨%3⟩\n")
                       .arg(QString::number(f.colonne), 7)
                       .arg(f.ligne, 5)
-                      .arg(f.texte);
+                      .arg(visible(f.texte));
     }
     ecrire(stdout, sortie);
     return reussite;

@@ -108,7 +108,12 @@ QString visible(const QString &texte, bool espaces)
         case u'\t': resultat += u'⇥'; break;
         case u' ': resultat += espaces ? u'␣' : c; break;
         case u'\u00A0': resultat += espaces ? u'⍽' : c; break;
-        default: resultat += c;
+        default:
+            // Any other control character (C0, DEL, C1) would act on the terminal.
+            if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F))
+                resultat += QStringLiteral("\\x") + QString::number(c.unicode(), 16).rightJustified(2, u'0').toUpper();
+            else
+                resultat += c;
         }
     }
     return resultat;

@@ -49,8 +49,8 @@ void ecrireJson(const QJsonValue &document);
 int refuserUtilisation(const QString &raison, const QString &utilisation);
 
 // The text with line feeds (⏎), carriage returns (↵) and tabs (⇥) drawn as
-// signs, so that it never breaks a line of a report; with `espaces`, spaces
-// (␣) and non-breaking spaces (⍽) too.
+// signs, so that it never breaks a line of a report, and other control
+// characters as \xNN; with `espaces`, spaces (␣) and non-breaking spaces (⍽) too.
 QString visible(const QString &texte, bool espaces = false);
 
 // «texte», tight, with its spaces kept and the rest shown as visible() does.

@@ -96,13 +96,15 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         QCOMPARE(lance({"decoupe"}, {}, "l'\xE9t\xE9.\r\n-Non\tdit grand-"),
                  u" 0  mot  ⟨l'⟩\n 1  sep  ⟨␣⟩\n 2  mot  ⟨été⟩\n 3  sep  ⟨.⏎-⟩\n 4  mot  ⟨Non⟩\n 5  sep  ⟨␣␣␣␣⟩\n"
                  u" 6  mot  ⟨dit⟩\n 7  sep  ⟨␣⟩\n 8  mot  ⟨grand⟩\n 9  mot  ⟨-⟩\n10  mot  ⟨⟩\n"_s);
+        QCOMPARE(lance({"decoupe"}, {}, "a\x1B[2Jb\x7F c\x81"),
+                 u"0  mot  ⟨a⟩\n1  sep  ⟨\\x1B[⟩\n2  mot  ⟨2Jb⟩\n3  sep  ⟨\\x7F␣⟩\n4  mot  ⟨c⟩\n5  sep  ⟨\\x81⟩\n"_s);
         Classe classe;
         QCOMPARE(lance({"page", classe.ecrire("conte.txt", "Un chat noir."), "--largeur", "12", "--lignes=8"}),
                  u"colonne  ligne  texte\n— page 1 —\n      5      1  ⟨conte.txt⟩\n      0      2  ⟨____________⟩\n"
                  u"      1      5  ⟨Un⟩\n      3      5  ⟨ ⟩\n      1      7  ⟨chat⟩\n      5      7  ⟨ ⟩\n— page 2 —\n"
                  u"      5      1  ⟨conte.txt⟩\n      0      2  ⟨____________⟩\n      1      5  ⟨noir⟩\n      5      5  ⟨.⟩\n"_s);
         QVERIFY(lance({"page", "--lignes"}).startsWith(u"plumor-outils : l'option --lignes attend une valeur\n"));
-        QCOMPARE(std::exchange(statuts, {}), (QList<int>{0, 0, 2}));
+        QCOMPARE(std::exchange(statuts, {}), (QList<int>{0, 0, 0, 2}));
     }
 
     // Marked texts (read-only on a local disk) under a folder: listed, any
