@@ -84,10 +84,13 @@ void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attribut
                 parcourir(sous, rel, profondeur + 1, attributs, r);
         } else if (estTexte(nom) && S_ISLNK(st.st_mode)) {
             r.liens.append(entree(rel, st));
-        } else if (estTexte(nom) && S_ISREG(st.st_mode) && st.st_nlink > 1) {
-            r.plusieursNoms.append(entree(rel, st));
         } else if (estTexte(nom) && S_ISREG(st.st_mode)) {
+            // The file opened is the one judged: its link count and its word.
             const Descripteur texte = ouvrirTexte(fd, nom);
+            if (texte.ok() && ::fstat(texte.fd(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1) {
+                r.plusieursNoms.append(entree(rel, st));
+                continue;
+            }
             const LectureAttribut lu = texte.ok() ? attributs.lireFd(texte.fd()) : LectureAttribut{0, texte.erreur()};
             if (!lu.ok())
                 r.illisibles << rel;
