@@ -1,15 +1,8 @@
-// Saves in a folder where no draft can be made, the saving copy killed with
-// SIGKILL at random instants, then started again as the pupil would: counts
-// the texts left empty after the kill, and the torn texts and the marks
-// nobody holds after the next start.
-//
-//   sauvegardes_tuees [--fois N] [--graine S] [--disque-plein]
-//
-// Run as root, it gives the class folder to root and the text and the
-// recovery folder to nobody, then runs as nobody: nobody may then write the
-// text but create nothing beside it. --disque-plein: every other copy saves
-// with writes limited to 4096 bytes, as on a disk another writer filled; a
-// save refused so must leave the text whole and say why.
+// Saves in a folder where no draft can be made, killed at random instants,
+// then the killed copy started again; docs/reliability.md tells how to run it.
+//   sauvegardes_tuees [--fois N] [--graine S] [--disque-plein [--classe-dans TMPFS]]
+// As root, the folder is root's and the text and records nobody's, and the
+// copies run as nobody: they may write the text but create nothing beside it.
 #include "base/texts/attributs.h"
 #include "base/texts/fichiers_texte.h"
 #include "base/texts/recuperation.h"
@@ -27,15 +20,15 @@
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
 
-// A version names itself and its length, and its body is one letter the
+// A version names itself and its length, and its body is one letter its
 // number gives: a torn or mixed file cannot pass for one.
-QByteArray version(int seq, QRandomGenerator &hasard)
+QByteArray version(int seq, int taille)
 {
-    const int taille = int(hasard.bounded(200, 30000));
     return "seq=" + QByteArray::number(seq) + " taille=" + QByteArray::number(taille) + "\r\n"
            + QByteArray(taille, char('a' + seq % 26));
 }
@@ -43,11 +36,7 @@ QByteArray version(int seq, QRandomGenerator &hasard)
 bool entiere(const QByteArray &o)
 {
     const QList<QByteArray> tete = o.left(o.indexOf("\r\n")).split('=');
-    if (tete.size() != 3)
-        return false;
-    const int seq = tete[1].split(' ').value(0).toInt(), taille = tete[2].toInt();
-    return o == "seq=" + QByteArray::number(seq) + " taille=" + QByteArray::number(taille) + "\r\n"
-                    + QByteArray(taille, char('a' + seq % 26));
+    return tete.size() == 3 && o == version(tete[1].split(' ').value(0).toInt(), tete[2].toInt());
 }
 
 // One copy: holds the text and saves new versions until it is killed. Each
@@ -77,12 +66,16 @@ int copie(const QString &classe, const QString &texte, quint32 graine, bool plei
     }
     QRandomGenerator hasard(graine);
     for (int seq = 1;; ++seq) {
-        const FichiersTexte::Ecriture e = fichiers.reecrire(texte, version(seq, hasard));
+        const FichiersTexte::Ecriture e = fichiers.reecrire(texte, version(seq, int(hasard.bounded(200, 30000))));
         noter();
         QByteArray apres;
         disque::lire(texte, FichiersTexte::tailleMaximale, apres);
-        if (!e.ecrit() && (!entiere(apres) || disque::description(e.erreur) != disque::description(EFBIG)))
+        if (!e.ecrit() && (!entiere(apres) || (e.erreur != EFBIG && e.erreur != ENOSPC)))
             return 3;
+        if (!e.ecrit()) {
+            std::printf("refus\n");
+            std::fflush(stdout);
+        }
     }
 }
 
@@ -116,18 +109,22 @@ int main(int argc, char *argv[])
         std::puts(reprendre(a.at(2)).constData());
         return 0;
     }
-    const int fois = a.contains(QStringLiteral("--fois")) ? a.at(a.indexOf(QStringLiteral("--fois")) + 1).toInt() : 200;
-    QRandomGenerator hasard(a.contains(QStringLiteral("--graine")) ? a.at(a.indexOf(QStringLiteral("--graine")) + 1).toUInt() : 1);
+    const auto option = [&](const char *nom, int defaut) {
+        return a.contains(QLatin1String(nom)) ? a.at(a.indexOf(QLatin1String(nom)) + 1).toInt() : defaut;
+    };
+    const int fois = option("--fois", 200);
+    QRandomGenerator hasard(option("--graine", 1));
     const bool plein = a.contains(QStringLiteral("--disque-plein"));
 
     QTemporaryDir base(QStringLiteral("/tmp/sauvegardes-XXXXXX"));
-    const QString classe = base.filePath(QStringLiteral("classe")), texte = classe + QStringLiteral("/conte.txt");
+    const qsizetype dans = a.indexOf(QStringLiteral("--classe-dans"));
+    const QString petit = dans > 0 ? a.value(dans + 1) : QString(); // a small disk of the class's own
+    const QString classe = petit.isEmpty() ? base.filePath(QStringLiteral("classe")) : petit + QStringLiteral("/classe");
+    const QString texte = classe + QStringLiteral("/conte.txt"), remplissage = petit + QStringLiteral("/remplissage");
     QDir().mkpath(base.filePath(QStringLiteral("etat")));
     QDir().mkpath(classe);
-    QFile f(texte);
-    if (!f.open(QIODevice::WriteOnly) || f.write(version(0, hasard)) < 0)
+    if (disque::remplacer(texte, version(0, 1000)) != 0)
         return 2;
-    f.close();
     const auto encode = [](const QString &c) { return QFile::encodeName(c); };
     ::chmod(encode(base.path()).constData(), 0755);
     const bool root = ::geteuid() == 0;
@@ -136,47 +133,59 @@ int main(int argc, char *argv[])
         return 2;
     if (!root)
         ::chmod(encode(classe).constData(), 0555);
+    // Another writer leaves the class's disk a few kilobytes from full.
+    const auto remplir = [&] {
+        struct statvfs fs {};
+        QFile f(remplissage);
+        if (::statvfs(encode(petit).constData(), &fs) == 0 && f.open(QIODevice::WriteOnly))
+            f.write(QByteArray(qMax<qint64>(0, qint64(fs.f_bavail * fs.f_bsize) - hasard.bounded(0, 32768)), 'r'));
+    };
     qputenv("XDG_STATE_HOME", encode(base.filePath(QStringLiteral("etat"))));
     // The copies run as nobody; this process stays root to clean up.
-    const auto commeNobody = [root] {
-        if (root && (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0
-                     || ::setresuid(65534, 65534, 65534) != 0))
-            ::_exit(2);
+    const auto lancer = [&](QProcess &p, const QStringList &arguments) {
+        p.setChildProcessModifier([root] {
+            if (root && (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0
+                         || ::setresuid(65534, 65534, 65534) != 0))
+                ::_exit(2);
+        });
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(app.applicationFilePath(), arguments);
     };
 
-    long vides = 0, dechiresAuKill = 0, dechires = 0, marques = 0, echecs = 0;
+    long refus = 0, vides = 0, dechiresAuKill = 0, dechires = 0, marques = 0, echecs = 0;
     QMap<QByteArray, int> issues;
     for (int i = 0; i < fois; ++i) {
-        QProcess p;
-        p.setChildProcessModifier(commeNobody);
-        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(app.applicationFilePath(), {QStringLiteral("--copie"), classe, texte, QString::number(hasard.generate()),
-                                            plein && i % 2 ? QStringLiteral("plein") : QStringLiteral("-")});
+        QProcess p, r;
+        if (plein && i % 2 && !petit.isEmpty())
+            remplir();
+        lancer(p, {QStringLiteral("--copie"), classe, texte, QString::number(hasard.generate()),
+                   plein && i % 2 && petit.isEmpty() ? QStringLiteral("plein") : QStringLiteral("-")});
         if (!p.waitForReadyRead(20000) || p.readLine() != "pret\n") {
             std::fprintf(stderr, "kill %d: the copy could not take the text\n", i);
             return 2;
         }
         std::this_thread::sleep_for(std::chrono::microseconds(hasard.bounded(1, 200000)));
         if (p.state() != QProcess::Running)
-            ++echecs; // a save refused with a false message, or a torn text
+            ++echecs; // a save refused with a false message, or a torn text; or a next start that failed
         ::kill(pid_t(p.processId()), SIGKILL);
         p.waitForFinished();
+        refus += p.readAll().count("refus");
+        if (!petit.isEmpty())
+            QFile::remove(remplissage);
         QByteArray octets;
         disque::lire(texte, FichiersTexte::tailleMaximale, octets);
         vides += octets.isEmpty();
         dechiresAuKill += !entiere(octets);
-        QProcess r;
-        r.setChildProcessModifier(commeNobody);
-        r.start(app.applicationFilePath(), {QStringLiteral("--reprise"), classe});
-        r.waitForFinished();
+        lancer(r, {QStringLiteral("--reprise"), classe});
+        echecs += !r.waitForFinished() || r.exitCode() != 0;
         ++issues[r.readAll().trimmed()];
         disque::lire(texte, FichiersTexte::tailleMaximale, octets);
         dechires += !entiere(octets);
         marques += attribut::estMarque(AttributsSysteme().lire(texte).mot);
     }
-    std::printf("kills %d%s: after the kill empty %ld, torn %ld; after the next start: torn %ld, marks without "
-                "holder %ld; copies that failed %ld\n", fois, plein ? " (disk full for every other copy)" : "", vides,
-                dechiresAuKill, dechires, marques, echecs);
+    std::printf("kills %d%s: saves refused, text whole and message true, %ld; after the kill empty %ld, torn %ld; "
+                "after the next start: torn %ld, marks without holder %ld; copies that failed %ld\n", fois,
+                plein ? " (disk full for every other copy)" : "", refus, vides, dechiresAuKill, dechires, marques, echecs);
     for (auto it = issues.cbegin(); it != issues.cend(); ++it)
         std::printf("  next start: %s %d\n", it.key().constData(), it.value());
     return vides + dechires + marques + echecs == 0 ? 0 : 1;

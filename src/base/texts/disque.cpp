@@ -136,8 +136,8 @@ bool estBrouillon(const QString &nom)
     return nom.startsWith(prefixeBrouillon) && nom.size() == prefixeBrouillon.size() + 6;
 }
 
-int remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, const Identite *attendu,
-              const AvantRenommage &avantRenommage, Descripteur *texte)
+Erreur remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, const Identite *attendu,
+                 const AvantRenommage &avantRenommage, Descripteur *texte)
 {
     if (attendu && !toujours(dossier, nom, *attendu))
         return cheminChange;
@@ -152,30 +152,30 @@ int remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, cons
     const int fd = creerBrouillon(dossier, brouillon);
     if (fd < 0)
         return -fd;
-    int err = ecrireTout(fd, octets);
-    if (err == 0)
+    Erreur err = ecrireTout(fd, octets);
+    if (err.ok())
         err = ::fchmod(fd, existe ? (existant.st_mode & 07777) : (0666 & ~masqueCreation())) == 0 ? 0 : errno;
-    if (err == 0 && existe) {
+    if (err.ok() && existe) {
         // Keep the group of a shared folder's file where we are allowed to.
         if (::fchown(fd, existant.st_uid, existant.st_gid) != 0)
             (void)!::fchown(fd, uid_t(-1), existant.st_gid);
     }
-    if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL)
+    if (err.ok() && ::fsync(fd) != 0 && errno != EINVAL)
         err = errno;
-    if (err == 0 && avantRenommage)
+    if (err.ok() && avantRenommage)
         err = avantRenommage(fd);
     // The last look before the rename: never replace what is no longer the text.
-    if (err == 0 && attendu && !toujours(dossier, nom, *attendu))
+    if (err.ok() && attendu && !toujours(dossier, nom, *attendu))
         err = cheminChange;
-    if (err == 0)
+    if (err.ok())
         err = existe ? (::renameat(dossier, brouillon.constData(), dossier, nom.constData()) == 0 ? 0 : errno)
                      : renommerSansRemplacer(dossier, brouillon, nom);
-    if (err == 0 && texte) {
+    if (err.ok() && texte) {
         *texte = Descripteur::ouvert(fd);
-    } else if (::close(fd) != 0 && err == 0) {
+    } else if (::close(fd) != 0 && err.ok()) {
         err = errno;
     }
-    if (err != 0) {
+    if (err) {
         ::unlinkat(dossier, brouillon.constData(), 0);
         return err;
     }
@@ -184,14 +184,14 @@ int remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, cons
     return 0;
 }
 
-int remplacer(const QString &chemin, const QByteArray &octets, const Identite *attendu,
-              const AvantRenommage &avantRenommage)
+Erreur remplacer(const QString &chemin, const QByteArray &octets, const Identite *attendu,
+                 const AvantRenommage &avantRenommage)
 {
     const QFileInfo info(chemin);
     const int dossier = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dossier < 0)
         return errno;
-    const int err = remplacer(dossier, QFile::encodeName(info.fileName()), octets, attendu, avantRenommage);
+    const Erreur err = remplacer(dossier, QFile::encodeName(info.fileName()), octets, attendu, avantRenommage);
     ::close(dossier);
     return err;
 }
@@ -283,8 +283,11 @@ int lire(int fd, qint64 limite, QByteArray &octets)
     return 0;
 }
 
-QString description(int erreur)
+QString description(Erreur e)
 {
+    if (e.estCheminChange())
+        return QStringLiteral("Le texte a été déplacé ou remplacé par quelqu'un d'autre.");
+    const int erreur = e.numero();
     switch (erreur) {
     case ENOSPC: case EDQUOT:
         return QStringLiteral("Il n'y a plus de place sur le disque.");
@@ -318,8 +321,6 @@ QString description(int erreur)
         return QStringLiteral("Le texte est occupé par une autre copie : réessayez dans un instant.");
     case EEXIST:
         return QStringLiteral("Un fichier de ce nom vient d'être créé par quelqu'un d'autre.");
-    case cheminChange:
-        return QStringLiteral("Le texte a été déplacé ou remplacé par quelqu'un d'autre.");
     default:
         return QStringLiteral("Erreur système n° %1.").arg(erreur);
     }

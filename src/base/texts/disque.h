@@ -42,9 +42,35 @@ std::optional<Identite> identite(const QString &chemin);
 // The identity of an open file; nothing when it is not a plain file.
 std::optional<Identite> identite(int fd);
 
-// What replacing a file returns when its path no longer names the file
-// expected (renamed away, replaced by another file or by a link).
-constexpr int cheminChange = -1;
+// Why a write failed: the errno of the call that failed, or that the path no
+// longer names the file expected (renamed away, replaced by another file or
+// by a link), which no errno says. Made from an errno; 0 is no error.
+class Erreur
+{
+public:
+    constexpr Erreur(int numero = 0) : m_numero(numero) {}
+    static constexpr Erreur cheminChange()
+    {
+        Erreur e;
+        e.m_cheminChange = true;
+        return e;
+    }
+    constexpr bool ok() const { return m_numero == 0 && !m_cheminChange; }
+    constexpr explicit operator bool() const { return !ok(); } // failed
+    // The errno; 0 for cheminChange.
+    constexpr int numero() const { return m_numero; }
+    constexpr bool estCheminChange() const { return m_cheminChange; }
+    constexpr bool operator==(const Erreur &o) const
+    {
+        return m_numero == o.m_numero && m_cheminChange == o.m_cheminChange;
+    }
+    constexpr bool operator!=(const Erreur &o) const { return !(*this == o); }
+
+private:
+    int m_numero;
+    bool m_cheminChange = false;
+};
+constexpr Erreur cheminChange = Erreur::cheminChange();
 
 // Replaces the file `nom` of the open folder `dossier` with `octets` without
 // ever destroying the previous content: the bytes go to a hidden draft in the
@@ -56,12 +82,12 @@ constexpr int cheminChange = -1;
 // meanwhile). `avantRenommage` runs on the draft's descriptor just before it
 // takes the file's place, for what the draft must carry from the first
 // instant (a share's mark); `texte`, when given, gets the draft's descriptor
-// once it is the text. Returns 0 or an errno.
+// once it is the text.
 using AvantRenommage = std::function<int(int brouillon)>;
-int remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, const Identite *attendu = nullptr,
-              const AvantRenommage &avantRenommage = {}, Descripteur *texte = nullptr);
+Erreur remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, const Identite *attendu = nullptr,
+                 const AvantRenommage &avantRenommage = {}, Descripteur *texte = nullptr);
 // The same for a path, whose folder is opened as it is named.
-int remplacer(const QString &chemin, const QByteArray &octets, const Identite *attendu = nullptr,
+Erreur remplacer(const QString &chemin, const QByteArray &octets, const Identite *attendu = nullptr,
               const AvantRenommage &avantRenommage = {});
 
 // Rewrites the file open for writing at `fd` in place, for a folder where no
@@ -94,8 +120,7 @@ int synchroniserDossier(int dossier);
 // The process's file-creation mask.
 unsigned int masqueCreation();
 
-// A short French description of an errno or of cheminChange, for the
-// "Erreur=" messages.
-QString description(int erreur);
+// A short French description of an error, for the "Erreur=" messages.
+QString description(Erreur erreur);
 
 } // namespace disque

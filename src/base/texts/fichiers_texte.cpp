@@ -82,12 +82,12 @@ void FichiersTexte::tenir(const QString &chemin, const disque::Identite &id)
         m_surChangement();
 }
 
-int FichiersTexte::liberer(const QString &chemin)
+disque::Erreur FichiersTexte::liberer(const QString &chemin)
 {
     const Tenue *t = tenue(chemin);
     if (!t)
         return 0;
-    int err = 0;
+    disque::Erreur err;
     const Descripteur d = m_dossier->ouvrir(chemin, O_RDONLY | O_NONBLOCK);
     if (d.ok()) {
         const std::optional<disque::Identite> id = disque::identite(d.fd());
@@ -199,7 +199,7 @@ FichiersTexte::Cible FichiersTexte::examiner(const QString &chemin) const
     return {attribut::estMarque(a.mot) ? Cible::Etat::Prise : Cible::Etat::Libre, 0};
 }
 
-int FichiersTexte::surPlace(int fd, const QString &chemin, const QByteArray &octets, bool noter)
+disque::Erreur FichiersTexte::surPlace(int fd, const QString &chemin, const QByteArray &octets, bool noter)
 {
     const std::optional<disque::Identite> id = disque::identite(fd);
     QByteArray avant;
@@ -221,7 +221,7 @@ int FichiersTexte::surPlace(int fd, const QString &chemin, const QByteArray &oct
     }
     Descripteur ouvert;
     int ecrire = fd;
-    int err = 0;
+    disque::Erreur err;
     if (!ecriture(fd)) {
         // Writable for the instant of the open only, under the lock, and
         // marked again before a byte is written: no copy ever sees it free.
@@ -232,11 +232,12 @@ int FichiersTexte::surPlace(int fd, const QString &chemin, const QByteArray &oct
             ouvert = w >= 0 ? Descripteur::ouvert(w) : Descripteur::echec(errno);
             const int errMarque = m_attributs.ecrireFd(fd, attribut::marque);
             const std::optional<disque::Identite> lui2 = ouvert.ok() ? disque::identite(ouvert.fd()) : std::nullopt;
-            err = !ouvert.ok() ? ouvert.erreur() : !lui2 || !lui2->memeFichier(*id) ? disque::cheminChange : errMarque;
+            err = !ouvert.ok() ? disque::Erreur(ouvert.erreur())
+                  : !lui2 || !lui2->memeFichier(*id) ? disque::cheminChange : disque::Erreur(errMarque);
             ecrire = ouvert.fd();
         }
     }
-    if (err == 0)
+    if (err.ok())
         err = disque::reecrireSurPlace(ecrire, octets);
     m_reecriture.reset();
     return err;
@@ -259,15 +260,16 @@ int FichiersTexte::marqueApres(int fd)
     return a.ok() && attribut::estMarque(a.mot) ? 0 : m_attributs.ecrireFd(fd, attribut::marque);
 }
 
-int FichiersTexte::ecrireTenu(int fd, const QString &chemin, const QByteArray &octets,
-                              const disque::Identite &attendu, std::optional<disque::Identite> &ecrit, int &errMarque)
+disque::Erreur FichiersTexte::ecrireTenu(int fd, const QString &chemin, const QByteArray &octets,
+                                         const disque::Identite &attendu, std::optional<disque::Identite> &ecrit,
+                                         int &errMarque)
 {
     QByteArray nom;
     const Descripteur dossier = m_dossier->ouvrirParent(chemin, nom);
     if (!dossier.ok())
         return dossier.erreur() == ELOOP ? disque::cheminChange : dossier.erreur();
     Descripteur texte;
-    int err = disque::remplacer(dossier.fd(), nom, octets, &attendu, marquerLeBrouillon(), &texte);
+    disque::Erreur err = disque::remplacer(dossier.fd(), nom, octets, &attendu, marquerLeBrouillon(), &texte);
     // A folder that lets drafts be made but a share that refuses to replace
     // a read-only file: the old file is let go for the rename only, under
     // the lock, the new one already marked; the rename puts one in the
@@ -276,11 +278,11 @@ int FichiersTexte::ecrireTenu(int fd, const QString &chemin, const QByteArray &o
     if ((err == EACCES || err == EPERM) && brouillonsPermis) {
         if (m_attributs.ecrireFd(fd, attribut::libre) == 0) {
             err = disque::remplacer(dossier.fd(), nom, octets, &attendu, marquerLeBrouillon(), &texte);
-            if (err != 0)
+            if (err)
                 m_attributs.ecrireFd(fd, attribut::marque);
         }
     }
-    if (err == 0) {
+    if (err.ok()) {
         errMarque = marqueApres(texte.fd());
         ecrit = disque::identite(texte.fd());
         return 0;
@@ -289,7 +291,7 @@ int FichiersTexte::ecrireTenu(int fd, const QString &chemin, const QByteArray &o
         return err;
     // A folder where no draft may be created: in place.
     err = surPlace(fd, chemin, octets, true);
-    if (err == 0) {
+    if (err.ok()) {
         errMarque = marqueApres(fd);
         ecrit = disque::identite(fd);
     }
@@ -310,7 +312,7 @@ Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octe
             return {Ecriture::Issue::Erreur, errno};
         // Two copies saving a new text under one name at once: the second finds it there.
         Descripteur texte;
-        if (const int err = disque::remplacer(dossier.fd(), nom, octets, nullptr, marquerLeBrouillon(), &texte))
+        if (const disque::Erreur err = disque::remplacer(dossier.fd(), nom, octets, nullptr, marquerLeBrouillon(), &texte))
             return {err == EEXIST ? Ecriture::Issue::Prise : Ecriture::Issue::Erreur, err};
         const int errMarque = marqueApres(texte.fd());
         if (const std::optional<disque::Identite> id = disque::identite(texte.fd()))
@@ -336,8 +338,8 @@ Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octe
         if (const int err = m_attributs.ecrireFd(fd, attribut::marque))
             return {Ecriture::Issue::Erreur, err};
         const std::optional<disque::Identite> attendu = disque::identite(fd);
-        const int err = attendu ? ecrireTenu(fd, chemin, octets, *attendu, ecrit, errMarque) : EINVAL;
-        if (err != 0) {
+        const disque::Erreur err = attendu ? ecrireTenu(fd, chemin, octets, *attendu, ecrit, errMarque) : EINVAL;
+        if (err) {
             // The old content is untouched; give it back its attributes too.
             m_attributs.ecrireFd(fd, motAvant);
             return {Ecriture::Issue::Erreur, err};
@@ -357,12 +359,13 @@ Ecriture FichiersTexte::reecrire(const QString &chemin, const QByteArray &octets
         return {Ecriture::Issue::Erreur, disque::cheminChange};
     const disque::Identite attendu = t->identite;
     std::optional<disque::Identite> ecrit;
-    int errMarque = 0, err = 0;
+    int errMarque = 0;
+    disque::Erreur err;
     {
         VerrouFichier verrou(*m_dossier, chemin);
         if (verrou.etat() == VerrouFichier::Etat::Erreur) {
             const int e = verrou.erreur();
-            return {Ecriture::Issue::Erreur, e == ENOENT || e == ELOOP ? disque::cheminChange : e};
+            return {Ecriture::Issue::Erreur, e == ENOENT || e == ELOOP ? disque::cheminChange : disque::Erreur(e)};
         }
         if (verrou.etat() == VerrouFichier::Etat::Occupe)
             return {Ecriture::Issue::Erreur, EAGAIN};
@@ -375,7 +378,7 @@ Ecriture FichiersTexte::reecrire(const QString &chemin, const QByteArray &octets
         err = ecrireTenu(fd, chemin, octets, attendu, ecrit, errMarque);
         if (err == disque::cheminChange)
             return {Ecriture::Issue::Erreur, err};
-        if (err != 0) {
+        if (err) {
             // Not written: the text at this path is still this copy's own.
             marqueApres(fd);
             ecrit = disque::identite(fd);
@@ -383,7 +386,7 @@ Ecriture FichiersTexte::reecrire(const QString &chemin, const QByteArray &octets
     }
     if (ecrit)
         tenir(chemin, *ecrit);
-    if (err != 0)
+    if (err)
         return {Ecriture::Issue::Erreur, err};
     return {errMarque == 0 ? Ecriture::Issue::Ecrit : Ecriture::Issue::EcritNonMarque, errMarque};
 }
@@ -410,6 +413,6 @@ std::optional<disque::Identite> FichiersTexte::terminer(const Reecriture &r, boo
     if (!enCours)
         return std::nullopt;
     // Finished or not, the file and its mark are the dead copy's.
-    fini = surPlace(fd, r.chemin, r.octets, false) == 0;
+    fini = surPlace(fd, r.chemin, r.octets, false).ok();
     return disque::identite(fd);
 }

@@ -69,10 +69,9 @@ public:
         // as taken.
         enum class Issue { Ecrit, EcritNonMarque, Prise, TropLong, Erreur };
         Issue issue = Issue::Erreur;
-        // Erreur: why nothing was written (an errno or disque::cheminChange;
-        // EAGAIN when another copy kept the text's lock too long).
-        // EcritNonMarque: why the text could not be marked.
-        int erreur = 0;
+        // Erreur: why nothing was written (EAGAIN when another copy kept the
+        // text's lock too long). EcritNonMarque: why the text could not be marked.
+        disque::Erreur erreur;
         bool ecrit() const { return issue == Issue::Ecrit || issue == Issue::EcritNonMarque; }
     };
     // Writes a text under a new name and holds it. A file found free by
@@ -107,9 +106,9 @@ public:
     std::optional<disque::Identite> terminer(const Reecriture &r, bool &fini);
 
     // Releases a text this copy holds; any other path is left alone. A text
-    // deleted meanwhile counts as released. 0, an errno, or
-    // disque::cheminChange when the path now names another file.
-    int liberer(const QString &chemin);
+    // deleted meanwhile counts as released. disque::cheminChange when the
+    // path now names another file.
+    disque::Erreur liberer(const QString &chemin);
     // Releases every text this copy holds, for an end no dialog may delay.
     void libererTout();
 
@@ -141,10 +140,10 @@ private:
     int marqueApres(int fd);
     // Writes a text held under the lock `fd` is open with; `ecrit` gets the
     // text's identity afterwards, `errMarque` why it could not be marked.
-    int ecrireTenu(int fd, const QString &chemin, const QByteArray &octets, const disque::Identite &attendu,
-                   std::optional<disque::Identite> &ecrit, int &errMarque);
+    disque::Erreur ecrireTenu(int fd, const QString &chemin, const QByteArray &octets,
+                              const disque::Identite &attendu, std::optional<disque::Identite> &ecrit, int &errMarque);
     // `noter`: the recovery record is told first.
-    int surPlace(int fd, const QString &chemin, const QByteArray &octets, bool noter);
+    disque::Erreur surPlace(int fd, const QString &chemin, const QByteArray &octets, bool noter);
 
     Attributs &m_attributs;
     std::shared_ptr<const DossierClasse> m_dossier;

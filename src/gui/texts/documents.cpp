@@ -57,7 +57,7 @@ QByteArray Documents::octetsAEcrire() const
     return cp1252::encode(texte);
 }
 
-void Documents::erreurEcriture(const QString &prefixe, int erreur)
+void Documents::erreurEcriture(const QString &prefixe, disque::Erreur erreur)
 {
     if (erreur == disque::cheminChange)
         m_dialogues.information(QStringLiteral("Ce texte a été déplacé ou remplacé par quelqu'un d'autre : il n'est "
@@ -118,7 +118,7 @@ void Documents::lire_fichier(const QString &texte_lu)
 void Documents::closefile(const QString &filename)
 {
     m_etat.enregistrement_ok = 0;
-    const auto erreur = [this](int err) { erreurEcriture(QStringLiteral("Erreur=closefile"), err); };
+    const auto erreur = [this](disque::Erreur err) { erreurEcriture(QStringLiteral("Erreur=closefile"), err); };
     const auto memeNom = [this] {
         m_dialogues.information(QStringLiteral("Quelqu'un travaille sur un fichier de même nom!"));
     };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/texts/disque.h"
+
 #include <QChar>
 #include <QString>
 
@@ -73,7 +75,7 @@ private:
     bool refuserNomIllisible(const QString &chemin);
     // The message for a write that failed: "Erreur=" or "Erreur=closefile"
     // and the reason, or a message of its own.
-    void erreurEcriture(const QString &prefixe, int erreur);
+    void erreurEcriture(const QString &prefixe, disque::Erreur erreur);
     static QChar separateurNatif();
     void desactiverCommandes();
     QString cheminComplet(const QString &chemin) const;
