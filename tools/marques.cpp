@@ -161,19 +161,25 @@ QString affichable(const QByteArray &chemin)
 QByteArray natif(const QString &affiche)
 {
     QByteArray octets;
+    qsizetype debut = 0; // of the plain text not yet added: a character may take two QChars
+    const auto texte = [&](qsizetype fin) { octets += affiche.mid(debut, fin - debut).toUtf8(); };
     for (qsizetype i = 0; i < affiche.size(); ++i) {
         if (affiche.at(i) == u'\\' && affiche.mid(i + 1, 1) == u"\\") {
+            texte(i);
             octets += '\\';
-            ++i;
+            debut = ++i + 1;
         } else if (affiche.at(i) == u'\\' && affiche.mid(i + 1, 1) == u"x" && i + 3 < affiche.size()) {
             bool ok = false;
             const uint b = affiche.mid(i + 2, 2).toUInt(&ok, 16);
-            octets += ok ? QByteArray(1, char(b)) : affiche.mid(i, 4).toUtf8();
+            if (ok) {
+                texte(i);
+                octets += char(b);
+                debut = i + 4;
+            }
             i += 3;
-        } else {
-            octets += QString(affiche.at(i)).toUtf8();
         }
     }
+    texte(affiche.size());
     return octets;
 }
 

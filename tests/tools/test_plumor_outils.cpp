@@ -166,7 +166,7 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("attendu"); // DIR is the class folder, D a date
         QTest::addColumn<int>("statut");
-        const QString ctl = u"a\\x1B[1A\\x1B[2K.txt"_s, c1 = u"b\\xC2\\x9B2K\\x7F.txt"_s;
+        const QString ctl = u"a\\x1B[1A\\x1B[2K.txt"_s, c1 = u"b\\xC2\\x9B2K\\x7F📝.txt"_s;
         QTest::newRow("controles") << QStringList{"marques"}
             << u" %1 0 octets D\n %2 0 octets D\n2 textes marqués sous DIR.\n"_s.arg(ctl, c1) << 1;
         QTest::newRow("controles json") << QStringList{"marques", "--json"} << u"\"chemin\": \"a\\\\x1B[1A\\\\x1B[2K.txt\""_s << 1;
@@ -207,7 +207,7 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         QStringList commande = {QStringLiteral(PLUMOR_OUTILS)};
         if (cas == u"controles") {
             marque(racine + "/a\x1B[1A\x1B[2K.txt");
-            marque(racine + "/b\xC2\x9B" "2K\x7F.txt");
+            marque(racine + "/b\xC2\x9B" "2K\x7F\xF0\x9F\x93\x9D.txt");
         } else if (cas == u"illisible") {
             // Root reads any folder: the tool runs as nobody, who owns the class
             // but may not read root's marked text (its word comes from its mode).
