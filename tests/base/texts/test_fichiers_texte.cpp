@@ -194,9 +194,10 @@ private slots:
         QFile::remove(classe.chemin(QStringLiteral("b.txt")));
         QCOMPARE(fichiers.liberer(c), 0);
         QVERIFY((classe.mode(QStringLiteral("a.txt")) & S_IWUSR) && classe.fichiers() == QStringList{QStringLiteral("a.txt")});
-        // A text someone deleted is no longer held by anybody.
+        // A held text someone deleted is not written again, and is no longer held by anybody.
+        QCOMPARE(fichiers.prendre(c).issue, Issue::Lu);
         QFile::remove(c);
-        QCOMPARE(fichiers.liberer(c), 0);
+        QVERIFY(fichiers.reecrire(c, "x").erreur == disque::cheminChange && fichiers.liberer(c).ok());
     }
 
     // A hostile pupil's class folder: nothing is read for writing, marked,
@@ -348,7 +349,7 @@ private slots:
         // A full disk, or a record that cannot say what is being written, changes nothing, and says so.
         avecDisquePlein([&] { QCOMPARE(fichiers.reecrire(c, "un texte plus long").erreur, EFBIG); });
         fichiers.surReecriture([] { return ENOSPC; });
-        QCOMPARE(fichiers.reecrire(c, "C\r\n").erreur, ENOSPC);
+        QVERIFY(fichiers.reecrire(c, "C\r\n").erreur == ENOSPC && !fichiers.reecriture());
         QVERIFY(classe.octets(QStringLiteral("a.txt")) == "B\r\n" && classe.marqueSurDisque(QStringLiteral("a.txt")));
         QCOMPARE(classe.fichiers(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
 

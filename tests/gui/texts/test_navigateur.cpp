@@ -35,6 +35,7 @@ private slots:
             classe.ecrire(QString::fromUtf8(n), n[0] == 'v' ? "" : "Un \xE9l\xE8ve\r\n");
         classe.ecrire(QStringLiteral("long.txt"), QByteArray(32001, 'a'));
         QFile::setPermissions(classe.chemin(QStringLiteral("b.txt")), QFile::ReadOwner); // another copy holds it
+        QFile::link(classe.chemin(QStringLiteral("CM1")), classe.chemin(QStringLiteral("Z-lien"))); // never listed
         Fenetre f = ouvrirFenetre(classe.dossier());
         QCOMPARE(noms(f.c().File1), (QStringList{"A.TXT", "b.txt", "long.txt", "vide.txt", QStringLiteral("é.txt")}));
         QCOMPARE(noms(f.c().Dir1).mid(noms(f.c().Dir1).size() - 1), QStringList{"CM1"});
