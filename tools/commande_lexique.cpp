@@ -105,15 +105,9 @@ QJsonObject enJson(const VerificationLexique &v)
 
 int commandeLexique(const QStringList &args)
 {
-    const Arguments a = lireArguments(args, {QStringLiteral("--json")}, {});
-    if (!a.erreur.isEmpty())
-        return refuserUtilisation(a.erreur, utilisation);
-    if (a.drapeaux.contains(QStringLiteral("--help"))) {
-        ecrire(stdout, aide);
-        return reussite;
-    }
-    if (a.positionnels.size() > 1)
-        return refuserUtilisation(QStringLiteral("un seul lexique à la fois"), utilisation);
+    Arguments a;
+    if (const std::optional<int> fin = lireCommande(args, {utilisation, aide, QStringLiteral("un seul lexique à la fois")}, a))
+        return *fin;
     const QString chemin = a.positionnels.value(
         0, QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("lexique.stw")));
 
@@ -128,7 +122,7 @@ int commandeLexique(const QStringList &args)
         v = verifierLexique(*octets);
     }
 
-    if (a.drapeaux.contains(QStringLiteral("--json")))
+    if (a.json())
         ecrireJson(enJson(v));
     else
         ecrire(stdout, rapport(chemin, v));

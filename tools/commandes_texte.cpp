@@ -38,7 +38,8 @@ const QString aideDecoupe = utilisationDecoupe + QStringLiteral(R"(
 Montre les jetons que Plumor tire d'un texte Windows-1252 avant de
 l'imprimer, un par ligne : son numéro, sa nature (mot ou sep) et le jeton
 entre ⟨ ⟩, où ␣ est une espace, ⍽ une espace insécable, ⏎ un saut de ligne,
-↵ un retour chariot et ⇥ une tabulation.
+↵ un retour chariot, ⇥ une tabulation et \xNN un autre caractère de
+contrôle.
 
   FICHIER   le texte (par défaut, ou « - » : l'entrée standard)
   --json    un tableau JSON des jetons
@@ -64,6 +65,7 @@ Code de sortie : 0 réussite, 1 fichier illisible, 2 mauvaise utilisation.
 )");
 
 constexpr int lignesSansFin = 1'000'000;
+const QString unSeulTexte = QStringLiteral("un seul texte à la fois");
 
 // The text of a file, or of stdin for no name or "-".
 std::optional<QString> lireTexte(const QString &chemin)
@@ -88,21 +90,15 @@ std::optional<QString> lireTexte(const QString &chemin)
 
 int commandeDecoupe(const QStringList &args)
 {
-    const Arguments a = lireArguments(args, {QStringLiteral("--json")}, {});
-    if (!a.erreur.isEmpty())
-        return refuserUtilisation(a.erreur, utilisationDecoupe);
-    if (a.drapeaux.contains(QStringLiteral("--help"))) {
-        ecrire(stdout, aideDecoupe);
-        return reussite;
-    }
-    if (a.positionnels.size() > 1)
-        return refuserUtilisation(QStringLiteral("un seul texte à la fois"), utilisationDecoupe);
+    Arguments a;
+    if (const std::optional<int> fin = lireCommande(args, {utilisationDecoupe, aideDecoupe, unSeulTexte}, a))
+        return *fin;
     const std::optional<QString> texte = lireTexte(a.positionnels.value(0));
     if (!texte)
         return probleme;
 
     const QStringList jetons = decoupe(*texte);
-    if (a.drapeaux.contains(QStringLiteral("--json"))) {
+    if (a.json()) {
         ecrireJson(QJsonArray::fromStringList(jetons));
         return reussite;
     }
@@ -120,16 +116,10 @@ int commandeDecoupe(const QStringList &args)
 
 int commandePage(const QStringList &args)
 {
-    const Arguments a = lireArguments(args, {QStringLiteral("--json")},
-                                      {QStringLiteral("--largeur"), QStringLiteral("--lignes")});
-    if (!a.erreur.isEmpty())
-        return refuserUtilisation(a.erreur, utilisationPage);
-    if (a.drapeaux.contains(QStringLiteral("--help"))) {
-        ecrire(stdout, aidePage);
-        return reussite;
-    }
-    if (a.positionnels.size() > 1)
-        return refuserUtilisation(QStringLiteral("un seul texte à la fois"), utilisationPage);
+    Arguments a;
+    const Syntaxe syntaxe{utilisationPage, aidePage, unSeulTexte, {QStringLiteral("--largeur"), QStringLiteral("--lignes")}};
+    if (const std::optional<int> fin = lireCommande(args, syntaxe, a))
+        return *fin;
     const std::optional<int> largeur = entier(a.valeurs.value(QStringLiteral("--largeur"), QStringLiteral("80")), 1, 10000);
     if (!largeur)
         return refuserUtilisation(QStringLiteral("--largeur attend un nombre de colonnes de 1 à 10000"), utilisationPage);
@@ -147,7 +137,7 @@ int commandePage(const QStringList &args)
     const QString entete = chemin == u"-" ? QString() : QFileInfo(chemin).fileName();
     const QList<FragmentImprime> fragments = miseEnPage(decoupe(*texte), *largeur, *lignes, entete, chasseFixe);
 
-    if (a.drapeaux.contains(QStringLiteral("--json"))) {
+    if (a.json()) {
         QJsonArray tableau;
         for (const FragmentImprime &f : fragments) {
             tableau.append(QJsonObject{{"page", f.page + 1}, {"colonne", f.colonne},
@@ -166,7 +156,7 @@ int commandePage(const QStringList &args)
         sortie += QStringLiteral("%1  %2  ⟨%3⟩\n")
                       .arg(QString::number(f.colonne), 7)
                       .arg(f.ligne, 5)
-                      .arg(f.texte);
+                      .arg(visible(f.texte));
     }
     ecrire(stdout, sortie);
     return reussite;

@@ -6,15 +6,21 @@
 
 namespace outils {
 
-Arguments lireArguments(const QStringList &args, const QStringList &drapeaux,
-                        const QStringList &avecValeur)
+namespace {
+
+Arguments lireArguments(const QStringList &args, const Syntaxe &s)
 {
     Arguments a;
-    bool options = true;
+    bool options = true, dansListe = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
         if (!options || !arg.startsWith(u'-') || arg == u"-") {
-            a.positionnels << arg;
+            (dansListe ? a.liste : a.positionnels) << arg;
+            continue;
+        }
+        if (!s.optionListe.isEmpty() && arg == s.optionListe) {
+            a.drapeaux << arg;
+            dansListe = true;
             continue;
         }
         if (arg == u"--") {
@@ -27,7 +33,7 @@ Arguments lireArguments(const QStringList &args, const QStringList &drapeaux,
         }
         const qsizetype egal = arg.indexOf(u'=');
         const QString nom = egal < 0 ? arg : arg.left(egal);
-        if (avecValeur.contains(nom)) {
+        if (s.avecValeur.contains(nom)) {
             if (egal >= 0) {
                 a.valeurs[nom] = arg.mid(egal + 1);
             } else if (i + 1 < args.size()) {
@@ -36,7 +42,7 @@ Arguments lireArguments(const QStringList &args, const QStringList &drapeaux,
                 a.erreur = QStringLiteral("l'option %1 attend une valeur").arg(nom);
                 return a;
             }
-        } else if (egal < 0 && drapeaux.contains(arg)) {
+        } else if (arg == u"--json") {
             a.drapeaux << arg;
         } else {
             a.erreur = QStringLiteral("option inconnue : %1").arg(arg);
@@ -44,6 +50,22 @@ Arguments lireArguments(const QStringList &args, const QStringList &drapeaux,
         }
     }
     return a;
+}
+
+} // namespace
+
+std::optional<int> lireCommande(const QStringList &args, const Syntaxe &syntaxe, Arguments &a)
+{
+    a = lireArguments(args, syntaxe);
+    if (!a.erreur.isEmpty())
+        return refuserUtilisation(a.erreur, syntaxe.utilisation);
+    if (a.drapeaux.contains(QStringLiteral("--help"))) {
+        ecrire(stdout, syntaxe.aide);
+        return reussite;
+    }
+    if (a.positionnels.size() > 1)
+        return refuserUtilisation(syntaxe.unSeul, syntaxe.utilisation);
+    return std::nullopt;
 }
 
 std::optional<int> entier(const QString &texte, int min, int max)
@@ -86,7 +108,12 @@ QString visible(const QString &texte, bool espaces)
         case u'\t': resultat += u'⇥'; break;
         case u' ': resultat += espaces ? u'␣' : c; break;
         case u'\u00A0': resultat += espaces ? u'⍽' : c; break;
-        default: resultat += c;
+        default:
+            // Any other control character (C0, DEL, C1) would act on the terminal.
+            if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F))
+                resultat += QStringLiteral("\\x") + QString::number(c.unicode(), 16).rightJustified(2, u'0').toUpper();
+            else
+                resultat += c;
         }
     }
     return resultat;

@@ -1,24 +1,22 @@
 #include "marques.h"
 
-#include "commandes.h"
-#include "ligne_commande.h"
 #include "base/texts/attributs.h"
 #include "base/texts/disque.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonObject>
+#include <QFile>
 
 #include <algorithm>
-#include <climits>
-#include <cstdlib>
+#include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
-
-using namespace outils;
+#include <unistd.h>
 
 namespace {
+
+// One descriptor a level: deeper folders are reported, not walked.
+constexpr int profondeurMax = 200;
 
 // Drafts of this version (.plumor-XXXXXX) and of earlier ones (.name.txt.XXXXXX).
 bool estBrouillon(const QByteArray &nom)
@@ -28,34 +26,72 @@ bool estBrouillon(const QByteArray &nom)
                && nom.toLower().chopped(7).endsWith(".txt"));
 }
 
+bool estTexte(const QByteArray &nom)
+{
+    return nom.toLower().endsWith(".txt");
+}
+
+// The entry `nom` of `dossier`, never through a link, for reading its word:
+// for reading where allowed, else for lookups only (fstat and fstatfs).
+Descripteur ouvrirTexte(int dossier, const QByteArray &nom)
+{
+    Descripteur f = DossierClasse::ouvrirDans(dossier, nom, O_RDONLY | O_NONBLOCK);
+    return f.ok() || f.erreur() != EACCES ? std::move(f) : DossierClasse::ouvrirDans(dossier, nom, O_PATH);
+}
+
 EntreeClasse entree(const QByteArray &relatif, const struct stat &st)
 {
     return {relatif, qint64(st.st_size), QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec)};
 }
 
-void parcourir(const QByteArray &racine, const QByteArray &relatif, const Attributs &attributs, ReleveMarques &r)
+// Takes `fd`, a folder opened for reading.
+void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attributs &attributs, ReleveMarques &r)
 {
-    DIR *d = ::opendir((relatif.isEmpty() ? racine : racine + '/' + relatif).constData());
-    if (!d)
+    DIR *d = ::fdopendir(fd);
+    if (!d) {
+        r.nonLus.append({relatif, errno});
+        ::close(fd);
         return;
-    while (const dirent *e = ::readdir(d)) {
+    }
+    for (;;) {
+        errno = 0;
+        const dirent *e = ::readdir(d);
+        if (!e) {
+            if (errno != 0)
+                r.nonLus.append({relatif, errno});
+            break;
+        }
         const QByteArray nom(e->d_name);
         if (nom == "." || nom == "..")
             continue;
         const QByteArray rel = relatif.isEmpty() ? nom : relatif + '/' + nom;
-        const QByteArray complet = racine + '/' + rel;
         struct stat st {};
-        if (::lstat(complet.constData(), &st) != 0)
+        if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT) // gone meanwhile: nothing to list
+                r.nonLus.append({rel, errno});
             continue;
+        }
         if (nom.startsWith('.')) {
             if (S_ISREG(st.st_mode) && estBrouillon(nom))
                 r.brouillons.append(entree(rel, st));
         } else if (S_ISDIR(st.st_mode)) {
-            parcourir(racine, rel, attributs, r);
-        } else if (nom.toLower().endsWith(".txt") && S_ISLNK(st.st_mode)) {
+            const int sous = profondeur >= profondeurMax
+                ? (errno = ENAMETOOLONG, -1)
+                : ::openat(fd, e->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sous < 0)
+                r.nonLus.append({rel, errno});
+            else
+                parcourir(sous, rel, profondeur + 1, attributs, r);
+        } else if (estTexte(nom) && S_ISLNK(st.st_mode)) {
             r.liens.append(entree(rel, st));
-        } else if (nom.toLower().endsWith(".txt") && S_ISREG(st.st_mode)) {
-            const LectureAttribut lu = attributs.lireNatif(complet);
+        } else if (estTexte(nom) && S_ISREG(st.st_mode)) {
+            // The file opened is the one judged: its link count and its word.
+            const Descripteur texte = ouvrirTexte(fd, nom);
+            if (texte.ok() && ::fstat(texte.fd(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1) {
+                r.plusieursNoms.append(entree(rel, st));
+                continue;
+            }
+            const LectureAttribut lu = texte.ok() ? attributs.lireFd(texte.fd()) : LectureAttribut{0, texte.erreur()};
             if (!lu.ok())
                 r.illisibles << rel;
             else if (attribut::estMarque(lu.mot))
@@ -65,16 +101,36 @@ void parcourir(const QByteArray &racine, const QByteArray &relatif, const Attrib
     ::closedir(d);
 }
 
+// Why a file may not be released, or nothing.
+std::optional<QString> refus(const struct stat &st, const QByteArray &nom)
+{
+    if (S_ISLNK(st.st_mode))
+        return QStringLiteral("c'est un lien, pas un texte");
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("c'est un dossier : nommez les textes un par un");
+    if (!S_ISREG(st.st_mode) || !estTexte(nom))
+        return QStringLiteral("ce n'est pas un texte .txt");
+    if (st.st_nlink > 1)
+        return QStringLiteral("ce texte a plusieurs noms (lien physique) : il n'est jamais libéré");
+    return std::nullopt;
+}
+
 } // namespace
 
-ReleveMarques releverMarques(const QString &dossier, const Attributs &attributs)
+ReleveMarques releverMarques(int dossier, const Attributs &attributs)
 {
     ReleveMarques r;
-    parcourir(QFile::encodeName(QDir(dossier).absolutePath()), {}, attributs, r);
-    const auto parChemin = [](const EntreeClasse &a, const EntreeClasse &b) { return a.chemin < b.chemin; };
-    for (QList<EntreeClasse> *l : {&r.marques, &r.liens, &r.brouillons})
+    // A reading position of its own: the caller's descriptor stays untouched.
+    const int fd = ::openat(dossier, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        r.nonLus.append({".", errno});
+    else
+        parcourir(fd, {}, 0, attributs, r);
+    const auto parChemin = [](const auto &a, const auto &b) { return a.chemin < b.chemin; };
+    for (QList<EntreeClasse> *l : {&r.marques, &r.liens, &r.plusieursNoms, &r.brouillons})
         std::sort(l->begin(), l->end(), parChemin);
     std::sort(r.illisibles.begin(), r.illisibles.end());
+    std::sort(r.nonLus.begin(), r.nonLus.end(), parChemin);
     return r;
 }
 
@@ -89,10 +145,14 @@ QString affichable(const QByteArray &chemin)
             if (!essai.contains(QChar::ReplacementCharacter) && essai.toUtf8() == chemin.mid(i, k))
                 n = k;
         }
-        if (n == 0)
-            texte += QStringLiteral("\\x") + QString::number(uchar(chemin.at(i)), 16).rightJustified(2, u'0').toUpper();
-        else
+        // A control character (C0, DEL, C1) would reach the terminal raw: its bytes are escaped too.
+        const char32_t c = n == 0 ? 0 : QString::fromUtf8(chemin.mid(i, n)).toUcs4().value(0);
+        if (n == 0 || c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+            for (qsizetype k = i; k < i + qMax<qsizetype>(n, 1); ++k)
+                texte += QStringLiteral("\\x") + QString::number(uchar(chemin.at(k)), 16).rightJustified(2, u'0').toUpper();
+        } else {
             texte += chemin.at(i) == '\\' ? QStringLiteral("\\\\") : QString::fromUtf8(chemin.mid(i, n));
+        }
         i += qMax<qsizetype>(n, 1);
     }
     return texte;
@@ -101,233 +161,89 @@ QString affichable(const QByteArray &chemin)
 QByteArray natif(const QString &affiche)
 {
     QByteArray octets;
+    qsizetype debut = 0; // of the plain text not yet added: a character may take two QChars
+    const auto texte = [&](qsizetype fin) { octets += affiche.mid(debut, fin - debut).toUtf8(); };
     for (qsizetype i = 0; i < affiche.size(); ++i) {
         if (affiche.at(i) == u'\\' && affiche.mid(i + 1, 1) == u"\\") {
+            texte(i);
             octets += '\\';
-            ++i;
+            debut = ++i + 1;
         } else if (affiche.at(i) == u'\\' && affiche.mid(i + 1, 1) == u"x" && i + 3 < affiche.size()) {
             bool ok = false;
             const uint b = affiche.mid(i + 2, 2).toUInt(&ok, 16);
-            octets += ok ? QByteArray(1, char(b)) : affiche.mid(i, 4).toUtf8();
+            if (ok) {
+                texte(i);
+                octets += char(b);
+                debut = i + 4;
+            }
             i += 3;
-        } else {
-            octets += QString(affiche.at(i)).toUtf8();
         }
     }
+    texte(affiche.size());
     return octets;
 }
 
-std::optional<QString> refusLiberation(const QString &dossier, const QByteArray &chemin)
+TexteResolu resoudre(int racine, const QByteArray &chemin)
 {
-    if (chemin.startsWith('/'))
-        return QStringLiteral("chemin absolu : nommez le texte depuis le dossier");
-    const QByteArray racine = QFile::encodeName(QDir(dossier).absolutePath());
-    const QByteArray complet = racine + '/' + chemin;
+    TexteResolu t;
+    t.chemin = chemin;
+    if (chemin.startsWith('/')) {
+        t.refus = QStringLiteral("chemin absolu : nommez le texte depuis le dossier");
+        return t;
+    }
+    QList<QByteArray> parties = chemin.split('/');
+    parties.removeAll(QByteArray());
+    parties.removeAll(QByteArray("."));
+    if (parties.contains("..")) {
+        t.refus = QStringLiteral("ce texte n'est pas dans le dossier");
+        return t;
+    }
+    if (parties.isEmpty()) {
+        t.refus = QStringLiteral("c'est un dossier : nommez les textes un par un");
+        return t;
+    }
+    t.dossier = Descripteur::ouvert(::fcntl(racine, F_DUPFD_CLOEXEC, 0));
+    t.nom = parties.takeLast();
+    for (const QByteArray &partie : std::as_const(parties)) {
+        // Each folder from the one before, never through a link: a folder
+        // swapped meanwhile can only make the path fail.
+        Descripteur suivant = DossierClasse::ouvrirDans(t.dossier.fd(), partie, O_PATH | O_DIRECTORY);
+        if (!suivant.ok()) {
+            t.refus = suivant.erreur() == ELOOP ? QStringLiteral("le chemin passe par un lien : refusé")
+                                                : QStringLiteral("introuvable");
+            return t;
+        }
+        t.dossier = std::move(suivant);
+    }
     struct stat st {};
-    if (::lstat(complet.constData(), &st) != 0)
-        return QStringLiteral("introuvable");
-    if (S_ISLNK(st.st_mode))
-        return QStringLiteral("c'est un lien, pas un texte");
-    if (S_ISDIR(st.st_mode))
-        return QStringLiteral("c'est un dossier : nommez les textes un par un");
-    if (!S_ISREG(st.st_mode) || !chemin.toLower().endsWith(".txt"))
-        return QStringLiteral("ce n'est pas un texte .txt");
-    char reelRacine[PATH_MAX], reel[PATH_MAX];
-    if (!::realpath(racine.constData(), reelRacine) || !::realpath(complet.constData(), reel)
-        || !QByteArray(reel).startsWith(QByteArray(reelRacine) + '/'))
-        return QStringLiteral("ce texte n'est pas dans le dossier");
-    return std::nullopt;
+    if (::fstatat(t.dossier.fd(), t.nom.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        t.refus = errno == ENOENT ? QStringLiteral("introuvable") : qt_error_string(errno);
+    else if (const std::optional<QString> r = refus(st, t.nom))
+        t.refus = *r;
+    return t;
 }
 
-ResultatLiberation liberer(const QByteArray &chemin, Attributs &attributs)
+ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs)
 {
-    const LectureAttribut avant = attributs.lireNatif(chemin);
+    // One open file for the check, the test of the mark and its release.
+    const Descripteur f = DossierClasse::ouvrirDans(texte.dossier.fd(), texte.nom, O_RDONLY | O_NONBLOCK);
+    if (!f.ok())
+        return {Liberation::Echec, f.erreur() == ELOOP ? QStringLiteral("c'est un lien, pas un texte")
+                                                       : qt_error_string(f.erreur())};
+    struct stat st {};
+    if (::fstat(f.fd(), &st) != 0)
+        return {Liberation::Echec, qt_error_string(errno)};
+    if (const std::optional<QString> r = refus(st, texte.nom))
+        return {Liberation::Echec, *r};
+    const LectureAttribut avant = attributs.lireFd(f.fd());
     if (!avant.ok())
         return {Liberation::Echec, qt_error_string(avant.erreur)};
     if (!attribut::estMarque(avant.mot))
         return {Liberation::DejaLibre, {}};
-    if (const int erreur = attributs.ecrireNatif(chemin, attribut::libre))
+    if (const int erreur = attributs.ecrireFd(f.fd(), attribut::libre))
         return {Liberation::Echec, qt_error_string(erreur)};
-    const LectureAttribut apres = attributs.lireNatif(chemin);
+    const LectureAttribut apres = attributs.lireFd(f.fd());
     if (!apres.ok() || attribut::estMarque(apres.mot))
         return {Liberation::Echec, QStringLiteral("la marque est restée")};
     return {Liberation::Liberee, {}};
-}
-
-namespace {
-
-const QString utilisation = QStringLiteral(
-    "Utilisation : plumor-outils marques [DOSSIER] [--json] [--liberer CHEMIN…]");
-
-const QString aide = utilisation + QStringLiteral(R"(
-
-Une copie de Plumor qui s'est arrêtée sans fermer son texte (plantage,
-machine éteinte) laisse ce texte marqué pour toujours : plus aucune copie ne
-peut l'ouvrir pour l'écrire. Sans --liberer, liste chaque texte .txt marqué
-sous DOSSIER et ses sous-dossiers (chemin, taille, dernière modification)
-puis leur nombre, les liens nommés comme des textes (jamais suivis) et les
-brouillons qu'un enregistrement interrompu a laissés (le texte le plus
-récent y est peut-être ; rien n'est effacé). Un octet de nom qui n'est pas
-de l'UTF-8 s'écrit \xNN, une barre oblique inverse \\.
-
-Avec --liberer, libère les seuls textes nommés, chacun par son chemin depuis
-DOSSIER : un fichier .txt ordinaire qui est vraiment dans le dossier. Un
-lien, un dossier, un chemin absolu ou qui sort du dossier est refusé avant
-que rien ne change.
-
-Attention : un texte encore ouvert dans une copie de Plumor serait ensuite
-ouvert deux fois, et le dernier à enregistrer effacerait le travail de
-l'autre. Ne libérez que des textes que personne n'écrit.
-
-Les marques sont lues et effacées comme Plumor le fait : sur un partage
-CIFS, c'est la marque que voient aussi les copies Windows.
-
-  DOSSIER          le dossier de la classe (par défaut : le dossier courant)
-  --liberer CHEMIN…  libère ces textes
-  --json           un seul document JSON au lieu du texte
-  --help           cette aide
-
-Code de sortie : 0 aucun texte marqué (ou tout est libéré), 1 des textes
-marqués, illisibles ou impossibles à libérer, 2 mauvaise utilisation.
-)");
-
-const QString avertissementDouble = QStringLiteral(
-    "Attention : si une copie de Plumor a encore ce texte ouvert, il est maintenant ouvert deux fois, "
-    "et le dernier à enregistrer effacera le travail de l'autre.\n");
-
-QString tailleLisible(qint64 octets)
-{
-    QString chiffres = QString::number(octets);
-    for (qsizetype i = chiffres.size() - 3; i > 0; i -= 3)
-        chiffres.insert(i, u'\u202F');
-    return chiffres + QStringLiteral(" octets");
-}
-
-QJsonArray enJson(const QList<EntreeClasse> &entrees)
-{
-    QJsonArray tableau;
-    for (const EntreeClasse &e : entrees) {
-        tableau.append(QJsonObject{{"chemin", affichable(e.chemin)}, {"taille", e.taille},
-                                   {"modification", e.modification.toUTC().toString(Qt::ISODate)}});
-    }
-    return tableau;
-}
-
-// One line per entry: path, size and last change, in columns.
-QString enLignes(const QList<EntreeClasse> &entrees, const QString &suffixe = {})
-{
-    qsizetype largeurChemin = 0, largeurTaille = 0;
-    for (const EntreeClasse &e : entrees) {
-        largeurChemin = std::max(largeurChemin, affichable(e.chemin).size() + suffixe.size());
-        largeurTaille = std::max(largeurTaille, tailleLisible(e.taille).size());
-    }
-    QString texte;
-    for (const EntreeClasse &e : entrees) {
-        texte += QStringLiteral("  %1  %2  %3\n")
-                     .arg((affichable(e.chemin) + suffixe).leftJustified(largeurChemin),
-                          tailleLisible(e.taille).rightJustified(largeurTaille),
-                          e.modification.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
-    }
-    return texte;
-}
-
-int liste(const QString &dossier, bool json, const Attributs &attributs)
-{
-    const ReleveMarques r = releverMarques(dossier, attributs);
-    QStringList illisibles;
-    for (const QByteArray &chemin : r.illisibles)
-        illisibles << affichable(chemin);
-    if (json) {
-        ecrireJson(QJsonObject{{"dossier", QDir(dossier).absolutePath()}, {"marques", enJson(r.marques)},
-                               {"total", r.marques.size()}, {"liens", enJson(r.liens)},
-                               {"brouillons", enJson(r.brouillons)},
-                               {"illisibles", QJsonArray::fromStringList(illisibles)}});
-    } else {
-        const QString ou = QDir::toNativeSeparators(QDir(dossier).absolutePath());
-        QString texte = enLignes(r.marques);
-        texte += r.marques.isEmpty() ? QStringLiteral("Aucun texte marqué sous %1.\n").arg(ou)
-               : r.marques.size() == 1 ? QStringLiteral("1 texte marqué sous %1.\n").arg(ou)
-               : QStringLiteral("%1 textes marqués sous %2.\n").arg(r.marques.size()).arg(ou);
-        if (!r.liens.isEmpty())
-            texte += QStringLiteral("\nLiens nommés comme des textes (jamais suivis, jamais libérés) :\n")
-                     + enLignes(r.liens, QStringLiteral(" (lien)"));
-        if (!r.brouillons.isEmpty())
-            texte += QStringLiteral("\nBrouillons laissés par un enregistrement interrompu (le texte le plus récent "
-                                    "y est peut-être ; rien n'est effacé) :\n")
-                     + enLignes(r.brouillons);
-        ecrire(stdout, texte);
-    }
-    for (const QString &chemin : std::as_const(illisibles))
-        ecrire(stderr, QStringLiteral("Marque illisible : %1\n").arg(chemin));
-    return r.marques.isEmpty() && r.illisibles.isEmpty() ? reussite : probleme;
-}
-
-int libererTous(const QString &dossier, const QStringList &chemins, bool json, Attributs &attributs)
-{
-    QJsonArray resultats;
-    QString texte;
-    bool liberee = false, echec = false;
-    const QByteArray racine = QFile::encodeName(QDir(dossier).absolutePath());
-    for (const QString &chemin : chemins) {
-        const ResultatLiberation r = liberer(racine + '/' + natif(chemin), attributs);
-        static const char *const etats[] = {"libéré", "déjà libre", "échec"};
-        const QString etat = QString::fromUtf8(etats[int(r.etat)]);
-        liberee = liberee || r.etat == Liberation::Liberee;
-        echec = echec || r.etat == Liberation::Echec;
-        QJsonObject o{{"chemin", chemin}, {"resultat", etat}};
-        if (!r.detail.isEmpty())
-            o.insert(QStringLiteral("message"), r.detail);
-        resultats.append(o);
-        texte += QStringLiteral("%1 : %2%3\n").arg(chemin, etat,
-                                                  r.detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(r.detail));
-    }
-    if (json)
-        ecrireJson(QJsonObject{{"liberation", resultats}});
-    else
-        ecrire(stdout, texte);
-    if (liberee)
-        ecrire(stderr, avertissementDouble);
-    return echec ? probleme : reussite;
-}
-
-} // namespace
-
-int commandeMarques(const QStringList &args)
-{
-    // Everything after --liberer names a file to release.
-    const qsizetype l = args.indexOf(QStringLiteral("--liberer"));
-    const QStringList avant = l < 0 ? args : args.mid(0, l);
-    const Arguments a = lireArguments(avant, {QStringLiteral("--json")}, {});
-    if (!a.erreur.isEmpty())
-        return refuserUtilisation(a.erreur, utilisation);
-    Arguments cibles;
-    if (l >= 0) {
-        cibles = lireArguments(args.mid(l + 1), {QStringLiteral("--json")}, {});
-        if (!cibles.erreur.isEmpty())
-            return refuserUtilisation(cibles.erreur, utilisation);
-    }
-    if (a.drapeaux.contains(QStringLiteral("--help")) || cibles.drapeaux.contains(QStringLiteral("--help"))) {
-        ecrire(stdout, aide);
-        return reussite;
-    }
-    if (a.positionnels.size() > 1)
-        return refuserUtilisation(QStringLiteral("un seul dossier à la fois"), utilisation);
-    const QString dossier = a.positionnels.value(0, QStringLiteral("."));
-    if (!QFileInfo(dossier).isDir()) {
-        ecrire(stderr, QStringLiteral("Dossier introuvable : %1\n").arg(dossier));
-        return probleme;
-    }
-    const bool json = a.drapeaux.contains(QStringLiteral("--json")) || cibles.drapeaux.contains(QStringLiteral("--json"));
-
-    AttributsSysteme attributs;
-    if (l < 0)
-        return liste(dossier, json, attributs);
-    if (cibles.positionnels.isEmpty())
-        return refuserUtilisation(QStringLiteral("--liberer attend au moins un fichier"), utilisation);
-    // Checked before anything changes: only the class's own plain texts.
-    for (const QString &chemin : cibles.positionnels) {
-        if (const std::optional<QString> refus = refusLiberation(dossier, natif(chemin)))
-            return refuserUtilisation(QStringLiteral("%1 : %2").arg(chemin, *refus), utilisation);
-    }
-    return libererTous(dossier, cibles.positionnels, json, attributs);
 }

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include "base/texts/dossier_classe.h"
+
 #include <optional>
 
 class Attributs;
@@ -12,7 +14,8 @@ class Attributs;
 // Marks left behind by a copy of Plumor that stopped without closing its
 // text, found and cleared through the attribute layer the copies use.
 // Paths are the file system's own bytes, relative to the folder searched, so
-// that a name that is not UTF-8 is seen and reached too.
+// that a name that is not UTF-8 is seen and reached too. Everything below the
+// folder is reached from one descriptor of it, never through a link.
 
 struct EntreeClasse {
     QByteArray chemin;
@@ -20,26 +23,43 @@ struct EntreeClasse {
     QDateTime modification;
 };
 
-struct ReleveMarques {
-    QList<EntreeClasse> marques;
-    QList<EntreeClasse> liens;      // named like a text: shown, never followed
-    QList<EntreeClasse> brouillons; // the newer text of a save that was killed
-    QList<QByteArray> illisibles;   // texts whose attribute word could not be read
+struct NonLu {
+    QByteArray chemin;
+    int erreur = 0; // errno; ENAMETOOLONG for a folder nested too deep
 };
 
-// Every marked .txt under `dossier`, sub-folders included, hidden ones left
+struct ReleveMarques {
+    QList<EntreeClasse> marques;
+    QList<EntreeClasse> liens;         // named like a text: shown, never followed
+    QList<EntreeClasse> plusieursNoms; // texts with hard links: never released
+    QList<EntreeClasse> brouillons;    // the newer text of a save that was killed
+    QList<QByteArray> illisibles;      // texts whose attribute word could not be read
+    QList<NonLu> nonLus;               // what could not be read: the listing is incomplete
+};
+
+// Every marked .txt under the folder, sub-folders included, hidden ones left
 // out; links are never followed. Only the word 1 is a mark: 33 (read-only
 // and archive) is free, as for the copies.
-ReleveMarques releverMarques(const QString &dossier, const Attributs &attributs);
+ReleveMarques releverMarques(int dossier, const Attributs &attributs);
 
-// A path as the teacher reads and types it: bytes that are not UTF-8 as
-// \xNN, a backslash doubled; and back.
+// A path as the teacher reads and types it: control characters and bytes
+// that are not UTF-8 as \xNN, a backslash doubled; and back.
 QString affichable(const QByteArray &chemin);
 QByteArray natif(const QString &affiche);
 
-// Why a path given to --liberer is refused, or nothing: only a plain .txt
-// file named relative to `dossier` whose real path lies under it.
-std::optional<QString> refusLiberation(const QString &dossier, const QByteArray &chemin);
+// A text named from the class folder: the folder that holds it, pinned, and
+// its name there; or why it is refused.
+struct TexteResolu {
+    QByteArray chemin; // as named
+    Descripteur dossier;
+    QByteArray nom;
+    QString refus;
+};
+
+// Resolves `chemin` from the folder `racine` one component at a time,
+// refusing a link, "..", an absolute path, and anything but a plain .txt
+// with one name.
+TexteResolu resoudre(int racine, const QByteArray &chemin);
 
 enum class Liberation { Liberee, DejaLibre, Echec };
 
@@ -48,6 +68,7 @@ struct ResultatLiberation {
     QString detail; // why it failed
 };
 
-// Releases one marked text as a copy closing it would; a free text keeps
-// its word.
-ResultatLiberation liberer(const QByteArray &chemin, Attributs &attributs);
+// Releases one marked text as a copy closing it would, on one open file:
+// checked again as a plain text with one name, its word tested, then
+// cleared; a free text keeps its word.
+ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs);

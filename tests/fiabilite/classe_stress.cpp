@@ -8,8 +8,14 @@
 //
 //   classe_stress [--copies N] [--textes M] [--operations K] [--graine S]
 //                 [--dispute [--periode MS]] [--sans-verrou] [--doubles-permises]
+//                 [--hostile]
 //
 // --sans-verrou makes the OS lock fail, to measure the mark alone.
+// --hostile adds a pupil who, before and during the run, hard-links texts and
+// files of a decoy folder outside the class under names copies use, swaps the
+// sub-folder CM1 for a link to the decoy and back, and forges
+// user.cifs.dosattrib on texts; the decoy must end with every file's mode and
+// bytes unchanged. Marks left are reported but do not fail that run.
 #include "base/texts/attributs.h"
 #include "base/cp1252.h"
 #include "base/texts/fichiers_texte.h"
@@ -21,7 +27,12 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <linux/filter.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 #include <linux/seccomp.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
@@ -174,6 +185,7 @@ int copie(const QStringList &a)
     const int operations = a.at(4).toInt();
     const bool dispute = a.at(6) == u"dispute";
     const qint64 periode = a.at(7).toLongLong() * 1000000;
+    const bool hostile = a.contains(QStringLiteral("--hostile"));
     if (a.contains(QStringLiteral("--sans-verrou")) && !refuserFlock())
         return 2;
     Copie c;
@@ -206,13 +218,72 @@ int copie(const QStringList &a)
         case 's': c.enregistrerSous(cible); break;
         case 'f': c.lacher(); c.texte.clear(); break;
         case 'l': c.lire(cible); break;
-        // A new text saved under a name other copies may choose at the same instant.
-        default: c.enregistrerSous(QDir(dossier).filePath(QStringLiteral("nouveau%1.txt").arg(c.hasard.bounded(3))));
+        // A new text saved under a name other copies may choose at the same
+        // instant; in the sub-folder the hostile pupil swaps for a link too.
+        default:
+            c.enregistrerSous(QDir(dossier).filePath((hostile && c.hasard.bounded(2) ? QStringLiteral("CM1/nouveau%1.txt")
+                                                                                      : QStringLiteral("nouveau%1.txt"))
+                                                         .arg(c.hasard.bounded(3))));
         }
     }
     c.lacher();
     std::fprintf(c.journal, "S %d %d %d %d %d\n", c.ouvertures, c.reussies, c.refus, c.ecritures, c.dechirees);
     return std::fclose(c.journal) == 0 ? 0 : 1;
+}
+
+// The hostile pupil: --hostile-eleve FOLDER DECOY SEED; runs until its
+// standard input closes, then puts the real CM1 back. The decoy's files are
+// versions too, so that one linked into the class is no torn text.
+int eleveHostile(const QStringList &a)
+{
+    const QByteArray classe = QFile::encodeName(a.at(1)), leurre = QFile::encodeName(a.at(2));
+    QRandomGenerator hasard(a.at(3).toUInt());
+    const QStringList textes = QDir(a.at(1)).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+    std::printf("pret\n");
+    std::fflush(stdout);
+    char ligne[32] = {};
+    if (!std::fgets(ligne, sizeof ligne, stdin))
+        return 2;
+    long liens = 0, echanges = 0, forges = 0;
+    // The folders the pupil's names go to: the class and the real CM1, never the decoy.
+    const int dossiers[] = {::open(classe, O_RDONLY | O_DIRECTORY), ::open(classe + "/CM1", O_RDONLY | O_DIRECTORY)};
+    pollfd entree{0, POLLIN, 0};
+    while (::poll(&entree, 1, 1) == 0) {
+        const int ou = dossiers[hasard.bounded(2)];
+        const QByteArray nouveau = "nouveau" + QByteArray::number(hasard.bounded(3)) + ".txt";
+        switch (hasard.bounded(4)) {
+        case 0: // a file outside under a name copies save to
+            liens += ::linkat(AT_FDCWD, leurre + "/leurre" + QByteArray::number(hasard.bounded(3)) + ".txt", ou, nouveau, 0) == 0;
+            break;
+        case 1: // a second name for a text of the class
+            liens += ::linkat(dossiers[0], QFile::encodeName(textes.at(hasard.bounded(textes.size()))), ou, nouveau, 0) == 0;
+            break;
+        case 2: // CM1 becomes the link to the decoy, or the folder again
+            echanges += ::renameat2(AT_FDCWD, classe + "/CM1", AT_FDCWD, classe + "/CM1-lien", RENAME_EXCHANGE) == 0;
+            break;
+        default: { // "normal" (free) on a held text, or "read-only" on a free one
+            const quint32 mot = hasard.bounded(2) ? attribut::normal : attribut::lectureSeule;
+            const QByteArray texte = QFile::encodeName(a.at(1) + u'/' + textes.at(hasard.bounded(textes.size())));
+            forges += ::lsetxattr(texte, "user.cifs.dosattrib", &mot, sizeof mot, 0) == 0;
+        }
+        }
+    }
+    struct stat st {};
+    if (::lstat(classe + "/CM1", &st) == 0 && S_ISLNK(st.st_mode))
+        ::renameat2(AT_FDCWD, classe + "/CM1", AT_FDCWD, classe + "/CM1-lien", RENAME_EXCHANGE);
+    std::printf("%ld %ld %ld\n", liens, echanges, forges);
+    return 0;
+}
+
+// The mode and bytes of every file of the decoy folder, by name.
+QHash<QString, QByteArray> empreintes(const QString &dossier)
+{
+    QHash<QString, QByteArray> e;
+    for (const QFileInfo &f : QDir(dossier).entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        QFile fichier(f.filePath());
+        e[f.fileName()] = QByteArray::number(int(f.permissions()), 16) + ' ' + (fichier.open(QIODevice::ReadOnly) ? fichier.readAll() : "?");
+    }
+    return e;
 }
 
 struct Intervalle {
@@ -234,12 +305,15 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments().mid(1);
     if (args.value(0) == u"--copie")
         return copie(args);
+    if (args.value(0) == u"--hostile-eleve")
+        return eleveHostile(args);
     const int copies = entier(args, "--copies", 30), nbTextes = entier(args, "--textes", 10);
     const int operations = entier(args, "--operations", 2000), graine = entier(args, "--graine", 1);
     const bool dispute = args.contains(QStringLiteral("--dispute"));
     const bool sansVerrou = args.contains(QStringLiteral("--sans-verrou"));
+    const bool hostile = args.contains(QStringLiteral("--hostile"));
 
-    QTemporaryDir classe, journaux;
+    QTemporaryDir classe, journaux, leurre;
     const QString dossier = QDir(classe.path()).canonicalPath();
     QRandomGenerator hasard(graine);
     QStringList textes;
@@ -249,23 +323,55 @@ int main(int argc, char *argv[])
             return 2;
         textes << f.fileName();
     }
+    if (hostile) {
+        for (int i = 0; i < 3; ++i) {
+            QFile f(QDir(leurre.path()).filePath(QStringLiteral("leurre%1.txt").arg(i)));
+            if (!f.open(QIODevice::WriteOnly) || f.write(version(0, 100 + i, hasard)) < 0
+                || !f.setPermissions(i == 1 ? QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup : QFile::ReadOwner))
+                return 2;
+        }
+        // Second names the copies find among their texts: one for a file
+        // outside, one for a text of the class.
+        if (!QDir(dossier).mkdir(QStringLiteral("CM1")) || !QFile::link(leurre.path(), QDir(dossier).filePath(QStringLiteral("CM1-lien")))
+            || ::link(QFile::encodeName(leurre.filePath(QStringLiteral("leurre0.txt"))), QFile::encodeName(dossier + QStringLiteral("/double.txt"))) != 0
+            || ::link(QFile::encodeName(textes.at(0)), QFile::encodeName(dossier + QStringLiteral("/jumeau.txt"))) != 0)
+            return 2;
+    }
+    const QHash<QString, QByteArray> leurreAvant = empreintes(leurre.path());
 
     // Start every copy, wait until all are ready, then release them together.
     std::vector<std::unique_ptr<QProcess>> processus;
+    QProcess eleve;
+    if (hostile) {
+        eleve.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        eleve.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--hostile-eleve"), dossier, leurre.path(), QString::number(graine)});
+        if (!eleve.waitForReadyRead(60000) || eleve.readLine().trimmed() != "pret")
+            return 2;
+    }
     for (int id = 1; id <= copies; ++id) {
         auto &p = processus.emplace_back(std::make_unique<QProcess>());
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // Each copy is started from the class folder, as Plumor is.
+        p->setWorkingDirectory(dossier);
         p->start(QCoreApplication::applicationFilePath(),
                  {QStringLiteral("--copie"), QString::number(id), dossier, QString::number(graine * 1000 + id),
                   QString::number(operations), journaux.filePath(QString::number(id)),
                   dispute ? QStringLiteral("dispute") : QStringLiteral("hasard"),
-                  QString::number(entier(args, "--periode", 40)), sansVerrou ? QStringLiteral("--sans-verrou") : QString()});
+                  QString::number(entier(args, "--periode", 40)), sansVerrou ? QStringLiteral("--sans-verrou") : QString(),
+                  hostile ? QStringLiteral("--hostile") : QString()});
     }
     for (auto &p : processus) {
         if (!p->waitForReadyRead(60000) || p->readLine().trimmed() != "pret")
             return 2;
     }
     const QByteArray depart = QByteArray::number(maintenant() + 200000000) + "\n";
+    for (QProcess *p : {&eleve}) {
+        if (hostile) {
+            p->write(depart);
+            p->waitForBytesWritten(1000);
+        }
+    }
     for (auto &p : processus) {
         p->write(depart);
         p->waitForBytesWritten(1000);
@@ -275,6 +381,17 @@ int main(int argc, char *argv[])
         p->closeWriteChannel();
         echouees += !p->waitForFinished(-1) || p->exitStatus() != QProcess::NormalExit || p->exitCode() != 0;
     }
+
+    QByteArray hostilite;
+    if (hostile) {
+        eleve.closeWriteChannel();
+        echouees += !eleve.waitForFinished(60000) || eleve.exitCode() != 0;
+        hostilite = eleve.readAllStandardOutput().trimmed();
+    }
+    long dehors = 0;
+    const QHash<QString, QByteArray> leurreApres = empreintes(leurre.path());
+    for (auto it = leurreApres.cbegin(); it != leurreApres.cend(); ++it)
+        dehors += leurreAvant.value(it.key()) != it.value();
 
     QHash<QString, std::vector<Intervalle>> tenues, ecritures;
     long stats[5] = {};
@@ -305,14 +422,22 @@ int main(int argc, char *argv[])
         }
     }
     long dechires = 0, marques = 0;
-    const QStringList tous = QDir(dossier).entryList({QStringLiteral("*.txt")}, QDir::Files);
-    for (const QString &nom : tous) {
-        QFile f(QDir(dossier).filePath(nom));
-        dechires += !f.open(QIODevice::ReadOnly) || !versionValide(f.readAll());
-        marques += attribut::estMarque(AttributsSysteme().lire(f.fileName()).mot);
+    long brouillons = 0, marquesPlusieursNoms = 0;
+    for (const QString &ou : {dossier, QDir(dossier).filePath(QStringLiteral("CM1"))}) {
+        const QStringList tous = QDir(ou).entryList({QStringLiteral("*.txt")}, QDir::Files);
+        for (const QString &nom : tous) {
+            QFile f(QDir(ou).filePath(nom));
+            dechires += !f.open(QIODevice::ReadOnly) || !versionValide(f.readAll());
+            // A file with a second name is never marked nor released: the
+            // decoy's own mode, or a text the pupil linked while it was held.
+            struct stat st {};
+            const bool plusieursNoms = ::stat(QFile::encodeName(f.fileName()), &st) == 0 && st.st_nlink > 1;
+            const bool marque = attribut::estMarque(AttributsSysteme().lire(f.fileName()).mot);
+            marques += marque && !plusieursNoms;
+            marquesPlusieursNoms += marque && plusieursNoms;
+        }
+        brouillons += long(QDir(ou).entryList(QDir::Files | QDir::Hidden).size() - tous.size());
     }
-    const long brouillons = long(QDir(dossier).entryList(QDir::Files | QDir::Hidden).size() - tous.size());
-
     std::printf("copies %d, texts %d, operations per copy %d, seed %d, mode %s%s\n", copies, nbTextes, operations,
                 graine, dispute ? "contended" : "random", sansVerrou ? ", OS lock refused" : "");
     std::printf("opens tried %ld, succeeded %ld, refusals %ld, holds %ld, saves %ld\n", stats[0], stats[1], stats[2],
@@ -320,7 +445,12 @@ int main(int argc, char *argv[])
     std::printf("double holds %ld\nsaves while another copy held the text %ld\n", doubles, sauvegardesSansTenir);
     std::printf("torn files %ld, torn reads %ld, marks left %ld, drafts left %ld, copies that failed %d\n", dechires,
                 stats[4], marques, brouillons, echouees);
-    const bool ok = dechires + stats[4] + marques + brouillons + sauvegardesSansTenir + echouees == 0
+    if (hostile)
+        std::printf("hostile pupil (links, folder swaps, forged words) %s; read-only files with several names %ld; "
+                    "changes outside the class folder %ld\n", hostilite.constData(), marquesPlusieursNoms, dehors);
+    // Under the hostile pupil a held text's name may lead through his link when
+    // it is released: the release is refused and the mark stays, the text whole.
+    const bool ok = dechires + stats[4] + (hostile ? 0 : marques) + brouillons + sauvegardesSansTenir + echouees + dehors == 0
                     && (doubles == 0 || args.contains(QStringLiteral("--doubles-permises")));
     return ok ? 0 : 1;
 }

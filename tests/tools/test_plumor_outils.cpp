@@ -6,9 +6,12 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // plumor-outils as the teacher runs it, on files written here; then the mark
@@ -94,12 +97,15 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         QCOMPARE(lance({"decoupe"}, {}, "l'\xE9t\xE9.\r\n-Non\tdit grand-"),
                  u" 0  mot  ⟨l'⟩\n 1  sep  ⟨␣⟩\n 2  mot  ⟨été⟩\n 3  sep  ⟨.⏎-⟩\n 4  mot  ⟨Non⟩\n 5  sep  ⟨␣␣␣␣⟩\n"
                  u" 6  mot  ⟨dit⟩\n 7  sep  ⟨␣⟩\n 8  mot  ⟨grand⟩\n 9  mot  ⟨-⟩\n10  mot  ⟨⟩\n"_s);
+        QCOMPARE(lance({"decoupe"}, {}, "a\x1B[2Jb\x7F c\x81"),
+                 u"0  mot  ⟨a⟩\n1  sep  ⟨\\x1B[⟩\n2  mot  ⟨2Jb⟩\n3  sep  ⟨\\x7F␣⟩\n4  mot  ⟨c⟩\n5  sep  ⟨\\x81⟩\n"_s);
         Classe classe;
         QCOMPARE(lance({"page", classe.ecrire("conte.txt", "Un chat noir."), "--largeur", "12", "--lignes=8"}),
                  u"colonne  ligne  texte\n— page 1 —\n      5      1  ⟨conte.txt⟩\n      0      2  ⟨____________⟩\n"
                  u"      1      5  ⟨Un⟩\n      3      5  ⟨ ⟩\n      1      7  ⟨chat⟩\n      5      7  ⟨ ⟩\n— page 2 —\n"
                  u"      5      1  ⟨conte.txt⟩\n      0      2  ⟨____________⟩\n      1      5  ⟨noir⟩\n      5      5  ⟨.⟩\n"_s);
-        QCOMPARE(std::exchange(statuts, {}), (QList<int>{0, 0}));
+        QVERIFY(lance({"page", "--lignes"}).startsWith(u"plumor-outils : l'option --lignes attend une valeur\n"));
+        QCOMPARE(std::exchange(statuts, {}), (QList<int>{0, 0, 0, 2}));
     }
 
     // Marked texts (read-only on a local disk) under a folder: listed, any
@@ -113,6 +119,7 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         // A name that is not UTF-8: QTemporaryDir cannot remove it, the test
         // does at the end.
         const QByteArray brut = QFile::encodeName(classe.dossier()) + "/CM1/x\xFF.txt";
+        const auto enleverBrut = qScopeGuard([&] { ::unlink(brut.constData()); });
         ::close(::open(brut.constData(), O_CREAT | O_WRONLY, 0444));
         classe.ecrire("libre.txt", "x");
         classe.ecrire("CM1/.plumor-Ab12Cd", "brouillon");
@@ -144,12 +151,115 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         const QString marque = classe.ecrire("marque.txt", "x"), libre = classe.chemin("libre.txt");
         AttributsMemoire attributs;
         attributs.mots = {{marque, 1}, {libre, 33}};
-        const QList<EntreeClasse> marques = releverMarques(classe.dossier(), attributs).marques;
+        const DossierClasse d(classe.dossier());
+        const QList<EntreeClasse> marques = releverMarques(d.fd(), attributs).marques;
         QVERIFY(marques.size() == 1 && marques[0].chemin == "marque.txt");
-        QCOMPARE(liberer(QFile::encodeName(libre), attributs).etat, Liberation::DejaLibre);
-        QCOMPARE(liberer(QFile::encodeName(marque), attributs).etat, Liberation::Liberee);
+        QCOMPARE(liberer(resoudre(d.fd(), "libre.txt"), attributs).etat, Liberation::DejaLibre);
+        QCOMPARE(liberer(resoudre(d.fd(), "marque.txt"), attributs).etat, Liberation::Liberee);
         QCOMPARE(attributs.mots, (QHash<QString, quint16>{{marque, 0}, {libre, 33}}));
-        ::unlink(brut.constData());
+    }
+
+    // A hostile class folder: every name reaches the terminal escaped, what
+    // cannot be read is reported (exit 1), nothing is followed or released
+    // outside the folder, and a file outside keeps its mode and bytes.
+    void hostile_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("attendu"); // DIR is the class folder, D a date
+        QTest::addColumn<int>("statut");
+        const QString ctl = u"a\\x1B[1A\\x1B[2K.txt"_s, c1 = u"b\\xC2\\x9B2K\\x7F📝.txt"_s;
+        QTest::newRow("controles") << QStringList{"marques"}
+            << u" %1 0 octets D\n %2 0 octets D\n2 textes marqués sous DIR.\n"_s.arg(ctl, c1) << 1;
+        QTest::newRow("controles json") << QStringList{"marques", "--json"} << u"\"chemin\": \"a\\\\x1B[1A\\\\x1B[2K.txt\""_s << 1;
+        QTest::newRow("controles liberer") << QStringList{"marques", "--liberer", ctl, c1}
+            << u"%1 : libéré\n%2 : libéré\n"_s.arg(ctl, c1) << 0;
+        QTest::newRow("illisible") << QStringList{"marques"}
+            << u" secret.txt 1 octets D\n1 texte marqué sous DIR.\n\nNon lus (la liste est incomplète) :\n CM1 (accès refusé)\n"_s << 1;
+        QTest::newRow("illisible json") << QStringList{"marques", "--json"}
+            << u"\"non_lus\": [ { \"chemin\": \"CM1\", \"raison\": \"accès refusé\" } ]"_s << 1;
+        const QString longue = QStringList(20, QString(240, u'n')).join(u'/'), profonde = QStringList(200, u"d"_s).join(u'/');
+        QTest::newRow("profond") << QStringList{"marques"}
+            << u" %1/t.txt 0 octets D\n1 texte marqué sous DIR.\n\nNon lus (la liste est incomplète) :\n %2/d (trop profond)\n"_s
+                   .arg(longue, profonde) << 1;
+        QTest::newRow("lien physique") << QStringList{"marques"}
+            << u"Aucun texte marqué sous DIR.\n\nTextes à plusieurs noms (liens physiques, jamais libérés) :\n CM1/copie.txt 1 octets D\n"_s << 1;
+        QTest::newRow("lien physique liberer") << QStringList{"marques", "--liberer", "CM1/copie.txt"}
+            << u"plumor-outils : CM1/copie.txt : ce texte a plusieurs noms (lien physique) : il n'est jamais libéré"_s << 2;
+        QTest::newRow("dossier lien") << QStringList{"marques"} << u"Aucun texte marqué sous DIR.\n"_s << 0;
+        QTest::newRow("dossier lien liberer") << QStringList{"marques", "--liberer", "CE2/prive.txt"}
+            << u"plumor-outils : CE2/prive.txt : le chemin passe par un lien : refusé"_s << 2;
+    }
+    void hostile()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, attendu);
+        QFETCH(int, statut);
+        const QString cas = QString::fromLatin1(QTest::currentDataTag()).section(u' ', 0, 0);
+        Classe classe, ailleurs;
+        const QString prive = ailleurs.ecrire("prive.txt", "x"), dossier = QDir(classe.dossier()).canonicalPath();
+        QFile::setPermissions(prive, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        const QByteArray racine = QFile::encodeName(dossier);
+        // Past PATH_MAX and through folders nobody may read: rm walks by descriptors.
+        const auto enlever = qScopeGuard([&] {
+            QProcess::execute(u"chmod"_s, {u"-R"_s, u"u+rwx"_s, dossier});
+            QProcess::execute(u"rm"_s, {u"-rf"_s, dossier});
+        });
+        const auto marque = [](const QByteArray &chemin) { ::close(::open(chemin.constData(), O_CREAT | O_WRONLY, 0444)); };
+        QStringList commande = {QStringLiteral(PLUMOR_OUTILS)};
+        if (cas == u"controles") {
+            marque(racine + "/a\x1B[1A\x1B[2K.txt");
+            marque(racine + "/b\xC2\x9B" "2K\x7F\xF0\x9F\x93\x9D.txt");
+        } else if (cas == u"illisible") {
+            // Root reads any folder: the tool runs as nobody, who owns the class
+            // but may not read root's marked text (its word comes from its mode).
+            classe.ecrire("CM1/t.txt", "x");
+            QFile::setPermissions(classe.ecrire("secret.txt", "x"), QFile::ReadOwner);
+            for (const char *c : {"", "/CM1", "/CM1/t.txt"})
+                QVERIFY(::chown(QByteArray(racine + c).constData(), 65534, 65534) == 0);
+            QVERIFY(QFile::setPermissions(classe.chemin("CM1/t.txt"), QFile::ReadOwner)
+                    && ::chmod(QByteArray(racine + "/CM1").constData(), 0300) == 0);
+            if (::getuid() == 0 && QStandardPaths::findExecutable(u"setpriv"_s).isEmpty())
+                QSKIP("root reads every folder and setpriv is missing to run the tool as nobody");
+            if (::getuid() == 0)
+                commande = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} + commande;
+        } else if (cas == u"profond") {
+            // Built from descriptors: paths beyond PATH_MAX cannot be named whole.
+            for (const auto &[nom, n] : {std::pair{QByteArray(240, 'n'), 20}, std::pair{QByteArray("d"), 201}}) {
+                int fd = ::open(racine.constData(), O_RDONLY | O_DIRECTORY);
+                for (int i = 0; i < n; ++i)
+                    ::close(std::exchange(fd, (::mkdirat(fd, nom.constData(), 0755), ::openat(fd, nom.constData(), O_RDONLY | O_DIRECTORY))));
+                ::close(::openat(fd, "t.txt", O_CREAT | O_WRONLY, 0444));
+                ::close(fd);
+            }
+        } else if (cas == u"lien") {
+            QVERIFY(QDir().mkpath(classe.chemin("CM1")) && ::link(QFile::encodeName(prive).constData(), QByteArray(racine + "/CM1/copie.txt").constData()) == 0);
+        } else if (cas == u"dossier") {
+            QVERIFY(QFile::link(ailleurs.dossier(), classe.chemin("CE2")));
+        }
+        QProcess p;
+        p.setWorkingDirectory(dossier);
+        const QString programme = commande.takeFirst();
+        p.start(programme, commande + args);
+        QVERIFY(p.waitForFinished(60000));
+        const QString sortie = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+        QCOMPARE(p.exitCode(), statut);
+        attendu.replace(u"DIR"_s, dossier);
+        if (args.contains(u"--json"_s)) {
+            QVERIFY(!QJsonDocument::fromJson(sortie.toUtf8()).isNull());
+            QVERIFY2(sortie.simplified().contains(attendu.simplified()), qPrintable(sortie));
+        } else {
+            // A listing whole; a release or a refusal, before its warning or usage line.
+            QString vue = sortie;
+            vue.replace(QRegularExpression(" +"), " ").replace(QRegularExpression("\\d+/\\d+/\\d+ [\\d:]+"), "D");
+            QCOMPARE(args.size() == 1 ? vue : vue.left(attendu.size()), attendu);
+        }
+        QVERIFY(!sortie.toUtf8().contains('\x1B') && !sortie.toUtf8().contains("\xC2\x9B"));
+        const QStringList noms = QDir(dossier).entryList(QDir::Files);
+        if (cas == u"controles") // released on disk by --liberer only
+            QCOMPARE(int(std::count_if(noms.cbegin(), noms.cend(), [&](const QString &n) { return classe.marqueSurDisque(n); })),
+                     statut == 0 ? 0 : 2);
+        QCOMPARE(ailleurs.mode("prive.txt"), 0444);
+        QCOMPARE(ailleurs.octets("prive.txt"), "x");
     }
 };
 
