@@ -26,30 +26,22 @@ private slots:
     {
         QFETCH(int, numero);
         QFETCH(bool, pendantUnRefus);
-        QTemporaryDir d;
-        const QString texte = d.filePath(QStringLiteral("conte.txt")), autre = d.filePath(QStringLiteral("autre.txt"));
-        for (const QString &c : {texte, autre}) {
-            QFile f(c);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("Il \xE9tait une fois\r\n");
-        }
+        Classe d;
+        const QString texte = d.ecrire(QStringLiteral("conte.txt"), "Il \xE9tait une fois\r\n");
+        const QString autre = d.ecrire(QStringLiteral("autre.txt"), "Il \xE9tait une fois\r\n");
         QFile::setPermissions(autre, QFile::ReadOwner);
 
         QProcess copie;
-        copie.start(QStringLiteral(COPIE_ARRETEE), pendantUnRefus ? QStringList{texte, autre} : QStringList{texte});
-        for (const char *attendu : {"pret", "refus"}) {
-            if (!pendantUnRefus && attendu == QByteArray("refus"))
-                break;
+        copie.start(QStringLiteral(COPIE), QStringList{QStringLiteral("ouvrir"), texte, autre}.first(pendantUnRefus ? 3 : 2));
+        for (const QByteArray &attendu : QList<QByteArray>{"pret", "refus"}.first(pendantUnRefus ? 2 : 1)) {
             QVERIFY(copie.canReadLine() || copie.waitForReadyRead(20000));
-            QCOMPARE(copie.readLine().trimmed(), QByteArray(attendu));
+            QCOMPARE(copie.readLine().trimmed(), attendu);
         }
         QVERIFY(marqueSurDisque(texte));
 
         ::kill(pid_t(copie.processId()), numero);
         QVERIFY(copie.waitForFinished(20000));
-        QCOMPARE(copie.exitStatus(), QProcess::CrashExit);
-        QVERIFY(!marqueSurDisque(texte));
-        QVERIFY(marqueSurDisque(autre));
+        QVERIFY(copie.exitStatus() == QProcess::CrashExit && !marqueSurDisque(texte) && marqueSurDisque(autre));
     }
 };
 

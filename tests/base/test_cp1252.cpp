@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <algorithm>
+
 class TestCp1252 : public QObject
 {
     Q_OBJECT
@@ -13,8 +15,7 @@ private slots:
             tous.append(char(b));
         const QString texte = cp1252::decode(tous);
         QCOMPARE(cp1252::encode(texte), tous);
-        for (const QChar c : texte)
-            QVERIFY(cp1252::encodable(c));
+        QVERIFY(std::all_of(texte.cbegin(), texte.cend(), cp1252::encodable));
         // The euro, the oe ligature, an undefined byte kept as itself, é.
         QCOMPARE(texte.mid(0x80, 1) + texte.mid(0x9C, 1) + texte.mid(0x81, 1) + texte.mid(0xE9, 1),
                  QStringLiteral("€œ\u0081é"));

@@ -111,11 +111,6 @@ private slots:
         QCOMPARE(QFontInfo(f.c().Text2->font()).family(), QStringLiteral("Comic Neue"));
         for (QLabel *l : f.form->findChildren<QLabel *>())
             QCOMPARE(l->textFormat(), Qt::PlainText);
-
-        QTemporaryDir sansLexique;
-        Fenetre g = ouvrirFenetre(m_classe.dossier(), nullptr, sansLexique.path());
-        QCOMPARE(g.dialogues->textes() << QString::number(g.c().Combo2->count()),
-                 (QStringList{QStringLiteral("Fichier lexique.stw pas disponible!"), QStringLiteral("0")}));
     }
 
     void boitesDeMessageFrancaisesEnTexteBrut()

@@ -1,4 +1,4 @@
-// Real copies killed with SIGKILL while the pupil types, then started again.
+// Real copies (tests/support/copie.cpp) killed with SIGKILL while the pupil types, then started again.
 #include "classe.h"
 
 #include <QDir>
@@ -17,7 +17,7 @@ class TestReprise : public QObject
     QString lancer(QProcess &copie, const QStringList &arguments)
     {
         copie.setProcessEnvironment(m_env);
-        copie.start(QStringLiteral(COPIE_REPRISE), arguments);
+        copie.start(QStringLiteral(COPIE), arguments);
         return copie.waitForReadyRead(20000) ? QString::fromUtf8(copie.readLine()).chopped(1) : QString();
     }
 
@@ -40,12 +40,10 @@ private slots:
         QFETCH(bool, ouvert);
         QFETCH(bool, modeChange);
         QFETCH(QString, mots);
-        QTemporaryDir classe, etat;
+        Classe classe;
+        QTemporaryDir etat;
         m_env.insert(QStringLiteral("XDG_STATE_HOME"), etat.path());
-        const QString texte = classe.filePath(QStringLiteral("conte.txt"));
-        QFile f(texte);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("Il \xE9tait une fois\r\n") > 0);
-        f.close();
+        const QString texte = classe.ecrire(QStringLiteral("conte.txt"), "Il \xE9tait une fois\r\n");
 
         QProcess tuee;
         QCOMPARE(lancer(tuee, {QStringLiteral("taper"), ouvert ? texte : QStringLiteral("-"), mots}), QStringLiteral("tape"));

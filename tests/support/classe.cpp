@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -47,6 +48,15 @@ bool marqueSurDisque(const QString &chemin)
 {
     struct stat st {};
     return ::stat(QFile::encodeName(chemin).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
+}
+
+QString sortie(const QString &programme, const QStringList &arguments, bool erreurs)
+{
+    QProcess p;
+    p.setProcessChannelMode(erreurs ? QProcess::MergedChannels : QProcess::SeparateChannels);
+    p.start(programme, arguments);
+    p.waitForFinished(60000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
 }
 
 QStringList Classe::fichiers() const

@@ -34,6 +34,9 @@ private:
 // True when nobody may write the file at `chemin` (how a mark looks on a local disk).
 bool marqueSurDisque(const QString &chemin);
 
+// What a program prints, its errors too with `erreurs`, once it ends.
+QString sortie(const QString &programme, const QStringList &arguments, bool erreurs = false);
+
 // Attribute words kept in memory for files that exist on disk, so that tests
 // can give a file any DOS word (33: read-only and archive, ...).
 class AttributsMemoire : public Attributs

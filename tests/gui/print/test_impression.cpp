@@ -1,11 +1,11 @@
 // The print command: its dialogs, then a real print through Qt into a PDF
 // file that poppler's pdftotext reads back.
 
+#include "classe.h"
 #include "dialogues_scriptes.h"
 #include "gui/print/impression.h"
 
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -59,12 +59,9 @@ QStringList mots(const QString &pdf)
     static const QRegularExpression re(uR"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)")re"
                                        uR"re( xMax="[\d.]+" yMax="([\d.]+)">([^<]*)<)re"_s);
     const double marge = 20 / 25.4 * 72;
-    QProcess pdftotext;
-    pdftotext.start(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s});
-    pdftotext.waitForFinished();
     QStringList r;
     int page = -1;
-    for (auto it = re.globalMatch(pdftotext.readAllStandardOutput()); it.hasNext();) {
+    for (auto it = re.globalMatch(sortie(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s})); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         const double x = m.captured(1).toDouble(), y = m.captured(2).toDouble(), h = m.captured(3).toDouble() - y;
         if (m.captured(1).isEmpty())
@@ -112,10 +109,7 @@ private slots:
                                        u"0:7,3 Non,"_s, u"0:9,1 Ligne"_s, u"0:59,1 Ligne"_s, u"1:1,5 conte.txt"_s,
                                        u"1:2,0 "_s + trait, u"1:5,1 Ligne"_s})
             QVERIFY2(places.contains(attendu), qPrintable(attendu + u" not in\n"_s + places.join(u'\n')));
-        QProcess pdffonts;
-        pdffonts.start(u"pdffonts"_s, {pdf});
-        pdffonts.waitForFinished();
-        const QString polices = QString::fromUtf8(pdffonts.readAllStandardOutput());
+        const QString polices = sortie(u"pdffonts"_s, {pdf});
         QVERIFY2(polices.contains(u"DejaVuSerif "_s) && !polices.contains(u"Bold"_s), qPrintable(polices));
     }
 };

@@ -19,7 +19,7 @@
 class TestSamba : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_racine;
+    Classe m_racine; // smbd's own files
     Classe m_classe;
     QProcess m_smbd;
     QString m_partage = m_classe.dossier();
@@ -27,12 +27,8 @@ class TestSamba : public QObject
 
     QString smb(const QString &commande)
     {
-        QProcess client;
-        client.setProcessChannelMode(QProcess::MergedChannels);
-        client.start(QStringLiteral("smbclient"), {QStringLiteral("//127.0.0.1/classe"), QStringLiteral("-p"), m_port,
-                                                   QStringLiteral("-N"), QStringLiteral("-c"), commande});
-        client.waitForFinished(20000);
-        return QString::fromLocal8Bit(client.readAll());
+        return sortie(QStringLiteral("smbclient"), {QStringLiteral("//127.0.0.1/classe"), QStringLiteral("-p"), m_port,
+                                                    QStringLiteral("-N"), QStringLiteral("-c"), commande}, true);
     }
     // The DOS word the Windows copy sees, or -1.
     int attributs(const QString &nom)
@@ -46,23 +42,18 @@ private slots:
     {
         if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("smbd"), {"/usr/sbin"}).isEmpty())
             QSKIP("needs root and Debian's samba and smbclient (scripts/tester.sh installs them)");
-        QFile conf(m_racine.filePath(QStringLiteral("smb.conf")));
-        conf.open(QIODevice::WriteOnly);
         QString global = QStringLiteral("[global]\nsmb ports = %1\ninterfaces = lo\nbind interfaces only = yes\n"
                                         "disable netbios = yes\nmap to guest = Bad User\nload printers = no\n").arg(m_port);
         for (const char *d : {"state directory", "cache directory", "lock directory", "pid directory", "private dir", "ncalrpc dir"})
-            global += QStringLiteral("%1 = %2\n").arg(QLatin1String(d), m_racine.path());
-        conf.write((global + QStringLiteral("[classe]\npath = %1\nread only = no\nguest ok = yes\nforce user = %2\n"
-                                            "map readonly = yes\nstore dos attributes = no\ncreate mask = 0764\n")
-                                 .arg(m_partage, QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name))).toUtf8());
-        conf.close();
-        QProcess testparm;
-        testparm.start(QStringLiteral("testparm"), {QStringLiteral("-s"), conf.fileName()});
-        testparm.waitForFinished();
-        const QString vu = QString::fromLocal8Bit(testparm.readAllStandardOutput());
+            global += QStringLiteral("%1 = %2\n").arg(QLatin1String(d), m_racine.dossier());
+        global += QStringLiteral("[classe]\npath = %1\nread only = no\nguest ok = yes\nforce user = %2\n"
+                                 "map readonly = yes\nstore dos attributes = no\ncreate mask = 0764\n")
+                      .arg(m_partage, QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name));
+        const QString conf = m_racine.ecrire(QStringLiteral("smb.conf"), global.toUtf8());
+        const QString vu = sortie(QStringLiteral("testparm"), {QStringLiteral("-s"), conf});
         QVERIFY2(vu.contains(u"map readonly = yes") && vu.contains(u"store dos attributes = No"), qPrintable(vu));
         m_smbd.start(QStringLiteral("/usr/sbin/smbd"), {QStringLiteral("--foreground"), QStringLiteral("--no-process-group"),
-                                                        QStringLiteral("--configfile=") + conf.fileName()});
+                                                        QStringLiteral("--configfile=") + conf});
         const auto pret = [this] { return smb(QStringLiteral("ls")).contains(u"blocks available"); };
         for (int i = 0; i < 100 && !pret(); ++i)
             QTest::qWait(100);
@@ -118,11 +109,8 @@ private slots:
         QVERIFY(f.etat().fichier_courant == b && attributs(QStringLiteral("b.txt")) == 0x1);
 
         // A text the Windows copy writes reads the same in the reader pane.
-        QFile local(m_racine.filePath(QStringLiteral("w.txt")));
-        local.open(QIODevice::WriteOnly);
-        local.write("\xAB Caf\xE9 \x9C\x80 \xBB\r\nfin\r\n");
-        local.close();
-        smb(QStringLiteral("lcd %1; put w.txt c.txt").arg(m_racine.path()));
+        m_racine.ecrire(QStringLiteral("w.txt"), "\xAB Caf\xE9 \x9C\x80 \xBB\r\nfin\r\n");
+        smb(QStringLiteral("lcd %1; put w.txt c.txt").arg(m_racine.dossier()));
         f.c().File1->actualiser();
         f.c().File1->setCurrentRow(2);
         QCOMPARE(f.c().Text2->texteCrLf(), QStringLiteral("« Café œ€ »\r\nfin\r\n"));
