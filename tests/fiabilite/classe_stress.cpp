@@ -19,6 +19,7 @@
 #include "base/texts/attributs.h"
 #include "base/cp1252.h"
 #include "base/texts/fichiers_texte.h"
+#include "harnais.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -195,12 +196,9 @@ int copie(const QStringList &a)
     QStringList textes;
     for (const QString &n : QDir(dossier).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name))
         textes << QDir(dossier).filePath(n);
-    std::printf("pret\n");
-    std::fflush(stdout);
-    char ligne[32] = {};
-    if (!c.journal || !std::fgets(ligne, sizeof ligne, stdin))
+    const qint64 depart = harnais::attendreDepart();
+    if (!c.journal || depart < 0)
         return 2;
-    const qint64 depart = std::strtoll(ligne, nullptr, 10);
     const auto attendre = [](qint64 ns) { std::this_thread::sleep_until(Horloge::time_point(Horloge::duration(ns))); };
     for (int i = 0; i < operations; ++i) {
         if (dispute) {
@@ -239,10 +237,7 @@ int eleveHostile(const QStringList &a)
     const QByteArray classe = QFile::encodeName(a.at(1)), leurre = QFile::encodeName(a.at(2));
     QRandomGenerator hasard(a.at(3).toUInt());
     const QStringList textes = QDir(a.at(1)).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
-    std::printf("pret\n");
-    std::fflush(stdout);
-    char ligne[32] = {};
-    if (!std::fgets(ligne, sizeof ligne, stdin))
+    if (harnais::attendreDepart() < 0)
         return 2;
     long liens = 0, echanges = 0, forges = 0;
     // The folders the pupil's names go to: the class and the real CM1, never the decoy.
@@ -279,10 +274,8 @@ int eleveHostile(const QStringList &a)
 QHash<QString, QByteArray> empreintes(const QString &dossier)
 {
     QHash<QString, QByteArray> e;
-    for (const QFileInfo &f : QDir(dossier).entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
-        QFile fichier(f.filePath());
-        e[f.fileName()] = QByteArray::number(int(f.permissions()), 16) + ' ' + (fichier.open(QIODevice::ReadOnly) ? fichier.readAll() : "?");
-    }
+    for (const QFileInfo &f : QDir(dossier).entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
+        e[f.fileName()] = harnais::empreinte(f.filePath());
     return e;
 }
 
@@ -290,12 +283,6 @@ struct Intervalle {
     int copie;
     qint64 debut, fin;
 };
-
-int entier(const QStringList &args, const char *nom, int parDefaut)
-{
-    const qsizetype i = args.indexOf(QLatin1String(nom));
-    return i >= 0 && i + 1 < args.size() ? args.at(i + 1).toInt() : parDefaut;
-}
 
 } // namespace
 
@@ -307,87 +294,71 @@ int main(int argc, char *argv[])
         return copie(args);
     if (args.value(0) == u"--hostile-eleve")
         return eleveHostile(args);
-    const int copies = entier(args, "--copies", 30), nbTextes = entier(args, "--textes", 10);
-    const int operations = entier(args, "--operations", 2000), graine = entier(args, "--graine", 1);
-    const bool dispute = args.contains(QStringLiteral("--dispute"));
-    const bool sansVerrou = args.contains(QStringLiteral("--sans-verrou"));
+    const int copies = harnais::option(args, "--copies", 30), nbTextes = harnais::option(args, "--textes", 10);
+    const int operations = harnais::option(args, "--operations", 2000), graine = harnais::option(args, "--graine", 1);
+    const bool dispute = args.contains(QStringLiteral("--dispute")), sansVerrou = args.contains(QStringLiteral("--sans-verrou"));
     const bool hostile = args.contains(QStringLiteral("--hostile"));
 
     QTemporaryDir classe, journaux, leurre;
     const QString dossier = QDir(classe.path()).canonicalPath();
     QRandomGenerator hasard(graine);
-    QStringList textes;
+    const auto ecrire = [&](const QString &chemin, int seq) {
+        QFile f(chemin);
+        return f.open(QIODevice::WriteOnly) && f.write(version(0, seq, hasard)) >= 0;
+    };
     for (int i = 0; i < nbTextes; ++i) {
-        QFile f(QDir(dossier).filePath(QStringLiteral("texte%1.txt").arg(i, 2, 10, QLatin1Char('0'))));
-        if (!f.open(QIODevice::WriteOnly) || f.write(version(0, i, hasard)) < 0)
+        if (!ecrire(QDir(dossier).filePath(QStringLiteral("texte%1.txt").arg(i, 2, 10, QLatin1Char('0'))), i))
             return 2;
-        textes << f.fileName();
     }
     if (hostile) {
         for (int i = 0; i < 3; ++i) {
-            QFile f(QDir(leurre.path()).filePath(QStringLiteral("leurre%1.txt").arg(i)));
-            if (!f.open(QIODevice::WriteOnly) || f.write(version(0, 100 + i, hasard)) < 0
-                || !f.setPermissions(i == 1 ? QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup : QFile::ReadOwner))
+            const QString chemin = leurre.filePath(QStringLiteral("leurre%1.txt").arg(i));
+            if (!ecrire(chemin, 100 + i)
+                || !QFile::setPermissions(chemin, i == 1 ? QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup : QFile::ReadOwner))
                 return 2;
         }
         // Second names the copies find among their texts: one for a file
         // outside, one for a text of the class.
         if (!QDir(dossier).mkdir(QStringLiteral("CM1")) || !QFile::link(leurre.path(), QDir(dossier).filePath(QStringLiteral("CM1-lien")))
             || ::link(QFile::encodeName(leurre.filePath(QStringLiteral("leurre0.txt"))), QFile::encodeName(dossier + QStringLiteral("/double.txt"))) != 0
-            || ::link(QFile::encodeName(textes.at(0)), QFile::encodeName(dossier + QStringLiteral("/jumeau.txt"))) != 0)
+            || ::link(QFile::encodeName(dossier + QStringLiteral("/texte00.txt")), QFile::encodeName(dossier + QStringLiteral("/jumeau.txt"))) != 0)
             return 2;
     }
     const QHash<QString, QByteArray> leurreAvant = empreintes(leurre.path());
 
-    // Start every copy, wait until all are ready, then release them together.
+    // The hostile pupil first, then every copy; all are released together once all are ready.
     std::vector<std::unique_ptr<QProcess>> processus;
-    QProcess eleve;
-    if (hostile) {
-        eleve.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        eleve.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--hostile-eleve"), dossier, leurre.path(), QString::number(graine)});
-        if (!eleve.waitForReadyRead(60000) || eleve.readLine().trimmed() != "pret")
-            return 2;
-    }
-    for (int id = 1; id <= copies; ++id) {
+    const auto demarrer = [&](const QStringList &arguments) {
         auto &p = processus.emplace_back(std::make_unique<QProcess>());
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         // Each copy is started from the class folder, as Plumor is.
         p->setWorkingDirectory(dossier);
-        p->start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--copie"), QString::number(id), dossier, QString::number(graine * 1000 + id),
+        harnais::lancer(*p, false, arguments);
+    };
+    if (hostile)
+        demarrer({QStringLiteral("--hostile-eleve"), dossier, leurre.path(), QString::number(graine)});
+    for (int id = 1; id <= copies; ++id)
+        demarrer({QStringLiteral("--copie"), QString::number(id), dossier, QString::number(graine * 1000 + id),
                   QString::number(operations), journaux.filePath(QString::number(id)),
                   dispute ? QStringLiteral("dispute") : QStringLiteral("hasard"),
-                  QString::number(entier(args, "--periode", 40)), sansVerrou ? QStringLiteral("--sans-verrou") : QString(),
+                  QString::number(harnais::option(args, "--periode", 40)), sansVerrou ? QStringLiteral("--sans-verrou") : QString(),
                   hostile ? QStringLiteral("--hostile") : QString()});
-    }
     for (auto &p : processus) {
-        if (!p->waitForReadyRead(60000) || p->readLine().trimmed() != "pret")
+        if (!harnais::estPret(*p))
             return 2;
     }
     const QByteArray depart = QByteArray::number(maintenant() + 200000000) + "\n";
-    for (QProcess *p : {&eleve}) {
-        if (hostile) {
-            p->write(depart);
-            p->waitForBytesWritten(1000);
-        }
-    }
     for (auto &p : processus) {
         p->write(depart);
         p->waitForBytesWritten(1000);
     }
+    // Every copy to its end, then the pupil, who stops when his input closes.
     int echouees = 0;
-    for (auto &p : processus) {
-        p->closeWriteChannel();
-        echouees += !p->waitForFinished(-1) || p->exitStatus() != QProcess::NormalExit || p->exitCode() != 0;
+    for (size_t i = hostile; i < processus.size() + hostile; ++i) {
+        QProcess &p = *processus.at(i % processus.size());
+        p.closeWriteChannel();
+        echouees += !p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0;
     }
-
-    QByteArray hostilite;
-    if (hostile) {
-        eleve.closeWriteChannel();
-        echouees += !eleve.waitForFinished(60000) || eleve.exitCode() != 0;
-        hostilite = eleve.readAllStandardOutput().trimmed();
-    }
+    const QByteArray hostilite = hostile ? processus.front()->readAllStandardOutput().trimmed() : QByteArray();
     long dehors = 0;
     const QHash<QString, QByteArray> leurreApres = empreintes(leurre.path());
     for (auto it = leurreApres.cbegin(); it != leurreApres.cend(); ++it)

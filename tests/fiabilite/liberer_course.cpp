@@ -4,6 +4,8 @@
 // bytes.
 //
 //   liberer_course PLUMOR_OUTILS [--essais N]
+#include "harnais.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -26,17 +28,12 @@ bool ecrireMarque(int dossier, const QByteArray &nom, const QByteArray &octets)
     return ::close(fd) == 0 && ok;
 }
 
-QByteArray empreinte(const QString &chemin)
-{
-    QFile f(chemin);
-    return QByteArray::number(int(f.permissions()), 16) + ':' + (f.open(QIODevice::ReadOnly) ? f.readAll() : "?");
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    const int essais = argc > 3 && QByteArray(argv[2]) == "--essais" ? QByteArray(argv[3]).toInt() : 2000;
+    QCoreApplication app(argc, argv);
+    const int essais = harnais::option(app.arguments(), "--essais", 2000);
     QTemporaryDir racine;
     const QString classe = racine.filePath(QStringLiteral("classe")), dehors = racine.filePath(QStringLiteral("dehors"));
     const QByteArray ce2 = QFile::encodeName(classe + QStringLiteral("/CE2")), lien = QFile::encodeName(classe + QStringLiteral("/CE2-lien"));
@@ -44,7 +41,7 @@ int main(int argc, char *argv[])
         || ::mkdir(ce2, 0755) != 0 || !QFile::link(dehors, classe + QStringLiteral("/CE2-lien"))
         || !ecrireMarque(AT_FDCWD, QFile::encodeName(dehors + QStringLiteral("/x.txt")), "hors de la classe\r\n"))
         return 2;
-    const QByteArray avant = empreinte(dehors + QStringLiteral("/x.txt"));
+    const QByteArray avant = harnais::empreinte(dehors + QStringLiteral("/x.txt"));
     // The real folder, whichever name it has at the moment.
     const int reel = ::open(ce2, O_RDONLY | O_DIRECTORY);
 
@@ -60,7 +57,7 @@ int main(int argc, char *argv[])
         p.setStandardErrorFile(QProcess::nullDevice());
         p.start(QString::fromLocal8Bit(argv[1]), {QStringLiteral("marques"), classe, QStringLiteral("--liberer"), QStringLiteral("CE2/x.txt")});
         ++statuts[p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit ? qBound(0, p.exitCode(), 2) : 1];
-        if (empreinte(dehors + QStringLiteral("/x.txt")) != avant) {
+        if (harnais::empreinte(dehors + QStringLiteral("/x.txt")) != avant) {
             ++dehorsChange;
             QFile::setPermissions(dehors + QStringLiteral("/x.txt"), QFile::ReadOwner | QFile::WriteOwner);
             ecrireMarque(AT_FDCWD, QFile::encodeName(dehors + QStringLiteral("/x.txt")), "hors de la classe\r\n");

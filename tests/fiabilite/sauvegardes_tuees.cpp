@@ -6,6 +6,7 @@
 #include "base/texts/attributs.h"
 #include "base/texts/fichiers_texte.h"
 #include "base/texts/recuperation.h"
+#include "harnais.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -58,8 +59,7 @@ int copie(const QString &classe, const QString &texte, quint32 graine, bool plei
     if (fichiers.prendre(texte).issue != FichiersTexte::Lecture::Issue::Lu)
         return 2;
     noter();
-    std::printf("pret\n");
-    std::fflush(stdout);
+    harnais::dire("pret");
     if (plein) {
         const rlimit petite{4096, 4096};
         ::setrlimit(RLIMIT_FSIZE, &petite);
@@ -72,10 +72,8 @@ int copie(const QString &classe, const QString &texte, quint32 graine, bool plei
         disque::lire(texte, FichiersTexte::tailleMaximale, apres);
         if (!e.ecrit() && (!entiere(apres) || (e.erreur != EFBIG && e.erreur != ENOSPC)))
             return 3;
-        if (!e.ecrit()) {
-            std::printf("refus\n");
-            std::fflush(stdout);
-        }
+        if (!e.ecrit())
+            harnais::dire("refus");
     }
 }
 
@@ -109,11 +107,8 @@ int main(int argc, char *argv[])
         std::puts(reprendre(a.at(2)).constData());
         return 0;
     }
-    const auto option = [&](const char *nom, int defaut) {
-        return a.contains(QLatin1String(nom)) ? a.at(a.indexOf(QLatin1String(nom)) + 1).toInt() : defaut;
-    };
-    const int fois = option("--fois", 200);
-    QRandomGenerator hasard(option("--graine", 1));
+    const int fois = harnais::option(a, "--fois", 200);
+    QRandomGenerator hasard(harnais::option(a, "--graine", 1));
     const bool plein = a.contains(QStringLiteral("--disque-plein"));
 
     QTemporaryDir base(QStringLiteral("/tmp/sauvegardes-XXXXXX"));
@@ -141,16 +136,6 @@ int main(int argc, char *argv[])
             f.write(QByteArray(qMax<qint64>(0, qint64(fs.f_bavail * fs.f_bsize) - hasard.bounded(0, 32768)), 'r'));
     };
     qputenv("XDG_STATE_HOME", encode(base.filePath(QStringLiteral("etat"))));
-    // The copies run as nobody; this process stays root to clean up.
-    const auto lancer = [&](QProcess &p, const QStringList &arguments) {
-        p.setChildProcessModifier([root] {
-            if (root && (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0
-                         || ::setresuid(65534, 65534, 65534) != 0))
-                ::_exit(2);
-        });
-        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(app.applicationFilePath(), arguments);
-    };
 
     long refus = 0, vides = 0, dechiresAuKill = 0, dechires = 0, marques = 0, echecs = 0;
     QMap<QByteArray, int> issues;
@@ -158,9 +143,10 @@ int main(int argc, char *argv[])
         QProcess p, r;
         if (plein && i % 2 && !petit.isEmpty())
             remplir();
-        lancer(p, {QStringLiteral("--copie"), classe, texte, QString::number(hasard.generate()),
-                   plein && i % 2 && petit.isEmpty() ? QStringLiteral("plein") : QStringLiteral("-")});
-        if (!p.waitForReadyRead(20000) || p.readLine() != "pret\n") {
+        // The copies run as nobody; this process stays root to clean up.
+        harnais::lancer(p, root, {QStringLiteral("--copie"), classe, texte, QString::number(hasard.generate()),
+                                  plein && i % 2 && petit.isEmpty() ? QStringLiteral("plein") : QStringLiteral("-")});
+        if (!harnais::estPret(p)) {
             std::fprintf(stderr, "kill %d: the copy could not take the text\n", i);
             return 2;
         }
@@ -176,7 +162,7 @@ int main(int argc, char *argv[])
         disque::lire(texte, FichiersTexte::tailleMaximale, octets);
         vides += octets.isEmpty();
         dechiresAuKill += !entiere(octets);
-        lancer(r, {QStringLiteral("--reprise"), classe});
+        harnais::lancer(r, root, {QStringLiteral("--reprise"), classe});
         echecs += !r.waitForFinished() || r.exitCode() != 0;
         ++issues[r.readAll().trimmed()];
         disque::lire(texte, FichiersTexte::tailleMaximale, octets);

@@ -1,0 +1,63 @@
+#pragma once
+// What the class harnesses share: their options, the copies they start from
+// their own program, the "ready, go" exchange with them, and what a file
+// outside the class looked like.
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstdlib>
+#include <grp.h>
+#include <unistd.h>
+
+namespace harnais {
+
+// The number after `nom` in the arguments, else `defaut`.
+inline int option(const QStringList &a, const char *nom, int defaut)
+{
+    const qsizetype i = a.indexOf(QLatin1String(nom));
+    return i >= 0 && i + 1 < a.size() ? a.at(i + 1).toInt() : defaut;
+}
+
+// A line on standard output, flushed at once: the parent waits for it.
+inline void dire(const char *mot)
+{
+    std::printf("%s\n", mot);
+    std::fflush(stdout);
+}
+
+// The copy's side: ready, then the start time its parent answers (-1 if none).
+inline qint64 attendreDepart()
+{
+    dire("pret");
+    char ligne[32] = {};
+    return std::fgets(ligne, sizeof ligne, stdin) ? std::strtoll(ligne, nullptr, 10) : -1;
+}
+
+// This program again, its errors on ours; as uid 65534 when `personne`.
+inline void lancer(QProcess &p, bool personne, const QStringList &arguments)
+{
+    if (personne)
+        p.setChildProcessModifier([] {
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0)
+                ::_exit(2);
+        });
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(QCoreApplication::applicationFilePath(), arguments);
+}
+
+inline bool estPret(QProcess &p)
+{
+    return p.waitForReadyRead(60000) && p.readLine() == "pret\n";
+}
+
+// A file's mode and bytes.
+inline QByteArray empreinte(const QString &chemin)
+{
+    QFile f(chemin);
+    return QByteArray::number(int(f.permissions()), 16) + ' ' + (f.open(QIODevice::ReadOnly) ? f.readAll() : "?");
+}
+
+} // namespace harnais
