@@ -24,12 +24,14 @@ namespace {
 // Every exit status of plumor-outils, in order; -1 when it did not end.
 QList<int> statuts;
 
-// What it writes on its standard output, then on its standard error.
-QString lance(const QStringList &args, const QString &dossier = {}, const QByteArray &entree = {})
+// What it writes on its standard output, then on its standard error; run
+// through `avant` (setpriv ...) when given.
+QString lance(const QStringList &args, const QString &dossier = {}, const QByteArray &entree = {}, QStringList avant = {})
 {
     QProcess p;
     p.setWorkingDirectory(dossier);
-    p.start(QStringLiteral(PLUMOR_OUTILS), args);
+    avant << QStringLiteral(PLUMOR_OUTILS) << args;
+    p.start(avant.takeFirst(), avant);
     p.write(entree);
     p.closeWriteChannel();
     statuts << (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1);
@@ -205,7 +207,7 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
             QProcess::execute(u"rm"_s, {u"-rf"_s, dossier});
         });
         const auto marque = [](const QByteArray &chemin) { ::close(::open(chemin.constData(), O_CREAT | O_WRONLY, 0444)); };
-        QStringList commande = {QStringLiteral(PLUMOR_OUTILS)};
+        QStringList avant;
         if (cas == u"controles") {
             marque(racine + "/a\x1B[1A\x1B[2K.txt");
             marque(racine + "/b\xC2\x9B" "2K\x7F\xF0\x9F\x93\x9D.txt");
@@ -221,7 +223,7 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
             if (::getuid() == 0 && QStandardPaths::findExecutable(u"setpriv"_s).isEmpty())
                 QSKIP("root reads every folder and setpriv is missing to run the tool as nobody");
             if (::getuid() == 0)
-                commande = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} + commande;
+                avant = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
         } else if (cas == u"profond") {
             // Built from descriptors: paths beyond PATH_MAX cannot be named whole.
             for (const auto &[nom, n] : {std::pair{QByteArray(240, 'n'), 20}, std::pair{QByteArray("d"), 201}}) {
@@ -236,13 +238,8 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         } else if (cas == u"dossier") {
             QVERIFY(QFile::link(ailleurs.dossier(), classe.chemin("CE2")));
         }
-        QProcess p;
-        p.setWorkingDirectory(dossier);
-        const QString programme = commande.takeFirst();
-        p.start(programme, commande + args);
-        QVERIFY(p.waitForFinished(60000));
-        const QString sortie = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
-        QCOMPARE(p.exitCode(), statut);
+        const QString sortie = lance(args, dossier, {}, avant);
+        QCOMPARE(std::exchange(statuts, {}), QList<int>{statut});
         attendu.replace(u"DIR"_s, dossier);
         if (args.contains(u"--json"_s)) {
             QVERIFY(!QJsonDocument::fromJson(sortie.toUtf8()).isNull());

@@ -1,11 +1,18 @@
+// The layer under the file-and-mark protocol: whole-file writes and bounded
+// reads, paths resolved under the class folder, and the recovery record.
 #include "classe.h"
 #include "base/texts/disque.h"
+#include "base/texts/dossier_classe.h"
+#include "base/texts/recuperation.h"
 
 #include <QTest>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TestDisque : public QObject
 {
@@ -57,6 +64,73 @@ private slots:
         QCOMPARE(disque::description(ENOSPC), QStringLiteral("Il n'y a plus de place sur le disque."));
         QCOMPARE(disque::description(EACCES), QStringLiteral("Accès refusé."));
         QVERIFY(disque::description(123456).contains(QLatin1String("123456")));
+    }
+
+    // What test_fichiers_texte::hostile leaves out: paths outside the class
+    // folder, relative paths, and the walk a tool makes from a folder's descriptor.
+    void resoudre()
+    {
+        Classe classe, ailleurs;
+        classe.ecrire(QStringLiteral("CM1/a.txt"), "a");
+        ailleurs.ecrire(QStringLiteral("prive/b.txt"), "b");
+        const auto lien = [&](const QString &cible, const QString &nom) {
+            QVERIFY(::symlink(QFile::encodeName(cible).constData(), QFile::encodeName(classe.chemin(nom)).constData()) == 0);
+        };
+        lien(ailleurs.chemin(QStringLiteral("prive")), QStringLiteral("CE2"));
+        lien(QStringLiteral("a.txt"), QStringLiteral("CM1/l.txt"));
+        const DossierClasse d(classe.dossier());
+        const auto erreur = [&](const QString &c) { return d.ouvrir(c, O_RDONLY).erreur(); };
+        QVERIFY(d.erreur() == 0 && erreur(QStringLiteral("CM1/./a.txt")) == 0);
+        QVERIFY(d.contient(classe.chemin(QStringLiteral("CE2/../x"))) && !d.contient(classe.chemin(QStringLiteral("../x"))));
+        // Outside the class folder only the last component may not be a link.
+        QCOMPARE(erreur(ailleurs.chemin(QStringLiteral("prive/b.txt"))), 0);
+        QByteArray nom;
+        QVERIFY(d.ouvrirParent(classe.chemin(QStringLiteral("CM1/neuf.txt")), nom).ok() && nom == "neuf.txt");
+        QCOMPARE(d.ouvrirParent(classe.chemin(QStringLiteral("CE2/neuf.txt")), nom).erreur(), ELOOP);
+        // A tool's walk: one component at a time from an open folder.
+        QCOMPARE(DossierClasse::ouvrirSousDossier(d.fd(), "CE2").erreur(), ELOOP);
+        const Descripteur cm1 = DossierClasse::ouvrirSousDossier(d.fd(), "CM1");
+        QVERIFY(cm1.ok() && DossierClasse::ouvrirDans(cm1.fd(), "a.txt", O_RDONLY).ok());
+        QCOMPARE(DossierClasse::ouvrirDans(cm1.fd(), "l.txt", O_RDONLY).erreur(), ELOOP);
+        QCOMPARE(DossierClasse::ouvrirDans(d.fd(), "CM1/a.txt", O_RDONLY).erreur(), EINVAL);
+    }
+
+    // The recovery record keeps up with the copy after its folder refused a write.
+    void unEchecNArretePasLeReleve()
+    {
+        Classe classe;
+        recuperation::Dossier dossier(classe.chemin(QStringLiteral("etat")));
+        if (dossier.erreur() != 0)
+            QSKIP("this system cannot tell its processes apart");
+        std::atomic<int> echecs{0};
+        // The one record on disk holds `texte`; none for an empty one.
+        const auto sur = [&](const QString &texte) {
+            const QStringList f = QDir(classe.chemin(QStringLiteral("etat"))).entryList(QDir::Files);
+            QByteArray o;
+            disque::lire(classe.chemin(QStringLiteral("etat/") + f.value(0)), 1 << 20, o);
+            return texte.isEmpty() ? f.isEmpty()
+                                   : f.size() == 1 && recuperation::decoder(o).value_or(recuperation::Releve()).texte == texte;
+        };
+        const auto releve = [](const QString &texte) { return recuperation::Releve{true, texte, {}, {}, {}}; };
+        {
+            recuperation::Ecrivain ecrivain(dossier, [&](int) { ++echecs; });
+            ecrivain.demander(releve(QStringLiteral("un")));
+            ecrivain.attendre();
+            // The folder full once: the record lags behind, then catches up on its own.
+            avecDisquePlein([&] {
+                ecrivain.demander(releve(QStringLiteral("deux")));
+                ecrivain.attendre();
+            });
+            QVERIFY(sur(QStringLiteral("un")) && echecs == 1);
+            QTRY_VERIFY_WITH_TIMEOUT(sur(QStringLiteral("deux")), 2 * recuperation::Ecrivain::reessaiMs);
+            // Full again, then the text saved and closed: nothing is left to offer.
+            avecDisquePlein([&] {
+                ecrivain.demander(releve(QStringLiteral("trois")));
+                ecrivain.attendre();
+                ecrivain.demander(std::nullopt);
+            });
+        }
+        QVERIFY(sur(QString()) && echecs == 1);
     }
 };
 
