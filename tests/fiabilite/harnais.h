@@ -3,6 +3,7 @@
 // their own program, the "ready, go" exchange with them, and what a file
 // outside the class looked like.
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
@@ -36,6 +37,21 @@ inline qint64 attendreDepart()
     return std::fgets(ligne, sizeof ligne, stdin) ? std::strtoll(ligne, nullptr, 10) : -1;
 }
 
+// A copy of this program in the temporary folder, which uid 65534 reaches
+// wherever the build folder lies; removed when this program ends.
+inline const QString &copieAccessible()
+{
+    static const QString c = QDir::tempPath() + QStringLiteral("/plumor-harnais-%1").arg(QCoreApplication::applicationPid());
+    static const bool faite = [] {
+        QFile::remove(c);
+        std::atexit([] { QFile::remove(c); });
+        return QFile::copy(QCoreApplication::applicationFilePath(), c)
+               && QFile::setPermissions(c, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    }();
+    Q_UNUSED(faite);
+    return c;
+}
+
 // This program again, its errors on ours; as uid 65534 when `personne`.
 inline void lancer(QProcess &p, bool personne, const QStringList &arguments)
 {
@@ -45,7 +61,7 @@ inline void lancer(QProcess &p, bool personne, const QStringList &arguments)
                 ::_exit(2);
         });
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    p.start(QCoreApplication::applicationFilePath(), arguments);
+    p.start(personne ? copieAccessible() : QCoreApplication::applicationFilePath(), arguments);
 }
 
 inline bool estPret(QProcess &p)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs test functions as an unprivileged user, since root ignores file
-# permissions; from a copy of the test binary in /tmp, which that user reaches.
+# Runs a program (a test binary, plumor-outils) as an unprivileged user, since
+# root ignores file permissions; from a copy in /tmp, which that user reaches.
 set -euo pipefail
 binaire=$1; shift
 [ "$(id -u)" -eq 0 ] || exec "$binaire" "$@"
