@@ -15,5 +15,10 @@ cmake --build "$dossier" -j"$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export LSAN_OPTIONS=suppressions=$racine/tests/fiabilite/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-(cd "$dossier" && ctest --output-on-failure -j"$(nproc)" -E cups)
+(cd "$dossier" && ctest --output-on-failure -j"$(nproc)" -E 'cups|lecteur_ecran')
+# The screen-reader test runs Plumor on a real X server, where libxkbcommon-x11
+# hands strndup() a buffer without a final NUL, as strndup allows: ASan's
+# strict string checks would stop there, outside Plumor's code.
+(cd "$dossier" && ASAN_OPTIONS=${ASAN_OPTIONS/strict_string_checks=1/strict_string_checks=0} \
+  ctest --output-on-failure -R lecteur_ecran)
 echo "sanitizers: $(( $(date +%s) - debut )) s"
