@@ -44,22 +44,14 @@ AppelsXattr AppelsXattr::systeme()
     return a;
 }
 
-QByteArray Attributs::cheminDe(int fd)
-{
-    char tampon[4096];
-    const QByteArray lien = "/proc/self/fd/" + QByteArray::number(fd);
-    const ssize_t n = ::readlink(lien.constData(), tampon, sizeof tampon);
-    return n > 0 ? QByteArray(tampon, int(n)) : QByteArray();
-}
-
 LectureAttribut Attributs::lireFd(int fd) const
 {
-    return lireNatif(cheminDe(fd));
+    return lireNatif(DossierClasse::cheminDe(fd));
 }
 
 int Attributs::ecrireFd(int fd, quint16 mot)
 {
-    return ecrireNatif(cheminDe(fd), mot);
+    return ecrireNatif(DossierClasse::cheminDe(fd), mot);
 }
 
 quint16 motDepuisMode(unsigned int mode)
@@ -154,7 +146,7 @@ int AttributsSysteme::ecrireMode(int fd, quint16 mot)
         mode &= ~mode_t(0222);
     } else if ((mode & S_IWUSR) == 0) {
         struct stat dossier {};
-        const QByteArray chemin = cheminDe(fd);
+        const QByteArray chemin = DossierClasse::cheminDe(fd);
         const qsizetype barre = chemin.lastIndexOf('/');
         const QByteArray parent = barre < 0 ? QByteArray(".") : barre == 0 ? QByteArray("/") : chemin.left(barre);
         const unsigned int modeDossier = ::stat(parent.constData(), &dossier) == 0 ? dossier.st_mode : 0;

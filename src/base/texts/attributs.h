@@ -48,9 +48,6 @@ public:
 
     LectureAttribut lire(const QString &chemin) const { return lireNatif(QFile::encodeName(chemin)); }
     int ecrire(const QString &chemin, quint16 mot) { return ecrireNatif(QFile::encodeName(chemin), mot); }
-
-    // The path an open file was reached by, as the kernel keeps it.
-    static QByteArray cheminDe(int fd);
 };
 
 // The extended-attribute calls on an open file, and whether it lies on a

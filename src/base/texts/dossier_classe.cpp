@@ -84,11 +84,8 @@ DossierClasse::DossierClasse(const QString &chemin, Resolution resolution) : m_r
     if (!m_dossier.ok())
         return;
     // The kernel's name for it, which is how the window names the current folder too.
-    char tampon[4096];
-    const QByteArray lien = "/proc/self/fd/" + QByteArray::number(m_dossier.fd());
-    const ssize_t n = ::readlink(lien.constData(), tampon, sizeof tampon);
-    if (n > 0 && tampon[0] == '/')
-        m_chemin = QFile::decodeName(QByteArray(tampon, int(n)));
+    if (const QByteArray noyau = cheminDe(m_dossier.fd()); noyau.startsWith('/'))
+        m_chemin = QFile::decodeName(noyau);
     else
         m_chemin = QDir::cleanPath(QDir(QFile::decodeName(natif)).absolutePath());
 }
@@ -215,4 +212,12 @@ Descripteur DossierClasse::ouvrirSousDossier(int dossier, const QByteArray &nom)
     if (!composantSimple(nom))
         return Descripteur::echec(EINVAL);
     return dossierDans(dossier, nom.constData(), O_NOFOLLOW);
+}
+
+QByteArray DossierClasse::cheminDe(int fd)
+{
+    char tampon[4096];
+    const QByteArray lien = "/proc/self/fd/" + QByteArray::number(fd);
+    const ssize_t n = ::readlink(lien.constData(), tampon, sizeof tampon);
+    return n > 0 ? QByteArray(tampon, int(n)) : QByteArray();
 }

@@ -75,6 +75,9 @@ public:
     static Descripteur ouvrirDans(int dossier, const QByteArray &nom, int options, mode_t mode = 0);
     // A sub-folder of an open folder, for a walk with fdopendir; ELOOP for a link.
     static Descripteur ouvrirSousDossier(int dossier, const QByteArray &nom);
+    // The path an open file or folder was reached by, as the kernel keeps
+    // it; empty when it cannot be told.
+    static QByteArray cheminDe(int fd);
 
 private:
     // The path relative to the folder ("." for the folder itself), or null
