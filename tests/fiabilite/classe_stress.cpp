@@ -7,10 +7,8 @@
 // folder must end with no torn text, no mark and no draft left.
 //
 //   classe_stress [--copies N] [--textes M] [--operations K] [--graine S]
-//                 [--dispute [--periode MS]] [--sans-verrou] [--doubles-permises]
-//                 [--hostile]
+//                 [--dispute [--periode MS]] [--hostile]
 //
-// --sans-verrou makes the OS lock fail, to measure the mark alone.
 // --hostile adds a pupil who, before and during the run, hard-links texts and
 // files of a decoy folder outside the class under names copies use, swaps the
 // sub-folder CM1 for a link to the decoy and back, and forges
@@ -29,16 +27,11 @@
 #include <QTemporaryDir>
 
 #include <fcntl.h>
-#include <linux/filter.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
-#include <linux/seccomp.h>
-#include <sys/prctl.h>
-#include <sys/syscall.h>
 
-#include <cstddef>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -88,19 +81,6 @@ struct AttributsChronometres : AttributsSysteme {
         return err;
     }
 };
-
-// Makes flock() fail as on a file system without locks.
-bool refuserFlock()
-{
-    sock_filter filtre[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_flock, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (ENOLCK & SECCOMP_RET_DATA)),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-    };
-    sock_fprog prog{static_cast<unsigned short>(std::size(filtre)), filtre};
-    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &prog) == 0;
-}
 
 // One pupil's copy, following the document commands' order of steps.
 struct Copie {
@@ -187,8 +167,6 @@ int copie(const QStringList &a)
     const bool dispute = a.at(6) == u"dispute";
     const qint64 periode = a.at(7).toLongLong() * 1000000;
     const bool hostile = a.contains(QStringLiteral("--hostile"));
-    if (a.contains(QStringLiteral("--sans-verrou")) && !refuserFlock())
-        return 2;
     Copie c;
     c.id = a.at(1).toInt();
     c.hasard.seed(a.at(3).toUInt());
@@ -296,8 +274,7 @@ int main(int argc, char *argv[])
         return eleveHostile(args);
     const int copies = harnais::option(args, "--copies", 30), nbTextes = harnais::option(args, "--textes", 10);
     const int operations = harnais::option(args, "--operations", 2000), graine = harnais::option(args, "--graine", 1);
-    const bool dispute = args.contains(QStringLiteral("--dispute")), sansVerrou = args.contains(QStringLiteral("--sans-verrou"));
-    const bool hostile = args.contains(QStringLiteral("--hostile"));
+    const bool dispute = args.contains(QStringLiteral("--dispute")), hostile = args.contains(QStringLiteral("--hostile"));
 
     QTemporaryDir classe, journaux, leurre;
     const QString dossier = QDir(classe.path()).canonicalPath();
@@ -340,8 +317,7 @@ int main(int argc, char *argv[])
         demarrer({QStringLiteral("--copie"), QString::number(id), dossier, QString::number(graine * 1000 + id),
                   QString::number(operations), journaux.filePath(QString::number(id)),
                   dispute ? QStringLiteral("dispute") : QStringLiteral("hasard"),
-                  QString::number(harnais::option(args, "--periode", 40)), sansVerrou ? QStringLiteral("--sans-verrou") : QString(),
-                  hostile ? QStringLiteral("--hostile") : QString()});
+                  QString::number(harnais::option(args, "--periode", 40)), hostile ? QStringLiteral("--hostile") : QString()});
     for (auto &p : processus) {
         if (!harnais::estPret(*p))
             return 2;
@@ -409,8 +385,8 @@ int main(int argc, char *argv[])
         }
         brouillons += long(QDir(ou).entryList(QDir::Files | QDir::Hidden).size() - tous.size());
     }
-    std::printf("copies %d, texts %d, operations per copy %d, seed %d, mode %s%s\n", copies, nbTextes, operations,
-                graine, dispute ? "contended" : "random", sansVerrou ? ", OS lock refused" : "");
+    std::printf("copies %d, texts %d, operations per copy %d, seed %d, mode %s\n", copies, nbTextes, operations,
+                graine, dispute ? "contended" : "random");
     std::printf("opens tried %ld, succeeded %ld, refusals %ld, holds %ld, saves %ld\n", stats[0], stats[1], stats[2],
                 nbTenues, stats[3]);
     std::printf("double holds %ld\nsaves while another copy held the text %ld\n", doubles, sauvegardesSansTenir);
@@ -421,7 +397,5 @@ int main(int argc, char *argv[])
                     "changes outside the class folder %ld\n", hostilite.constData(), marquesPlusieursNoms, dehors);
     // Under the hostile pupil a held text's name may lead through his link when
     // it is released: the release is refused and the mark stays, the text whole.
-    const bool ok = dechires + stats[4] + (hostile ? 0 : marques) + brouillons + sauvegardesSansTenir + echouees + dehors == 0
-                    && (doubles == 0 || args.contains(QStringLiteral("--doubles-permises")));
-    return ok ? 0 : 1;
+    return dechires + stats[4] + (hostile ? 0 : marques) + brouillons + sauvegardesSansTenir + echouees + dehors + doubles == 0 ? 0 : 1;
 }
