@@ -99,25 +99,6 @@ private slots:
                                 chercherTheme(l.lignes, 2, u"animaux"), chercherTheme(l.lignes, 3, u"animaux;chats"),
                                 chercherTheme(l.lignes, 0, u"animaux")}), (QList<qint16>{3, 1, 2, 0, 0}));
     }
-
-    // The shipped lexicon: nothing but word characters between the
-    // semicolons, and every theme shown by choosing its own name.
-    void lexiqueLivre()
-    {
-        const QString texte = latin1(lireFichierLexique(QStringLiteral(LEXIQUE_LIVRE)).value_or(""));
-        const Lexique l = chargerLexique(texte);
-        QVERIFY(!l.tropLong && l.nbThemes > 20);
-        // Each theme ended by CR LF, and no line too short between them.
-        QCOMPARE(QList({texte.count(u'\r'), texte.count(u'\n')}), QList<qsizetype>({l.nbThemes, l.nbThemes}));
-        for (int i = 1; i <= l.nbThemes; ++i) {
-            for (QChar c : l.lignes[i])
-                QVERIFY2(c == u';' || estLettreMot(c), qPrintable(l.lignes[i]));
-            const DecoupageLigne d = decouperLigne(l.lignes[i]);
-            QVERIFY2(d.nom && chercherTheme(l.lignes, l.nbThemes, *d.nom) == i, qPrintable(l.lignes[i]));
-            for (const QString &entree : d.entrees)
-                QVERIFY2(entree.size() > 1 && entree.trimmed() == entree, qPrintable(entree));
-        }
-    }
 };
 
 QTEST_APPLESS_MAIN(TestLexique)
