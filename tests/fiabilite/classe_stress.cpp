@@ -47,25 +47,6 @@ qint64 maintenant()
     return Horloge::now().time_since_epoch().count();
 }
 
-// A text that names its writer and carries a checksum of its body, so that
-// a torn or mixed file cannot pass for a version.
-QByteArray version(int copie, int seq, QRandomGenerator &hasard)
-{
-    QByteArray corps;
-    for (int i = 0, n = 20 + int(hasard.bounded(300)); i < n; ++i)
-        corps += i % 60 == 59 ? QByteArray("\r\n") : QByteArray(1, "abcdefghij klmnopqrstuvwxyz"[hasard.bounded(27)]);
-    return "copie=" + QByteArray::number(copie) + " seq=" + QByteArray::number(seq) + " somme="
-           + QByteArray::number(qChecksum(corps), 16) + "\r\n" + corps + "\r\n";
-}
-
-bool versionValide(const QByteArray &octets)
-{
-    const int fin = octets.indexOf("\r\n");
-    const int somme_ = octets.indexOf(" somme=");
-    return fin > 0 && somme_ > 0 && somme_ < fin && octets.startsWith("copie=") && octets.endsWith("\r\n")
-           && octets.mid(somme_ + 7, fin - somme_ - 7).toUInt(nullptr, 16) == qChecksum(octets.mid(fin + 2).chopped(2));
-}
-
 // The system's attributes, noting when the first mark of a command reached
 // the disk and when the last release was about to, so that a hold is timed
 // from the disk's view.
@@ -155,7 +136,7 @@ struct Copie {
     void lire(const QString &chemin)
     {
         const FichiersTexte::Lecture l = fichiers.lire(chemin);
-        dechirees += l.issue == FichiersTexte::Lecture::Issue::Lu && !versionValide(cp1252::encode(l.texte));
+        dechirees += l.issue == FichiersTexte::Lecture::Issue::Lu && !harnais::entiere(cp1252::encode(l.texte));
     }
 };
 
@@ -189,7 +170,7 @@ int copie(const QStringList &a)
         const QString cible = textes.at(int(c.hasard.bounded(textes.size())));
         switch ("oooccceesffln"[c.hasard.bounded(13)]) {
         case 'o': c.ouvrir(cible); break;
-        case 'c': c.texte = version(c.id, ++c.seq, c.hasard); break;
+        case 'c': c.texte = harnais::version("copie=" + QByteArray::number(c.id), ++c.seq, 20 + int(c.hasard.bounded(300))); break;
         case 'e': c.enregistrer(cible); break;
         case 's': c.enregistrerSous(cible); break;
         case 'f': c.lacher(); c.texte.clear(); break;
@@ -281,7 +262,7 @@ int main(int argc, char *argv[])
     QRandomGenerator hasard(graine);
     const auto ecrire = [&](const QString &chemin, int seq) {
         QFile f(chemin);
-        return f.open(QIODevice::WriteOnly) && f.write(version(0, seq, hasard)) >= 0;
+        return f.open(QIODevice::WriteOnly) && f.write(harnais::version("classe", seq, 20 + int(hasard.bounded(300)))) >= 0;
     };
     for (int i = 0; i < nbTextes; ++i) {
         if (!ecrire(QDir(dossier).filePath(QStringLiteral("texte%1.txt").arg(i, 2, 10, QLatin1Char('0'))), i))
@@ -374,7 +355,7 @@ int main(int argc, char *argv[])
         const QStringList tous = QDir(ou).entryList({QStringLiteral("*.txt")}, QDir::Files);
         for (const QString &nom : tous) {
             QFile f(QDir(ou).filePath(nom));
-            dechires += !f.open(QIODevice::ReadOnly) || !versionValide(f.readAll());
+            dechires += !f.open(QIODevice::ReadOnly) || !harnais::entiere(f.readAll());
             // A file with a second name is never marked nor released: the
             // decoy's own mode, or a text the pupil linked while it was held.
             struct stat st {};

@@ -1,7 +1,7 @@
 #pragma once
 // What the class harnesses share: their options, the copies they start from
-// their own program, the "ready, go" exchange with them, and what a file
-// outside the class looked like.
+// their own program, the "ready, go" exchange with them, the versions copies
+// write, and what a file outside the class looked like.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -67,6 +67,20 @@ inline void lancer(QProcess &p, bool personne, const QStringList &arguments)
 inline bool estPret(QProcess &p)
 {
     return p.waitForReadyRead(60000) && p.readLine() == "pret\n";
+}
+
+// A version of a text names its writer, its number and its length, and its
+// body is one letter its number gives: a torn or mixed file cannot pass for one.
+inline QByteArray version(const QByteArray &auteur, int seq, int taille)
+{
+    return auteur + " seq=" + QByteArray::number(seq) + " taille=" + QByteArray::number(taille) + "\r\n"
+           + QByteArray(taille, char('a' + seq % 26));
+}
+
+inline bool entiere(const QByteArray &o)
+{
+    const QList<QByteArray> tete = o.left(o.indexOf("\r\n")).split(' ');
+    return tete.size() == 3 && o == version(tete[0], tete[1].mid(4).toInt(), tete[2].mid(7).toInt());
 }
 
 // A file's mode and bytes.

@@ -26,20 +26,6 @@
 
 namespace {
 
-// A version names itself and its length, and its body is one letter its
-// number gives: a torn or mixed file cannot pass for one.
-QByteArray version(int seq, int taille)
-{
-    return "seq=" + QByteArray::number(seq) + " taille=" + QByteArray::number(taille) + "\r\n"
-           + QByteArray(taille, char('a' + seq % 26));
-}
-
-bool entiere(const QByteArray &o)
-{
-    const QList<QByteArray> tete = o.left(o.indexOf("\r\n")).split('=');
-    return tete.size() == 3 && o == version(tete[1].split(' ').value(0).toInt(), tete[2].toInt());
-}
-
 // One copy: holds the text and saves new versions until it is killed. Each
 // refused save must leave the text whole, and its message must be true.
 int copie(const QString &classe, const QString &texte, quint32 graine, bool plein)
@@ -66,11 +52,11 @@ int copie(const QString &classe, const QString &texte, quint32 graine, bool plei
     }
     QRandomGenerator hasard(graine);
     for (int seq = 1;; ++seq) {
-        const FichiersTexte::Ecriture e = fichiers.reecrire(texte, version(seq, int(hasard.bounded(200, 30000))));
+        const FichiersTexte::Ecriture e = fichiers.reecrire(texte, harnais::version("copie", seq, int(hasard.bounded(200, 30000))));
         noter();
         QByteArray apres;
         disque::lire(texte, FichiersTexte::tailleMaximale, apres);
-        if (!e.ecrit() && (!entiere(apres) || (e.erreur != EFBIG && e.erreur != ENOSPC)))
+        if (!e.ecrit() && (!harnais::entiere(apres) || (e.erreur != EFBIG && e.erreur != ENOSPC)))
             return 3;
         if (!e.ecrit())
             harnais::dire("refus");
@@ -118,7 +104,7 @@ int main(int argc, char *argv[])
     const QString texte = classe + QStringLiteral("/conte.txt"), remplissage = petit + QStringLiteral("/remplissage");
     QDir().mkpath(base.filePath(QStringLiteral("etat")));
     QDir().mkpath(classe);
-    if (disque::remplacer(texte, version(0, 1000)) != 0)
+    if (disque::remplacer(texte, harnais::version("copie", 0, 1000)) != 0)
         return 2;
     const auto encode = [](const QString &c) { return QFile::encodeName(c); };
     ::chmod(encode(base.path()).constData(), 0755);
@@ -161,12 +147,12 @@ int main(int argc, char *argv[])
         QByteArray octets;
         disque::lire(texte, FichiersTexte::tailleMaximale, octets);
         vides += octets.isEmpty();
-        dechiresAuKill += !entiere(octets);
+        dechiresAuKill += !harnais::entiere(octets);
         harnais::lancer(r, root, {QStringLiteral("--reprise"), classe});
         echecs += !r.waitForFinished() || r.exitCode() != 0;
         ++issues[r.readAll().trimmed()];
         disque::lire(texte, FichiersTexte::tailleMaximale, octets);
-        dechires += !entiere(octets);
+        dechires += !harnais::entiere(octets);
         marques += attribut::estMarque(AttributsSysteme().lire(texte).mot);
     }
     std::printf("kills %d%s: saves refused, text whole and message true, %ld; after the kill empty %ld, torn %ld; "
