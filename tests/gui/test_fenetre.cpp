@@ -1,6 +1,6 @@
 // The main window and the about box as a pupil first sees them, the layout
-// on resize, what the writing zone lets in, and what a screen reader and a
-// keyboard user get: names, the panes' state, outcomes spoken, the focus.
+// on resize, what the writing zone lets in, and where a keyboard user's focus
+// goes and shows. What a screen reader is told: lecteur_ecran.py.
 #include "fenetre.h"
 
 #include "app/demarrage.h"
@@ -8,13 +8,11 @@
 #include "gui/fenetre/disposition.h"
 #include "gui/widgets/geometrie.h"
 #include "gui/version.h"
-#include "gui/widgets/annonceur.h"
 #include "gui/widgets/focus_visible.h"
 #include "gui/widgets/liste_fichiers.h"
 #include "gui/widgets/zone_texte.h"
 
 #include <QAbstractButton>
-#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -29,7 +27,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cmath>
 
 namespace {
 
@@ -53,23 +50,6 @@ QString dansLaBoiteModale(const std::function<void()> &ouvrir, const std::functi
     });
     ouvrir();
     return vu;
-}
-
-// A control's name and description, as a screen reader gets them.
-QString lu(QWidget *w)
-{
-    const QAccessibleInterface *i = QAccessible::queryAccessibleInterface(w);
-    return i->text(QAccessible::Name) + u'|' + i->text(QAccessible::Description);
-}
-
-// The status the tick and the event loop have given by now; emptied.
-QString apresUnTour(Fenetre &f)
-{
-    QMetaObject::invokeMethod(f.c().Timer1, "timeout");
-    QCoreApplication::processEvents();
-    const QString dit = f.c().annonce->derniereAnnonce();
-    f.c().annonce->setAccessibleName({});
-    return dit;
 }
 
 } // namespace
@@ -200,57 +180,6 @@ private slots:
         QVERIFY(f.form->findChildren<apropos *>().isEmpty());
     }
 
-    void chaqueControleANomFrancais()
-    {
-        Fenetre f = ouvrirFenetre(m_classe.dossier());
-        QStringList chaine;
-        QWidget *w = f.c().Text1;
-        do {
-            if (w->focusPolicy() & Qt::TabFocus)
-                chaine << w->objectName() + u'=' + lu(w);
-            w = w->nextInFocusChain();
-        } while (w != f.c().Text1);
-        QCOMPARE(chaine.join(u'\n'), QStringLiteral(
-            "Text1=Zone d'écriture : aucun texte|zone d'écriture\nCommand1=Ouvrir un texte|\nCommand2=Enregistrer|\n"
-            "Command3=Imprimer|\ncouper=Couper|\ncopier=Copier|\ncoller=Coller|\nCommand4=À propos de Plumor|à propos...\n"
-            "File1=Liste des textes|clic sur un texte pour affichage\nDir1=Liste des dossiers|sous-dossiers du dossier "
-            "principal\nCombo2=Thème du lexique|lexique thématique\nText2=Texte lu : aucun texte|accès lecture "
-            "uniquement: sélection et copier actifs\nlexique=Mots du thème|clic sur un mot pour copier"));
-        // Each caption is told to name the control beside it, and keeps no
-        // key of its own: no shortcut beyond the Parts'.
-        for (QLabel *l : {f.c().Label3, f.c().Label5, f.c().Label6}) {
-            const auto nomme = QAccessible::queryAccessibleInterface(l)->relations(QAccessible::Labelled);
-            QVERIFY(nomme.size() == 1 && nomme.first().first->object() == l->buddy() && !l->text().contains(u'&'));
-        }
-    }
-
-    // Each step of a text's life: what the writing zone, the reader pane and
-    // the status say, and the mark on disk.
-    void lesZonesEtLesIssuesSontDites()
-    {
-        Fenetre f = ouvrirFenetre(m_classe.dossier());
-        Controles &c = f.c();
-        apresUnTour(f);
-        taper(c.Text1, QStringLiteral("Le loup"));
-        QCOMPARE(apresUnTour(f), QString());
-        QCOMPARE(lu(c.Text1), QStringLiteral("Zone d'écriture : nouveau texte|zone d'écriture, 7 carac."));
-
-        const QString chemin = m_classe.chemin(QStringLiteral("loup.txt"));
-        f.dialogues->fichiers << chemin;
-        c.Command2->click();
-        QCOMPARE(apresUnTour(f), QStringLiteral("Texte enregistré sous le nom « loup.txt »."));
-        QVERIFY(marqueSurDisque(chemin));
-        QCOMPARE(lu(c.Text1), QStringLiteral("Zone d'écriture : loup.txt|zone d'écriture, 7 carac."));
-
-        // A close and the release it brings are one status.
-        c.Fermer->trigger();
-        QCOMPARE(apresUnTour(f), QStringLiteral("Le texte « loup.txt » est libéré. Texte fermé."));
-        QVERIFY(!marqueSurDisque(chemin));
-        QCOMPARE(lu(c.Text1), QStringLiteral("Zone d'écriture : aucun texte|zone d'écriture, 0 carac."));
-        QTest::keyClick(c.Combo2, Qt::Key_Down);
-        QCOMPARE(apresUnTour(f), QStringLiteral("Thème « les animaux » : 31 mots."));
-    }
-
     void leFocusRevientALEcriture()
     {
         Fenetre f = ouvrirFenetre(m_classe.dossier());
@@ -267,7 +196,7 @@ private slots:
         f.form->menuBar()->setFocus();
         c.police->trigger();
         QCOMPARE(QApplication::focusWidget(), c.Text1);
-        // The ring is black; the selection is white on a blue that gives it 4.5:1.
+        // The ring is black.
         const auto bord = [&](QWidget *w) {
             return f.form->grab().toImage().pixelColor(w->mapTo(f.form.get(), QPoint(1, w->height() / 2)));
         };
@@ -280,11 +209,6 @@ private slots:
         c.File1->setCurrentRow(1);
         const QRect r = c.File1->visualItemRect(c.File1->item(1));
         QCOMPARE(c.File1->viewport()->grab().toImage().pixelColor(r.center().x(), r.top()), QColor(Qt::black));
-        const auto l = [](const QColor &c) {
-            const auto f = [](qreal v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-            return 0.2126 * f(c.redF()) + 0.7152 * f(c.greenF()) + 0.0722 * f(c.blueF()) + 0.05;
-        };
-        QVERIFY(l(QApplication::palette().color(QPalette::HighlightedText)) >= 4.5 * l(QApplication::palette().color(QPalette::Highlight)));
         // A message box gone, the window is active again with the focus it had.
         DialoguesQt vrais(f.form.get());
         QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });

@@ -241,13 +241,14 @@ private slots:
 
     // A hostile pupil's class folder: nothing is read for writing, marked,
     // written or released through a link in any component, a second name of
-    // a file, a forged attribute, or while another copy keeps the lock.
+    // a file, or while another copy keeps the lock (a forged attribute:
+    // cifsLeMotDosEstPartage).
     void hostile_data()
     {
         QTest::addColumn<QString>("cas");
         QTest::addColumn<DossierClasse::Resolution>("resolution");
         for (const char *cas : {"sous-dossier lien", "texte lien", "lien physique hors de la classe",
-                                "lien physique vers un texte", "remplacé par un lien", "attribut forgé", "verrou gardé"}) {
+                                "lien physique vers un texte", "remplacé par un lien", "verrou gardé"}) {
             // The kernel's lookup, and the walk used where the kernel lacks it.
             QTest::addRow("%s", cas) << QString::fromUtf8(cas) << DossierClasse::Resolution::Automatique;
             QTest::addRow("%s, composant par composant", cas) << QString::fromUtf8(cas) << DossierClasse::Resolution::ParComposants;
@@ -284,17 +285,6 @@ private slots:
             QCOMPARE(fichiers.reecrire(a, "B\r\n").erreur, disque::cheminChange);
             QCOMPARE(fichiers.liberer(a), disque::cheminChange);
             QVERIFY(classe.marqueSurDisque(QStringLiteral("x.txt")) && classe.octets(QStringLiteral("x.txt")) == "A\r\n");
-        }
-        if (cas == u"attribut forgé") {
-            // Anybody who may write a text on a local disk may set this attribute.
-            const quint32 normal = 0x80, lectureSeule = 1;
-            QCOMPARE(fichiers.prendre(a).issue, Issue::Lu);
-            const QString b = classe.ecrire(QStringLiteral("b.txt"), "B\r\n");
-            if (::setxattr(natif(a).constData(), "user.cifs.dosattrib", &normal, 4, 0) != 0
-                || ::setxattr(natif(b).constData(), "user.cifs.dosattrib", &lectureSeule, 4, 0) != 0)
-                QSKIP("no user extended attributes on this disk");
-            QVERIFY(autre.prendre(a).issue == Issue::Pris && autre.prendre(b).issue == Issue::Lu);
-            return;
         }
         if (cas == u"verrou gardé") {
             // Another copy that keeps the lock past the wait: taken, never free.
