@@ -349,8 +349,7 @@ int main(int argc, char *argv[])
                 sauvegardesSansTenir += a.copie != e.copie && a.debut < e.debut && a.fin > e.fin;
         }
     }
-    long dechires = 0, marques = 0;
-    long brouillons = 0, marquesPlusieursNoms = 0;
+    long dechires = 0, marques = 0, brouillons = 0, marquesPlusieursNoms = 0;
     for (const QString &ou : {dossier, QDir(dossier).filePath(QStringLiteral("CM1"))}) {
         const QStringList tous = QDir(ou).entryList({QStringLiteral("*.txt")}, QDir::Files);
         for (const QString &nom : tous) {

@@ -1,6 +1,6 @@
 // Saves in a folder where no draft can be made, killed at random instants,
 // then the killed copy started again; docs/reliability.md tells how to run it.
-//   sauvegardes_tuees [--fois N] [--graine S] [--disque-plein [--classe-dans TMPFS]]
+//   sauvegardes_tuees [--fois N] [--graine S] [--disque-plein]
 // As root, the folder is root's and the text and records nobody's, and the
 // copies run as nobody: they may write the text but create nothing beside it.
 #include "base/texts/attributs.h"
@@ -21,7 +21,6 @@
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -98,10 +97,7 @@ int main(int argc, char *argv[])
     const bool plein = a.contains(QStringLiteral("--disque-plein"));
 
     QTemporaryDir base(QStringLiteral("/tmp/sauvegardes-XXXXXX"));
-    const qsizetype dans = a.indexOf(QStringLiteral("--classe-dans"));
-    const QString petit = dans > 0 ? a.value(dans + 1) : QString(); // a small disk of the class's own
-    const QString classe = petit.isEmpty() ? base.filePath(QStringLiteral("classe")) : petit + QStringLiteral("/classe");
-    const QString texte = classe + QStringLiteral("/conte.txt"), remplissage = petit + QStringLiteral("/remplissage");
+    const QString classe = base.filePath(QStringLiteral("classe")), texte = classe + QStringLiteral("/conte.txt");
     QDir().mkpath(base.filePath(QStringLiteral("etat")));
     QDir().mkpath(classe);
     if (disque::remplacer(texte, harnais::version("copie", 0, 1000)) != 0)
@@ -114,24 +110,15 @@ int main(int argc, char *argv[])
         return 2;
     if (!root)
         ::chmod(encode(classe).constData(), 0555);
-    // Another writer leaves the class's disk a few kilobytes from full.
-    const auto remplir = [&] {
-        struct statvfs fs {};
-        QFile f(remplissage);
-        if (::statvfs(encode(petit).constData(), &fs) == 0 && f.open(QIODevice::WriteOnly))
-            f.write(QByteArray(qMax<qint64>(0, qint64(fs.f_bavail * fs.f_bsize) - hasard.bounded(0, 32768)), 'r'));
-    };
     qputenv("XDG_STATE_HOME", encode(base.filePath(QStringLiteral("etat"))));
 
     long refus = 0, vides = 0, dechiresAuKill = 0, dechires = 0, marques = 0, echecs = 0;
     QMap<QByteArray, int> issues;
     for (int i = 0; i < fois; ++i) {
         QProcess p, r;
-        if (plein && i % 2 && !petit.isEmpty())
-            remplir();
         // The copies run as nobody; this process stays root to clean up.
         harnais::lancer(p, root, {QStringLiteral("--copie"), classe, texte, QString::number(hasard.generate()),
-                                  plein && i % 2 && petit.isEmpty() ? QStringLiteral("plein") : QStringLiteral("-")});
+                                  plein && i % 2 ? QStringLiteral("plein") : QStringLiteral("-")});
         if (!harnais::estPret(p)) {
             std::fprintf(stderr, "kill %d: the copy could not take the text\n", i);
             return 2;
@@ -142,8 +129,6 @@ int main(int argc, char *argv[])
         ::kill(pid_t(p.processId()), SIGKILL);
         p.waitForFinished();
         refus += p.readAll().count("refus");
-        if (!petit.isEmpty())
-            QFile::remove(remplissage);
         QByteArray octets;
         disque::lire(texte, FichiersTexte::tailleMaximale, octets);
         vides += octets.isEmpty();

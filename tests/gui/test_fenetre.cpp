@@ -12,14 +12,12 @@
 #include "gui/widgets/liste_fichiers.h"
 #include "gui/widgets/zone_texte.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -93,23 +91,6 @@ private slots:
             QCOMPARE(l->textFormat(), Qt::PlainText);
     }
 
-    void boitesDeMessageFrancaisesEnTexteBrut()
-    {
-        QWidget parent;
-        DialoguesQt dialogues(&parent);
-        bool oui = true;
-        const QString vu = dansLaBoiteModale([&] { oui = dialogues.question(QStringLiteral("<b>x</b>.txt")); }, [](QWidget *w) {
-            auto *boite = qobject_cast<QMessageBox *>(w);
-            QStringList b;
-            for (QAbstractButton *bouton : boite->buttons())
-                b << bouton->text();
-            b.sort();
-            return boite->windowTitle() + u'|' + boite->text() + u'|' + QString::number(boite->textFormat()) + u'|'
-                   + b.join(u' ');
-        });
-        QCOMPARE(vu + QString::number(oui), QStringLiteral("Plumor|<b>x</b>.txt|0|&Non &Oui0"));
-    }
-
     void laZoneNeGardeQueDuStockable()
     {
         Fenetre f = ouvrirFenetre(m_classe.dossier());
@@ -161,7 +142,6 @@ private slots:
     void aPropos()
     {
         QCOMPARE(texteVersion(1, 5, 12) + texteVersion(2, 123, 123456), QStringLiteral("1.05.00122.123.123456"));
-        QCOMPARE(conditionsUtilisation().split(QStringLiteral("\r\n")).size(), 40);
         Fenetre f = ouvrirFenetre(m_classe.dossier());
         // The button and the menu item show the same box, built anew each time.
         for (const bool parLeMenu : {false, true}) {

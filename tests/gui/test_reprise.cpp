@@ -1,4 +1,5 @@
-// Real copies (tests/support/copie.cpp) killed with SIGKILL while the pupil types, then started again.
+// Real copies (tests/support/copie.cpp) killed with SIGKILL while the pupil types, then started
+// again, and that start stopped by SIGTERM, SIGINT or SIGHUP.
 #include "classe.h"
 
 #include <QDir>
@@ -28,11 +29,12 @@ private slots:
         QTest::addColumn<bool>("ouvert");
         QTest::addColumn<bool>("modeChange"); // by someone, between the kill and the next start
         QTest::addColumn<QString>("mots");
-        QTest::newRow("oui") << "oui" << true << false << "Le renard était là. ";
-        QTest::newRow("non") << "non" << true << false << "Le renard était là. ";
-        QTest::newRow("mode changé entre-temps") << "oui" << true << true << "Le renard était là. ";
-        QTest::newRow("nouveau texte") << "oui" << false << false << "Le renard était là. ";
-        QTest::newRow("rien tapé: rien à demander") << "oui" << true << false << "";
+        QTest::addColumn<int>("arret"); // the signal that stops the next start
+        QTest::newRow("oui") << "oui" << true << false << "Le renard était là. " << SIGTERM;
+        QTest::newRow("non") << "non" << true << false << "Le renard était là. " << SIGINT;
+        QTest::newRow("mode changé entre-temps") << "oui" << true << true << "Le renard était là. " << SIGHUP;
+        QTest::newRow("nouveau texte") << "oui" << false << false << "Le renard était là. " << SIGTERM;
+        QTest::newRow("rien tapé: rien à demander") << "oui" << true << false << "" << SIGHUP;
     }
     void apresUnKill()
     {
@@ -40,6 +42,7 @@ private slots:
         QFETCH(bool, ouvert);
         QFETCH(bool, modeChange);
         QFETCH(QString, mots);
+        QFETCH(int, arret);
         Classe classe;
         QTemporaryDir etat;
         m_env.insert(QStringLiteral("XDG_STATE_HOME"), etat.path());
@@ -61,7 +64,7 @@ private slots:
         QCOMPARE(ligne, (tenu ? texte : QString()) + u'\t' + zone);
         QCOMPARE(marqueSurDisque(texte), tenu || modeChange);
         // A stop releases only what the copy holds: the mark was its own.
-        ::kill(pid_t(suivante.processId()), SIGTERM);
+        ::kill(pid_t(suivante.processId()), arret);
         QVERIFY(suivante.waitForFinished(20000));
         QCOMPARE(marqueSurDisque(texte), modeChange);
         // What was answered is never offered again; unsaved work stays.

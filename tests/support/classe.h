@@ -8,7 +8,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 // A temporary class folder with helpers to put texts in and look at the bytes
 // and marks on disk.
@@ -47,6 +49,10 @@ public:
     LectureAttribut lireNatif(const QByteArray &chemin) const override;
     int ecrireNatif(const QByteArray &chemin, quint16 mot) override;
 };
+
+// A test process as the program runs: SIGXFSZ ignored (a write past a limit
+// is an error, not the end), files created under `masque`.
+inline void commeLeProgramme(mode_t masque) { std::signal(SIGXFSZ, SIG_IGN); ::umask(masque); }
 
 // Runs `f` with writes limited to a few bytes, as on a full disk. SIGXFSZ
 // must be ignored, as the program does.

@@ -1,10 +1,6 @@
-// A copy of Plumor run by the tests that kill or stop it; it says one line
-// when ready and waits to be stopped from outside.
-//   copie ouvrir TEXTE [AUTRE]  opens TEXTE, says "pret" (or "echec"); with
-//                               AUTRE, which another copy holds, then tries to
-//                               open that one too and says "refus" while the
-//                               refusal is on screen
-// With its recovery record under $XDG_STATE_HOME:
+// A copy of Plumor run by the recovery tests, which kill or stop it; it says
+// one line when ready and waits to be stopped from outside. With its
+// recovery record under $XDG_STATE_HOME:
 //   copie taper TEXTE MOTS      opens TEXTE (none for "-"), types MOTS, says
 //                               "tape" once past the record's delay
 //   copie oui|non               answers the recovery question so, says
@@ -18,8 +14,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QEventLoop>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -36,29 +30,13 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     preparerApplication(app);
-    const QString mode = QString::fromLocal8Bit(argv[1]), texte = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
-    // Only the recovery tests may keep a record: the others set no state folder.
-    const bool ouvrir = mode == QLatin1String("ouvrir");
-    Fenetre f = ouvrirFenetre(ouvrir ? QFileInfo(texte).absolutePath() : QDir::tempPath(), nullptr, {},
-                              ouvrir ? QString() : recuperation::dossierParDefaut());
+    const QString mode = QString::fromLocal8Bit(argv[1]);
+    Fenetre f = ouvrirFenetre(QDir::tempPath(), nullptr, {}, recuperation::dossierParDefaut());
     relierArretPropre(*f.form);
-    if (ouvrir || mode == QLatin1String("taper")) {
-        f.dialogues->fichiers << texte;
-        if (texte != QLatin1String("-"))
+    if (mode == QLatin1String("taper")) {
+        f.dialogues->fichiers << QString::fromLocal8Bit(argv[2]);
+        if (f.dialogues->fichiers.constFirst() != QLatin1String("-"))
             f.documents().ouvrir_Click();
-    }
-    if (ouvrir) {
-        dire(QLatin1String(f.etat().fichier_courant == texte ? "pret" : "echec"));
-        if (argc > 3) {
-            f.dialogues->pendantMessage = [](const Dialogues::Message &) {
-                dire(QStringLiteral("refus"));
-                QEventLoop boite; // as a modal box's own loop
-                boite.exec();
-            };
-            f.dialogues->fichiers << QString::fromLocal8Bit(argv[3]);
-            f.documents().ouvrir_Click();
-        }
-    } else if (mode == QLatin1String("taper")) {
         taper(f.c().Text1, QString::fromUtf8(argv[3]));
         QTimer::singleShot(2 * Reprise::delaiMs, [] { dire(QStringLiteral("tape")); });
     } else {

@@ -1,5 +1,4 @@
 #include "classe.h"
-#include "marques.h"
 
 #include <QDir>
 #include <QFile>
@@ -148,17 +147,6 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         QVERIFY(QFile::permissions(conte) & QFile::WriteOwner);
         QCOMPARE(std::exchange(statuts, {}), (QList<int>{1, 2, 2, 2, 2, 2, 2, 0}));
 
-        // The core on DOS words: only the word 1 is a mark; 33 (read-only and
-        // archive) is free and left as it is.
-        const QString marque = classe.ecrire("marque.txt", "x"), libre = classe.chemin("libre.txt");
-        AttributsMemoire attributs;
-        attributs.mots = {{marque, 1}, {libre, 33}};
-        const DossierClasse d(classe.dossier());
-        const QList<EntreeClasse> marques = releverMarques(d.fd(), attributs).marques;
-        QVERIFY(marques.size() == 1 && marques[0].chemin == "marque.txt");
-        QCOMPARE(liberer(resoudre(d.fd(), "libre.txt"), attributs).etat, Liberation::DejaLibre);
-        QCOMPARE(liberer(resoudre(d.fd(), "marque.txt"), attributs).etat, Liberation::Liberee);
-        QCOMPARE(attributs.mots, (QHash<QString, quint16>{{marque, 0}, {libre, 33}}));
     }
 
     // A hostile class folder: every name reaches the terminal escaped, what
