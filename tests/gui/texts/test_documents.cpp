@@ -18,7 +18,6 @@
 #include <QTest>
 
 #include <cerrno>
-#include <csignal>
 
 namespace {
 
@@ -58,7 +57,7 @@ class TestDocuments : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { std::signal(SIGXFSZ, SIG_IGN); }
+    void initTestCase() { commeLeProgramme(022); }
 
     // Every text that cannot be opened leaves the current one open and marked.
     void ouvrirRefuse_data()
