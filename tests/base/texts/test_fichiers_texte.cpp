@@ -14,7 +14,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(DossierClasse::Resolution)
@@ -258,7 +257,7 @@ private slots:
         const QString a = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
         const auto dossier = std::make_shared<const DossierClasse>(classe.dossier(), resolution);
         AttributsSysteme attributs;
-        FichiersTexte fichiers(attributs, dossier), autre(attributs, dossier);
+        FichiersTexte fichiers(attributs, dossier);
         const auto natif = [](const QString &c) { return QFile::encodeName(c); };
         const QString l = classe.chemin(QStringLiteral("l.txt"));
         QString c = l; // what the pupil opens
