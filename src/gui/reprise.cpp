@@ -127,8 +127,12 @@ void Reprise::avertir(int erreur)
 void Reprise::liberer(const Releve &r, const QString &sauf)
 {
     for (const FichiersTexte::Tenue &t : r.marques) {
-        if (t.chemin != sauf && m_fichiers.reprendre(t.chemin, t.identite))
+        if (t.chemin == sauf)
+            continue;
+        if (m_fichiers.reprendre(t))
             m_fichiers.liberer(t.chemin);
+        else
+            m_fichiers.oublier(t);
     }
 }
 
@@ -175,7 +179,7 @@ void Reprise::reprendre(recuperation::Dossier::Perdu &p)
     const bool adopte = m_dossier.adopter(p) == 0;
     m_rienAGarder = false;
     const FichiersTexte::Tenue *t = r.marqueCourante();
-    const bool tenu = t && m_fichiers.reprendre(t->chemin, t->identite);
+    const bool tenu = t && m_fichiers.reprendre(*t);
     liberer(r, tenu ? t->chemin : QString());
     m_documents.montrerTexte(tenu ? r.fichier : QString(), r.texte);
     // Unsaved work again: « Fermer » and « Quitter » offer to save it.

@@ -72,7 +72,7 @@ QByteArray reprendre(const QString &classe)
     for (recuperation::Dossier::Perdu &p : dossier.perdus()) {
         issue = recuperation::terminer(p.releve, fichiers) ? "termine" : p.releve.aRecuperer() ? "offert" : "libere";
         for (const FichiersTexte::Tenue &t : p.releve.marques) {
-            if (fichiers.reprendre(t.chemin, t.identite))
+            if (fichiers.reprendre(t))
                 fichiers.liberer(t.chemin);
         }
         dossier.oublier(p);

@@ -1,6 +1,8 @@
 // Real copies (tests/support/copie.cpp) killed with SIGKILL while the pupil types, then started
 // again, and that start stopped by SIGTERM, SIGINT or SIGHUP.
 #include "classe.h"
+#include "base/texts/fichiers_texte.h"
+#include "base/texts/prise.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,12 +29,12 @@ private slots:
     {
         QTest::addColumn<QString>("reponse");
         QTest::addColumn<bool>("ouvert");
-        QTest::addColumn<bool>("modeChange"); // by someone, between the kill and the next start
+        QTest::addColumn<bool>("prisAilleurs"); // released by the teacher and taken by another copy, dead since
         QTest::addColumn<QString>("mots");
         QTest::addColumn<int>("arret"); // the signal that stops the next start
         QTest::newRow("oui") << "oui" << true << false << "Le renard était là. " << SIGTERM;
         QTest::newRow("non") << "non" << true << false << "Le renard était là. " << SIGINT;
-        QTest::newRow("mode changé entre-temps") << "oui" << true << true << "Le renard était là. " << SIGHUP;
+        QTest::newRow("libéré puis pris ailleurs") << "oui" << true << true << "Le renard était là. " << SIGHUP;
         QTest::newRow("nouveau texte") << "oui" << false << false << "Le renard était là. " << SIGTERM;
         QTest::newRow("rien tapé: rien à demander") << "oui" << true << false << "" << SIGHUP;
     }
@@ -40,7 +42,7 @@ private slots:
     {
         QFETCH(QString, reponse);
         QFETCH(bool, ouvert);
-        QFETCH(bool, modeChange);
+        QFETCH(bool, prisAilleurs);
         QFETCH(QString, mots);
         QFETCH(int, arret);
         Classe classe;
@@ -53,20 +55,26 @@ private slots:
         ::kill(pid_t(tuee.processId()), SIGKILL);
         QVERIFY(tuee.waitForFinished(20000));
         QCOMPARE(marqueSurDisque(texte), ouvert);
-        if (modeChange)
-            QFile::setPermissions(texte, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        if (prisAilleurs) {
+            // The teacher's release takes the claim and the mark away; the other copy's take and death leave its own.
+            QVERIFY(QFile::remove(classe.chemin(QString::fromLatin1(prise::nom("conte.txt"))))
+                    && QFile::setPermissions(texte, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+            AttributsSysteme attributs;
+            FichiersTexte autre(attributs, std::make_shared<const DossierClasse>(classe.dossier()));
+            QCOMPARE(autre.prendre(texte).issue, FichiersTexte::Lecture::Issue::Lu);
+        }
 
         QProcess suivante;
         const QString ligne = lancer(suivante, {reponse});
         const bool repris = reponse == QLatin1String("oui") && !mots.isEmpty();
-        const bool tenu = repris && ouvert && !modeChange;
+        const bool tenu = repris && ouvert && !prisAilleurs;
         const QString zone = repris ? mots + (ouvert ? QStringLiteral("Il était une fois|") : QString()) : QString();
         QCOMPARE(ligne, (tenu ? texte : QString()) + u'\t' + zone);
-        QCOMPARE(marqueSurDisque(texte), tenu || modeChange);
+        QCOMPARE(marqueSurDisque(texte), tenu || prisAilleurs);
         // A stop releases only what the copy holds: the mark was its own.
         ::kill(pid_t(suivante.processId()), arret);
         QVERIFY(suivante.waitForFinished(20000));
-        QCOMPARE(marqueSurDisque(texte), modeChange);
+        QCOMPARE(marqueSurDisque(texte), prisAilleurs);
         // What was answered is never offered again; unsaved work stays.
         QCOMPARE(QDir(etat.filePath(QStringLiteral("plumor"))).entryList(QDir::Files).size(), zone.isEmpty() ? 0 : 1);
     }

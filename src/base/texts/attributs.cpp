@@ -59,10 +59,11 @@ quint16 motDepuisMode(unsigned int mode)
     return quint16(((mode & S_IWUSR) ? 0 : attribut::lectureSeule) | ((mode & S_IXUSR) ? attribut::archive : 0));
 }
 
-unsigned int bitsEcritureLiberee(unsigned int modeDossier, unsigned int masque)
+unsigned int bitsEcritureLiberee(int modeAvant, unsigned int modeDossier, unsigned int masque)
 {
-    const unsigned int permis = 0222u & ~masque & (modeDossier | S_IWUSR);
-    return permis | S_IWUSR;
+    if (modeAvant >= 0)
+        return (unsigned(modeAvant) & 0222u) | S_IWUSR;
+    return (S_IWGRP & ~masque & modeDossier) | S_IWUSR;
 }
 
 AttributsSysteme::AttributsSysteme(AppelsXattr appels) : m_xattr(std::move(appels))
@@ -134,7 +135,15 @@ int AttributsSysteme::ecrireFd(int fd, quint16 mot)
     return ecrireMode(fd, mot);
 }
 
-int AttributsSysteme::ecrireMode(int fd, quint16 mot)
+int AttributsSysteme::libererFd(int fd, int modeAvant)
+{
+    QByteArray existant;
+    if (m_xattr.surCifs(fd) && m_xattr.lire(fd, attributDos, existant) == 0 && existant.size() >= 4)
+        return ecrireFd(fd, attribut::libre);
+    return ecrireMode(fd, attribut::libre, modeAvant);
+}
+
+int AttributsSysteme::ecrireMode(int fd, quint16 mot, int modeAvant)
 {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
@@ -145,12 +154,15 @@ int AttributsSysteme::ecrireMode(int fd, quint16 mot)
     if (mot & attribut::lectureSeule) {
         mode &= ~mode_t(0222);
     } else if ((mode & S_IWUSR) == 0) {
-        struct stat dossier {};
-        const QByteArray chemin = DossierClasse::cheminDe(fd);
-        const qsizetype barre = chemin.lastIndexOf('/');
-        const QByteArray parent = barre < 0 ? QByteArray(".") : barre == 0 ? QByteArray("/") : chemin.left(barre);
-        const unsigned int modeDossier = ::stat(parent.constData(), &dossier) == 0 ? dossier.st_mode : 0;
-        mode = (mode & ~mode_t(0222)) | bitsEcritureLiberee(modeDossier, disque::masqueCreation());
+        unsigned int modeDossier = 0;
+        if (modeAvant < 0) {
+            struct stat dossier {};
+            const QByteArray chemin = DossierClasse::cheminDe(fd);
+            const qsizetype barre = chemin.lastIndexOf('/');
+            const QByteArray parent = barre < 0 ? QByteArray(".") : barre == 0 ? QByteArray("/") : chemin.left(barre);
+            modeDossier = ::stat(parent.constData(), &dossier) == 0 ? dossier.st_mode : 0;
+        }
+        mode = (mode & ~mode_t(0222)) | bitsEcritureLiberee(modeAvant, modeDossier, disque::masqueCreation());
     }
     // Samba shows the owner-execute bit as the archive attribute.
     mode = (mot & attribut::archive) ? (mode | S_IXUSR) : (mode & ~mode_t(S_IXUSR));

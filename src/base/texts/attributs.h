@@ -45,6 +45,9 @@ public:
     // than on the file (tests).
     virtual LectureAttribut lireFd(int fd) const;
     virtual int ecrireFd(int fd, quint16 mot);
+    // Releases an open file: where its permissions before the mark are known
+    // (`modeAvant`), they are what its write bits come back to.
+    virtual int libererFd(int fd, int modeAvant) { Q_UNUSED(modeAvant); return ecrireFd(fd, attribut::libre); }
 
     LectureAttribut lire(const QString &chemin) const { return lireNatif(QFile::encodeName(chemin)); }
     int ecrire(const QString &chemin, quint16 mot) { return ecrireNatif(QFile::encodeName(chemin), mot); }
@@ -74,9 +77,11 @@ bool surCifs(int fd);
 // link:
 //  - mark: all write bits and the owner-execute bit removed, so the Windows
 //    copies see exactly 1;
-//  - release: the owner may write again; group and others get write back
-//    only where the process umask allows it AND the folder grants the same
-//    class write access, so a file never becomes more writable than its folder.
+//  - release: the owner may write again, and whoever could write the file
+//    before its mark, where that is known; else the group gets write back
+//    only where the process umask allows it AND the folder grants the group
+//    write access, and others never: a release never makes a file more
+//    writable than it was, nor than its folder.
 class AttributsSysteme : public Attributs
 {
 public:
@@ -85,14 +90,16 @@ public:
     int ecrireNatif(const QByteArray &chemin, quint16 mot) override;
     LectureAttribut lireFd(int fd) const override;
     int ecrireFd(int fd, quint16 mot) override;
+    int libererFd(int fd, int modeAvant) override;
 
 private:
-    static int ecrireMode(int fd, quint16 mot);
+    static int ecrireMode(int fd, quint16 mot, int modeAvant = -1);
     AppelsXattr m_xattr;
 };
 
 // The DOS word Samba shows for a POSIX mode.
 quint16 motDepuisMode(unsigned int mode);
 
-// The write bits a released file gets, from the folder's mode and the umask.
-unsigned int bitsEcritureLiberee(unsigned int modeDossier, unsigned int masque);
+// The write bits a released file gets: those it had before its mark, else
+// from the folder's mode and the umask.
+unsigned int bitsEcritureLiberee(int modeAvant, unsigned int modeDossier, unsigned int masque);

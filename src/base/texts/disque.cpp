@@ -11,6 +11,7 @@
 #include <stdio.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace disque {
@@ -68,7 +69,12 @@ Identite depuis(const struct stat &st)
 {
     return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
             qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-            qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
+            qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec, 0};
+}
+
+qint64 ns(const statx_timestamp &t)
+{
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
 // Whether the name still names the expected file, not following a link.
@@ -79,9 +85,10 @@ bool toujours(int dossier, const QByteArray &nom, const Identite &attendu)
            && depuis(st).memeFichier(attendu);
 }
 
-// A new text never replaces one another copy created under the same name
-// meanwhile. Where the file system has no such rename, a hard link does the
-// same; where it has neither, a plain rename is all there is.
+} // namespace
+
+// Where the file system has no such rename, a hard link does the same;
+// where it has neither, a plain rename is all there is.
 int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &vers)
 {
     if (::renameat2(dossier, de.constData(), dossier, vers.constData(), RENAME_NOREPLACE) == 0)
@@ -98,22 +105,19 @@ int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &v
     return ::renameat(dossier, de.constData(), dossier, vers.constData()) == 0 ? 0 : errno;
 }
 
-// A hidden draft of the folder, created for this save alone.
-int creerBrouillon(int dossier, QByteArray &nom)
+int creerBrouillon(int dossier, QByteArray &nom, const QByteArray &prefixe, unsigned int mode)
 {
     static const char lettres[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     for (int essai = 0; essai < 100; ++essai) {
-        nom = QByteArray(prefixeBrouillon.data(), prefixeBrouillon.size());
+        nom = prefixe.isEmpty() ? QByteArray(prefixeBrouillon.data(), prefixeBrouillon.size()) : prefixe;
         for (int i = 0; i < 6; ++i)
             nom += lettres[QRandomGenerator::global()->bounded(int(sizeof lettres - 1))];
-        const int fd = ::openat(dossier, nom.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int fd = ::openat(dossier, nom.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd >= 0 ? fd : -errno;
     }
     return -EEXIST;
 }
-
-} // namespace
 
 std::optional<Identite> identite(const QString &chemin)
 {
@@ -125,10 +129,12 @@ std::optional<Identite> identite(const QString &chemin)
 
 std::optional<Identite> identite(int fd)
 {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    struct statx st {};
+    if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &st) != 0
+        || !S_ISREG(st.stx_mode))
         return std::nullopt;
-    return depuis(st);
+    return Identite{quint64(makedev(st.stx_dev_major, st.stx_dev_minor)), quint64(st.stx_ino), qint64(st.stx_size),
+                    ns(st.stx_mtime), ns(st.stx_ctime), (st.stx_mask & STATX_BTIME) ? ns(st.stx_btime) : 0};
 }
 
 bool estBrouillon(const QString &nom)
@@ -287,6 +293,8 @@ QString description(Erreur e)
 {
     if (e.estCheminChange())
         return QStringLiteral("Le texte a été déplacé ou remplacé par quelqu'un d'autre.");
+    if (e.estTexteSupprime())
+        return QStringLiteral("Le texte a été supprimé par quelqu'un d'autre.");
     const int erreur = e.numero();
     switch (erreur) {
     case ENOSPC: case EDQUOT:
@@ -321,6 +329,8 @@ QString description(Erreur e)
         return QStringLiteral("Le texte est occupé par une autre copie : réessayez dans un instant.");
     case EEXIST:
         return QStringLiteral("Un fichier de ce nom vient d'être créé par quelqu'un d'autre.");
+    case ENOTSUP:
+        return QStringLiteral("Le lecteur ne garde pas la marque « lecture seule ».");
     default:
         return QStringLiteral("Erreur système n° %1.").arg(erreur);
     }

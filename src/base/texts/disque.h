@@ -23,15 +23,26 @@ struct Identite {
     qint64 taille = 0;
     qint64 modification = 0; // ns
     qint64 changement = 0;   // ns; any change of mode or content moves it
+    qint64 naissance = 0;    // ns; 0 where the file system does not tell it
 
+    // The same file, while one of the two is open: an open file's inode is
+    // never given to another file.
     bool memeFichier(const Identite &autre) const
     {
         return peripherique == autre.peripherique && inode == autre.inode;
     }
+    // The same file seen again after a restart, maybe through a new mount of
+    // the same share, which gives it another device number: the inode, and
+    // the birth time where the file system tells it. Only the path the file
+    // was found at, and what is checked beside, make this sure.
+    bool memeTexte(const Identite &autre) const
+    {
+        return inode == autre.inode && (naissance == 0 || autre.naissance == 0 || naissance == autre.naissance);
+    }
     // Nobody has written the file or changed its mode since `autre` was taken.
     bool inchangee(const Identite &autre) const
     {
-        return memeFichier(autre) && taille == autre.taille && modification == autre.modification &&
+        return memeTexte(autre) && taille == autre.taille && modification == autre.modification &&
                changement == autre.changement;
     }
 };
@@ -42,35 +53,33 @@ std::optional<Identite> identite(const QString &chemin);
 // The identity of an open file; nothing when it is not a plain file.
 std::optional<Identite> identite(int fd);
 
-// Why a write failed: the errno of the call that failed, or that the path no
+// Why a write failed: the errno of the call that failed; or that the path no
 // longer names the file expected (renamed away, replaced by another file or
-// by a link), which no errno says. Made from an errno; 0 is no error.
+// by a link), or that the file held was deleted, which no errno says. Made
+// from an errno; 0 is no error.
 class Erreur
 {
 public:
     constexpr Erreur(int numero = 0) : m_numero(numero) {}
-    static constexpr Erreur cheminChange()
-    {
-        Erreur e;
-        e.m_cheminChange = true;
-        return e;
-    }
-    constexpr bool ok() const { return m_numero == 0 && !m_cheminChange; }
+    static constexpr Erreur cheminChange() { return Erreur(0, Sorte::CheminChange); }
+    static constexpr Erreur texteSupprime() { return Erreur(0, Sorte::TexteSupprime); }
+    constexpr bool ok() const { return m_numero == 0 && m_sorte == Sorte::Errno; }
     constexpr explicit operator bool() const { return !ok(); } // failed
-    // The errno; 0 for cheminChange.
+    // The errno; 0 for cheminChange and texteSupprime.
     constexpr int numero() const { return m_numero; }
-    constexpr bool estCheminChange() const { return m_cheminChange; }
-    constexpr bool operator==(const Erreur &o) const
-    {
-        return m_numero == o.m_numero && m_cheminChange == o.m_cheminChange;
-    }
+    constexpr bool estCheminChange() const { return m_sorte == Sorte::CheminChange; }
+    constexpr bool estTexteSupprime() const { return m_sorte == Sorte::TexteSupprime; }
+    constexpr bool operator==(const Erreur &o) const { return m_numero == o.m_numero && m_sorte == o.m_sorte; }
     constexpr bool operator!=(const Erreur &o) const { return !(*this == o); }
 
 private:
+    enum class Sorte { Errno, CheminChange, TexteSupprime };
+    constexpr Erreur(int numero, Sorte sorte) : m_numero(numero), m_sorte(sorte) {}
     int m_numero;
-    bool m_cheminChange = false;
+    Sorte m_sorte = Sorte::Errno;
 };
 constexpr Erreur cheminChange = Erreur::cheminChange();
+constexpr Erreur texteSupprime = Erreur::texteSupprime();
 
 // Replaces the file `nom` of the open folder `dossier` with `octets` without
 // ever destroying the previous content: the bytes go to a hidden draft in the
@@ -98,6 +107,15 @@ Erreur remplacer(const QString &chemin, const QByteArray &octets, const Identite
 int reecrireSurPlace(int fd, const QByteArray &octets);
 // EFBIG when this process may not make a file of `taille` bytes, else 0.
 int tailleAdmise(qint64 taille);
+
+// Renames `de` to `vers` in one folder only where nothing is named `vers`
+// (EEXIST), so that a new text never replaces one another copy created under
+// the same name meanwhile. Returns 0 or an errno.
+int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &vers);
+// A hidden file of the folder, new, for one write that a rename then puts
+// in place: named `prefixe` (the drafts' by default) and six random
+// characters. Returns its descriptor, or minus the errno.
+int creerBrouillon(int dossier, QByteArray &nom, const QByteArray &prefixe = {}, unsigned int mode = 0600);
 
 // The hidden drafts remplacer() leaves only when it is killed mid-save.
 bool estBrouillon(const QString &nom);

@@ -98,9 +98,39 @@ QByteArray DossierClasse::relatif(const QString &chemin) const
     if (absolu == m_chemin)
         return QByteArrayLiteral(".");
     const QString racine = m_chemin.endsWith(u'/') ? m_chemin : m_chemin + u'/';
-    if (!absolu.startsWith(racine))
+    if (absolu.startsWith(racine))
+        return QFile::encodeName(absolu.mid(racine.size()));
+    return parAutreNom(QFile::encodeName(absolu));
+}
+
+bool DossierClasse::estLeDossier(int fd) const
+{
+    struct stat a {}, b {};
+    return ::fstat(fd, &a) == 0 && ::fstat(m_dossier.fd(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+QByteArray DossierClasse::parAutreNom(const QByteArray &absolu) const
+{
+    // The folders the path crosses, opened as the system follows them, until
+    // one is the class folder: what comes after it lies below it.
+    QList<QByteArray> noms = absolu.split('/');
+    noms.removeAll(QByteArray());
+    if (noms.isEmpty())
         return {};
-    return QFile::encodeName(absolu.mid(racine.size()));
+    Descripteur courant = depuis(::open("/", O_PATH | O_DIRECTORY | toujours));
+    for (qsizetype i = 0; courant.ok() && i + 1 < noms.size(); ++i) {
+        courant = depuis(::openat(courant.fd(), noms[i].constData(), O_PATH | O_DIRECTORY | toujours));
+        if (courant.ok() && estLeDossier(courant.fd()))
+            return QList<QByteArray>(noms.begin() + i + 1, noms.end()).join('/');
+    }
+    // Or a name of one of its sub-folders: their parents lead up to it.
+    const QList<QByteArray> noyau = cheminDe(courant.fd()).split('/');
+    for (qsizetype remonte = 1; courant.ok() && remonte < noyau.size() && remonte <= 64; ++remonte) {
+        courant = depuis(::openat(courant.fd(), "..", O_PATH | O_DIRECTORY | toujours));
+        if (courant.ok() && estLeDossier(courant.fd()))
+            return (QList<QByteArray>(noyau.end() - remonte, noyau.end()) << noms.constLast()).join('/');
+    }
+    return {};
 }
 
 bool DossierClasse::contient(const QString &chemin) const

@@ -57,7 +57,9 @@ public:
     const QString &chemin() const { return m_chemin; }
 
     // Whether `chemin` (absolute, or relative to the class folder) is the
-    // class folder or below it. Decided on the path's text, `..` resolved.
+    // class folder or below it, `..` resolved on the path's text: decided by
+    // the folders it crosses, so that another name of the class folder (a
+    // link to it, a bind mount, /proc/self/cwd) leads below it too.
     bool contient(const QString &chemin) const;
 
     // Opens `chemin` with open(2)'s `options` (and `mode` with O_CREAT).
@@ -83,6 +85,8 @@ private:
     // The path relative to the folder ("." for the folder itself), or null
     // when outside.
     QByteArray relatif(const QString &chemin) const;
+    QByteArray parAutreNom(const QByteArray &absolu) const;
+    bool estLeDossier(int fd) const;
     Descripteur resoudre(const QByteArray &relatif, int options, mode_t mode) const;
     Descripteur parcourir(const QByteArray &relatif, int options, mode_t mode) const;
 

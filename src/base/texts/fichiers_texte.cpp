@@ -2,6 +2,7 @@
 
 #include "base/texts/attributs.h"
 #include "base/cp1252.h"
+#include "base/texts/prise.h"
 #include "base/texts/verrou.h"
 
 #include <QFile>
@@ -15,6 +16,15 @@
 
 using Lecture = FichiersTexte::Lecture;
 using Ecriture = FichiersTexte::Ecriture;
+
+// A text this copy holds: the file, open from the take to the release with
+// the hold's lock on it, and the folder its claim lies in, pinned.
+struct FichiersTexte::TexteTenu {
+    Tenue tenue;
+    Descripteur fichier;
+    Descripteur dossier;
+    QByteArray nom; // its name in `dossier` when it was taken
+};
 
 namespace {
 
@@ -48,12 +58,46 @@ bool ecriture(int fd)
     return (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDWR;
 }
 
+// Two open files of one file.
+bool memeOuvert(int a, int b)
+{
+    struct stat sa {}, sb {};
+    return ::fstat(a, &sa) == 0 && ::fstat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+qint64 changementDe(int fd)
+{
+    const std::optional<disque::Identite> id = disque::identite(fd);
+    return id ? id->changement : 0;
+}
+
+int permissions(int fd)
+{
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+// Whether a living copy holds the open text: its lock says so even where its
+// mark does not show. Otherwise the hold is this copy's from now on.
+bool tenuAilleurs(int fd)
+{
+    return verrou::detenteur(fd) == verrou::Detenteur::Vivant || verrou::tenir(fd) == EAGAIN;
+}
+
+void retirerPrise(int dossier, const QByteArray &nom, const QByteArray &jeton)
+{
+    if (!jeton.isEmpty())
+        prise::retirer(dossier, nom, jeton);
+}
+
 } // namespace
 
 FichiersTexte::FichiersTexte(Attributs &attributs, std::shared_ptr<const DossierClasse> dossier)
     : m_attributs(attributs), m_dossier(dossier ? std::move(dossier) : std::make_shared<const DossierClasse>())
 {
 }
+
+FichiersTexte::~FichiersTexte() = default;
 
 bool FichiersTexte::memeFichier(const QString &a, const QString &b)
 {
@@ -64,69 +108,151 @@ bool FichiersTexte::memeFichier(const QString &a, const QString &b)
     return (!ca.isEmpty() && ca == cb) || QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
 }
 
-FichiersTexte::Tenue *FichiersTexte::tenue(const QString &chemin)
+FichiersTexte::TexteTenu *FichiersTexte::tenu(const QString &chemin)
 {
-    for (Tenue &t : m_tenues) {
-        if (t.chemin == chemin)
-            return &t;
-    }
-    return nullptr;
+    const auto t = std::find_if(m_tenus.begin(), m_tenus.end(), [&](const TexteTenu &u) { return u.tenue.chemin == chemin; });
+    return t == m_tenus.end() ? nullptr : &*t;
 }
 
-void FichiersTexte::tenir(const QString &chemin, const disque::Identite &id)
+FichiersTexte::TexteTenu *FichiersTexte::tenu(int fd)
 {
-    // One file is held once, whatever path named it.
-    m_tenues.removeIf([&](const Tenue &t) { return t.chemin == chemin || t.identite.memeFichier(id); });
-    m_tenues.append({chemin, id});
+    const auto t = std::find_if(m_tenus.begin(), m_tenus.end(), [&](const TexteTenu &u) { return memeOuvert(u.fichier.fd(), fd); });
+    return t == m_tenus.end() ? nullptr : &*t;
+}
+
+QList<FichiersTexte::Tenue> FichiersTexte::tenues() const
+{
+    QList<Tenue> t;
+    for (const TexteTenu &u : m_tenus)
+        t << u.tenue;
+    return t;
+}
+
+void FichiersTexte::changement()
+{
     if (m_surChangement)
         m_surChangement();
+}
+
+void FichiersTexte::tenir(TexteTenu &&t)
+{
+    m_tenus.erase(std::remove_if(m_tenus.begin(), m_tenus.end(), [&](const TexteTenu &u) { return u.tenue.chemin == t.tenue.chemin; }),
+                  m_tenus.end());
+    m_tenus.push_back(std::move(t));
+    changement();
+}
+
+int FichiersTexte::revendiquer(int dossier, const QByteArray &nom, int modeAvant, qint64 changement, QByteArray &jeton)
+{
+    jeton.clear();
+    const prise::Detenteur moi = prise::pourCetteCopie(nom, modeAvant);
+    int err = prise::poser(dossier, moi);
+    if (err == EEXIST) {
+        // Nobody's any more: a claim this copy or a dead copy of this machine
+        // left, or one on a free text whose mark came and went after it (a
+        // release by hand, from a Windows machine's file properties). Any
+        // other, or one that cannot be read, is a copy at work.
+        const prise::Lue l = prise::lire(dossier, nom);
+        const bool abandonnee = l.detenteur && (l.detenteur->perime() || (changement != 0 && changement > l.date));
+        if (!abandonnee || prise::remplacer(dossier, moi, l.detenteur->jeton) != 0)
+            return EEXIST;
+        err = 0;
+    }
+    // A folder that holds no claim (no right to create files there): the
+    // lock and the mark alone keep the take single.
+    if (err == 0)
+        jeton = moi.jeton;
+    return 0;
+}
+
+int FichiersTexte::marquer(int fd)
+{
+    const LectureAttribut a = m_attributs.lireFd(fd);
+    if (!(a.ok() && attribut::estMarque(a.mot))) {
+        if (const int err = m_attributs.ecrireFd(fd, attribut::marque))
+            return err;
+    }
+    // A share that ignores the change (a fixed file mode) says so only here.
+    const LectureAttribut b = m_attributs.lireFd(fd);
+    return !b.ok() ? b.erreur : attribut::estMarque(b.mot) ? 0 : ENOTSUP;
 }
 
 disque::Erreur FichiersTexte::liberer(const QString &chemin)
 {
-    const Tenue *t = tenue(chemin);
+    TexteTenu *t = tenu(chemin);
     if (!t)
         return 0;
+    const int fd = t->fichier.fd();
     disque::Erreur err;
-    const Descripteur d = m_dossier->ouvrir(chemin, O_RDONLY | O_NONBLOCK);
-    if (d.ok()) {
-        const std::optional<disque::Identite> id = disque::identite(d.fd());
-        if (!id || !id->memeFichier(t->identite))
-            err = disque::cheminChange;
-        else if (const int e = pasUnTexte(d.fd()))
-            err = e; // a second name since: that name would be freed too
-        else
-            err = m_attributs.ecrireFd(d.fd(), attribut::libre);
-    } else if (d.erreur() != ENOENT) {
-        err = d.erreur() == ELOOP ? disque::cheminChange : d.erreur();
-    }
-    m_tenues.removeIf([&](const Tenue &u) { return u.chemin == chemin; });
-    if (m_surChangement)
-        m_surChangement();
-    // A text someone deleted is no longer held by anybody.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        err = errno;
+    else if (st.st_nlink > 1)
+        err = EMLINK; // a second name since: that name would be freed too
+    else if (st.st_nlink == 1)
+        err = m_attributs.libererFd(fd, t->tenue.modeAvant);
+    // Deleted meanwhile: nobody can see it any more, nothing to release.
+    // The claim after the mark: a claim left on a free text is known stale
+    // by the next copy; a mark left without its claim would not be.
+    retirerPrise(t->dossier.fd(), t->nom, t->tenue.jeton);
+    m_tenus.erase(m_tenus.begin() + (t - m_tenus.data()));
+    changement();
     return err;
+}
+
+void FichiersTexte::oublier(const Tenue &tenue)
+{
+    QByteArray nom;
+    const Descripteur dossier = m_dossier->contient(tenue.chemin) ? m_dossier->ouvrirParent(tenue.chemin, nom) : Descripteur();
+    if (dossier.ok())
+        retirerPrise(dossier.fd(), nom, tenue.jeton);
 }
 
 void FichiersTexte::libererTout()
 {
-    while (!m_tenues.isEmpty())
-        liberer(m_tenues.constFirst().chemin);
+    while (!m_tenus.empty())
+        liberer(m_tenus.front().tenue.chemin);
 }
 
-bool FichiersTexte::reprendre(const QString &chemin, const disque::Identite &identite)
+bool FichiersTexte::reprendre(const Tenue &tenue)
 {
-    std::optional<disque::Identite> id;
-    {
-        VerrouFichier verrou(*m_dossier, chemin);
-        if (verrou.etat() != VerrouFichier::Etat::Tenu && verrou.etat() != VerrouFichier::Etat::SansVerrou)
-            return false;
-        id = disque::identite(verrou.fd());
-        const LectureAttribut a = m_attributs.lireFd(verrou.fd());
-        if (!id || !id->inchangee(identite) || pasUnTexte(verrou.fd()) != 0 || !a.ok()
-            || !attribut::estMarque(a.mot))
-            return false;
+    // A record naming a path outside the class folder is none of this copy's business.
+    if (!m_dossier->contient(tenue.chemin))
+        return false;
+    QByteArray nom;
+    Descripteur dossier = m_dossier->ouvrirParent(tenue.chemin, nom);
+    if (!dossier.ok())
+        return false;
+    VerrouFichier verrou(dossier.fd(), nom);
+    if (verrou.etat() != VerrouFichier::Etat::Tenu && verrou.etat() != VerrouFichier::Etat::SansVerrou)
+        return false;
+    const int fd = verrou.fd();
+    const std::optional<disque::Identite> id = disque::identite(fd);
+    if (!id || pasUnTexte(fd) != 0)
+        return false;
+    if (tenu(fd))
+        return true;
+    if (tenuAilleurs(fd))
+        return false;
+    const LectureAttribut a = m_attributs.lireFd(fd);
+    QByteArray jeton;
+    bool sienne = a.ok() && attribut::estMarque(a.mot);
+    if (sienne && !tenue.jeton.isEmpty()) {
+        // Its claim still holds the dead copy's token, which the teacher's
+        // release and another copy's take end: it becomes this copy's.
+        // Where the folder no longer lets it be rewritten, it stays as it is, and its token is this copy's.
+        const prise::Detenteur moi = prise::pourCetteCopie(nom, tenue.modeAvant);
+        const int err = prise::remplacer(dossier.fd(), moi, tenue.jeton);
+        sienne = err != ESTALE;
+        jeton = err == 0 ? moi.jeton : tenue.jeton;
+    } else if (sienne) {
+        sienne = id->inchangee(tenue.identite);
     }
-    tenir(chemin, *id);
+    if (!sienne) {
+        verrou::lacher(fd);
+        return false;
+    }
+    tenir({{tenue.chemin, *id, jeton, tenue.modeAvant}, verrou.garder(), std::move(dossier), nom});
     return true;
 }
 
@@ -139,42 +265,56 @@ Lecture FichiersTexte::lire(const QString &chemin) const
 
 Lecture FichiersTexte::prendre(const QString &chemin)
 {
-    std::optional<disque::Identite> id;
-    Lecture lecture;
-    {
-        VerrouFichier verrou(*m_dossier, chemin);
-        switch (verrou.etat()) {
-        case VerrouFichier::Etat::Erreur:
-            return {Lecture::Issue::Erreur, {}, verrou.erreur()};
-        case VerrouFichier::Etat::Occupe:
-            return {Lecture::Issue::Pris, {}, EAGAIN};
-        case VerrouFichier::Etat::Tenu:
-        case VerrouFichier::Etat::SansVerrou:
-            break;
-        }
-        const int fd = verrou.fd();
-        if (const int err = pasUnTexte(fd))
-            return {Lecture::Issue::Erreur, {}, err};
-        id = disque::identite(fd);
-        const bool sienne = id && std::any_of(m_tenues.cbegin(), m_tenues.cend(), [&](const Tenue &t) {
-                                return t.identite.memeFichier(*id);
-                            });
-        const LectureAttribut a = m_attributs.lireFd(fd);
-        if (!sienne && a.ok() && attribut::estMarque(a.mot))
-            return {Lecture::Issue::Pris, {}, 0};
-        // Read under the lock from the file tested: what is read is what is marked.
-        QByteArray octets;
-        lecture = lu(disque::lire(fd, tailleMaximale, octets), octets);
-        // A file that will not be read (empty, too long) is left untouched.
-        if (lecture.issue != Lecture::Issue::Lu)
-            return lecture;
-        // A text that cannot be marked is refused: other copies would not see it taken.
-        if (const int err = m_attributs.ecrireFd(fd, attribut::marque))
-            return {Lecture::Issue::Erreur, {}, err};
-        id = disque::identite(fd);
+    QByteArray nom;
+    Descripteur dossier = m_dossier->ouvrirParent(chemin, nom);
+    if (!dossier.ok())
+        return {Lecture::Issue::Erreur, {}, dossier.erreur()};
+    VerrouFichier verrou(dossier.fd(), nom);
+    switch (verrou.etat()) {
+    case VerrouFichier::Etat::Erreur:
+        return {Lecture::Issue::Erreur, {}, verrou.erreur()};
+    case VerrouFichier::Etat::Occupe:
+        return {Lecture::Issue::Pris, {}, EAGAIN};
+    case VerrouFichier::Etat::Tenu:
+    case VerrouFichier::Etat::SansVerrou:
+        break;
     }
-    if (id)
-        tenir(chemin, *id);
+    const int fd = verrou.fd();
+    if (const int err = pasUnTexte(fd))
+        return {Lecture::Issue::Erreur, {}, err};
+    // Read under the lock from the file tested: what is read is what is marked.
+    QByteArray octets;
+    const Lecture lecture = lu(disque::lire(fd, tailleMaximale, octets), octets);
+    if (TexteTenu *t = tenu(fd)) {
+        // Its own text, read again as its own, known from now on by the name chosen.
+        if (t->tenue.chemin != chemin) {
+            t->tenue.chemin = chemin;
+            changement();
+        }
+        return lecture;
+    }
+    // A file that will not be read (empty, too long) is left untouched.
+    if (lecture.issue != Lecture::Issue::Lu)
+        return lecture;
+    if (tenuAilleurs(fd))
+        return {Lecture::Issue::Pris, {}, 0};
+    const LectureAttribut a = m_attributs.lireFd(fd);
+    const int modeAvant = permissions(fd);
+    QByteArray jeton;
+    if ((a.ok() && attribut::estMarque(a.mot)) || revendiquer(dossier.fd(), nom, modeAvant, changementDe(fd), jeton) == EEXIST) {
+        verrou::lacher(fd);
+        return {Lecture::Issue::Pris, {}, 0};
+    }
+    // A text that cannot be marked is refused: other copies would not see it taken.
+    if (const int err = marquer(fd)) {
+        if (a.ok())
+            m_attributs.ecrireFd(fd, a.mot);
+        retirerPrise(dossier.fd(), nom, jeton);
+        verrou::lacher(fd);
+        return {Lecture::Issue::Erreur, {}, err};
+    }
+    const std::optional<disque::Identite> id = disque::identite(fd);
+    tenir({{chemin, id.value_or(disque::Identite{}), jeton, modeAvant}, verrou.garder(), std::move(dossier), nom});
     return lecture;
 }
 
@@ -196,10 +336,12 @@ FichiersTexte::Cible FichiersTexte::examiner(const QString &chemin) const
     const LectureAttribut a = m_attributs.lireFd(d.fd());
     if (!a.ok())
         return {Cible::Etat::Erreur, a.erreur};
-    return {attribut::estMarque(a.mot) ? Cible::Etat::Prise : Cible::Etat::Libre, 0};
+    const bool prise = attribut::estMarque(a.mot) || verrou::detenteur(d.fd()) == verrou::Detenteur::Vivant;
+    return {prise ? Cible::Etat::Prise : Cible::Etat::Libre, 0};
 }
 
-disque::Erreur FichiersTexte::surPlace(int fd, const QString &chemin, const QByteArray &octets, bool noter)
+disque::Erreur FichiersTexte::surPlace(int fd, const QString &chemin, const QByteArray &octets,
+                                       const std::optional<QByteArray> &jeton)
 {
     const std::optional<disque::Identite> id = disque::identite(fd);
     QByteArray avant;
@@ -212,8 +354,8 @@ disque::Erreur FichiersTexte::surPlace(int fd, const QString &chemin, const QByt
         return err;
     // The record knows what is being written before anything changes: a copy
     // killed from here on is finished or given back at the next start.
-    if (noter) {
-        m_reecriture = Reecriture{chemin, *id, octets, avant};
+    if (jeton) {
+        m_reecriture = Reecriture{chemin, *id, octets, avant, *jeton};
         if (const int err = m_surReecriture ? m_surReecriture() : 0) {
             m_reecriture.reset();
             return err;
@@ -231,9 +373,8 @@ disque::Erreur FichiersTexte::surPlace(int fd, const QString &chemin, const QByt
             const int w = ::open(lui.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
             ouvert = w >= 0 ? Descripteur::ouvert(w) : Descripteur::echec(errno);
             const int errMarque = m_attributs.ecrireFd(fd, attribut::marque);
-            const std::optional<disque::Identite> lui2 = ouvert.ok() ? disque::identite(ouvert.fd()) : std::nullopt;
             err = !ouvert.ok() ? disque::Erreur(ouvert.erreur())
-                  : !lui2 || !lui2->memeFichier(*id) ? disque::cheminChange : disque::Erreur(errMarque);
+                  : !memeOuvert(ouvert.fd(), fd) ? disque::cheminChange : disque::Erreur(errMarque);
             ecrire = ouvert.fd();
         }
     }
@@ -245,56 +386,47 @@ disque::Erreur FichiersTexte::surPlace(int fd, const QString &chemin, const QByt
 
 disque::AvantRenommage FichiersTexte::marquerLeBrouillon()
 {
-    // The new content is marked before it takes the text's place: on a share
-    // it would otherwise come in with the server's default attributes, free
-    // for any copy until marked. Where it cannot be, it is marked right after.
+    // The new content is marked, and held, before it takes the text's place:
+    // on a share it would otherwise come in with the server's default
+    // attributes, free for any copy until marked. Where it cannot be, it is
+    // marked right after.
     return [this](int brouillon) {
         m_attributs.ecrireFd(brouillon, attribut::marque);
+        verrou::tenir(brouillon);
         return 0;
     };
 }
 
-int FichiersTexte::marqueApres(int fd)
-{
-    const LectureAttribut a = m_attributs.lireFd(fd);
-    return a.ok() && attribut::estMarque(a.mot) ? 0 : m_attributs.ecrireFd(fd, attribut::marque);
-}
-
-disque::Erreur FichiersTexte::ecrireTenu(int fd, const QString &chemin, const QByteArray &octets,
-                                         const disque::Identite &attendu, std::optional<disque::Identite> &ecrit,
+disque::Erreur FichiersTexte::ecrireTenu(int fd, int dossier, const QByteArray &nom, const QString &chemin,
+                                         const QByteArray &octets, const QByteArray &jeton, Descripteur &texte,
                                          int &errMarque)
 {
-    QByteArray nom;
-    const Descripteur dossier = m_dossier->ouvrirParent(chemin, nom);
-    if (!dossier.ok())
-        return dossier.erreur() == ELOOP ? disque::cheminChange : dossier.erreur();
-    Descripteur texte;
-    disque::Erreur err = disque::remplacer(dossier.fd(), nom, octets, &attendu, marquerLeBrouillon(), &texte);
+    const std::optional<disque::Identite> attendu = disque::identite(fd);
+    if (!attendu)
+        return EINVAL;
+    disque::Erreur err = disque::remplacer(dossier, nom, octets, &*attendu, marquerLeBrouillon(), &texte);
     // A folder that lets drafts be made but a share that refuses to replace
     // a read-only file: the old file is let go for the rename only, under
     // the lock, the new one already marked; the rename puts one in the
     // other's place at once.
-    const bool brouillonsPermis = ::faccessat(dossier.fd(), ".", W_OK | X_OK, AT_EACCESS) == 0;
+    const bool brouillonsPermis = ::faccessat(dossier, ".", W_OK | X_OK, AT_EACCESS) == 0;
     if ((err == EACCES || err == EPERM) && brouillonsPermis) {
         if (m_attributs.ecrireFd(fd, attribut::libre) == 0) {
-            err = disque::remplacer(dossier.fd(), nom, octets, &attendu, marquerLeBrouillon(), &texte);
+            err = disque::remplacer(dossier, nom, octets, &*attendu, marquerLeBrouillon(), &texte);
             if (err)
                 m_attributs.ecrireFd(fd, attribut::marque);
         }
     }
     if (err.ok()) {
-        errMarque = marqueApres(texte.fd());
-        ecrit = disque::identite(texte.fd());
+        errMarque = marquer(texte.fd());
         return 0;
     }
     if (err != EACCES && err != EPERM)
         return err;
     // A folder where no draft may be created: in place.
-    err = surPlace(fd, chemin, octets, true);
-    if (err.ok()) {
-        errMarque = marqueApres(fd);
-        ecrit = disque::identite(fd);
-    }
+    err = surPlace(fd, chemin, octets, jeton);
+    if (err.ok())
+        errMarque = marquer(fd);
     return err;
 }
 
@@ -303,27 +435,36 @@ Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octe
     if (octets.size() > tailleMaximale)
         return {Ecriture::Issue::TropLong, 0};
     QByteArray nom;
-    const Descripteur dossier = m_dossier->ouvrirParent(chemin, nom);
+    Descripteur dossier = m_dossier->ouvrirParent(chemin, nom);
     if (!dossier.ok())
         return {Ecriture::Issue::Erreur, dossier.erreur()};
     struct stat st {};
     if (::fstatat(dossier.fd(), nom.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT)
             return {Ecriture::Issue::Erreur, errno};
-        // Two copies saving a new text under one name at once: the second finds it there.
+        // A new text, claimed, then put in place only where nothing has its
+        // name meanwhile: two copies saving a new text under one name at
+        // once, the second finds it there.
+        const int modeAvant = int(0666 & ~disque::masqueCreation());
+        QByteArray jeton;
+        if (revendiquer(dossier.fd(), nom, modeAvant, 0, jeton) == EEXIST)
+            return {Ecriture::Issue::Prise, EEXIST};
         Descripteur texte;
-        if (const disque::Erreur err = disque::remplacer(dossier.fd(), nom, octets, nullptr, marquerLeBrouillon(), &texte))
+        if (const disque::Erreur err = disque::remplacer(dossier.fd(), nom, octets, nullptr, marquerLeBrouillon(), &texte)) {
+            retirerPrise(dossier.fd(), nom, jeton);
             return {err == EEXIST ? Ecriture::Issue::Prise : Ecriture::Issue::Erreur, err};
-        const int errMarque = marqueApres(texte.fd());
-        if (const std::optional<disque::Identite> id = disque::identite(texte.fd()))
-            tenir(chemin, *id);
+        }
+        const int errMarque = marquer(texte.fd());
+        const std::optional<disque::Identite> id = disque::identite(texte.fd());
+        tenir({{chemin, id.value_or(disque::Identite{}), jeton, modeAvant}, std::move(texte), std::move(dossier), nom});
         return {errMarque == 0 ? Ecriture::Issue::Ecrit : Ecriture::Issue::EcritNonMarque, errMarque};
     }
 
-    std::optional<disque::Identite> ecrit;
-    int errMarque = 0;
+    Descripteur texte;
+    QByteArray jeton;
+    int errMarque = 0, modeAvant = -1;
     {
-        VerrouFichier verrou(*m_dossier, chemin);
+        VerrouFichier verrou(dossier.fd(), nom);
         if (verrou.etat() == VerrouFichier::Etat::Erreur)
             return {Ecriture::Issue::Erreur, verrou.erreur()};
         if (verrou.etat() == VerrouFichier::Etat::Occupe)
@@ -331,22 +472,31 @@ Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octe
         const int fd = verrou.fd();
         if (const int err = pasUnTexte(fd))
             return {Ecriture::Issue::Erreur, err};
-        const LectureAttribut a = m_attributs.lireFd(fd);
-        if (a.ok() && attribut::estMarque(a.mot))
+        if (tenuAilleurs(fd))
             return {Ecriture::Issue::Prise, 0};
+        const LectureAttribut a = m_attributs.lireFd(fd);
+        modeAvant = permissions(fd);
+        if ((a.ok() && attribut::estMarque(a.mot)) || revendiquer(dossier.fd(), nom, modeAvant, changementDe(fd), jeton) == EEXIST) {
+            verrou::lacher(fd);
+            return {Ecriture::Issue::Prise, 0};
+        }
         const quint16 motAvant = a.ok() ? a.mot : attribut::libre;
-        if (const int err = m_attributs.ecrireFd(fd, attribut::marque))
-            return {Ecriture::Issue::Erreur, err};
-        const std::optional<disque::Identite> attendu = disque::identite(fd);
-        const disque::Erreur err = attendu ? ecrireTenu(fd, chemin, octets, *attendu, ecrit, errMarque) : EINVAL;
+        disque::Erreur err = m_attributs.ecrireFd(fd, attribut::marque);
+        if (err.ok())
+            err = ecrireTenu(fd, dossier.fd(), nom, chemin, octets, jeton, texte, errMarque);
         if (err) {
             // The old content is untouched; give it back its attributes too.
             m_attributs.ecrireFd(fd, motAvant);
+            retirerPrise(dossier.fd(), nom, jeton);
+            verrou::lacher(fd);
             return {Ecriture::Issue::Erreur, err};
         }
+        // Rewritten in place, the file held is the one the lock is on.
+        if (!texte.ok())
+            texte = verrou.garder();
     }
-    if (ecrit)
-        tenir(chemin, *ecrit);
+    const std::optional<disque::Identite> id = disque::identite(texte.fd());
+    tenir({{chemin, id.value_or(disque::Identite{}), jeton, modeAvant}, std::move(texte), std::move(dossier), nom});
     return {errMarque == 0 ? Ecriture::Issue::Ecrit : Ecriture::Issue::EcritNonMarque, errMarque};
 }
 
@@ -354,38 +504,39 @@ Ecriture FichiersTexte::reecrire(const QString &chemin, const QByteArray &octets
 {
     if (octets.size() > tailleMaximale)
         return {Ecriture::Issue::TropLong, 0};
-    const Tenue *t = tenue(chemin);
+    TexteTenu *t = tenu(chemin);
     if (!t)
         return {Ecriture::Issue::Erreur, disque::cheminChange};
-    const disque::Identite attendu = t->identite;
-    std::optional<disque::Identite> ecrit;
+    const int fd = t->fichier.fd();
+    struct stat ouvert {}, nomme {};
+    if (::fstat(fd, &ouvert) != 0)
+        return {Ecriture::Issue::Erreur, errno};
+    // Deleted: written again only under a name the pupil chooses.
+    if (ouvert.st_nlink == 0)
+        return {Ecriture::Issue::Erreur, disque::texteSupprime};
+    // A save never goes where the text is not: its name must still name it.
+    if (::fstatat(t->dossier.fd(), t->nom.constData(), &nomme, AT_SYMLINK_NOFOLLOW) != 0
+        || nomme.st_dev != ouvert.st_dev || nomme.st_ino != ouvert.st_ino)
+        return {Ecriture::Issue::Erreur, disque::cheminChange};
+    if (const int e = pasUnTexte(fd))
+        return {Ecriture::Issue::Erreur, e};
+    Descripteur texte;
     int errMarque = 0;
     disque::Erreur err;
     {
-        VerrouFichier verrou(*m_dossier, chemin);
-        if (verrou.etat() == VerrouFichier::Etat::Erreur) {
-            const int e = verrou.erreur();
-            return {Ecriture::Issue::Erreur, e == ENOENT || e == ELOOP ? disque::cheminChange : disque::Erreur(e)};
-        }
+        VerrouFichier verrou(fd);
         if (verrou.etat() == VerrouFichier::Etat::Occupe)
             return {Ecriture::Issue::Erreur, EAGAIN};
-        const int fd = verrou.fd();
-        const std::optional<disque::Identite> id = disque::identite(fd);
-        if (!id || !id->memeFichier(attendu))
-            return {Ecriture::Issue::Erreur, disque::cheminChange};
-        if (const int e = pasUnTexte(fd))
-            return {Ecriture::Issue::Erreur, e};
-        err = ecrireTenu(fd, chemin, octets, attendu, ecrit, errMarque);
-        if (err == disque::cheminChange)
-            return {Ecriture::Issue::Erreur, err};
-        if (err) {
-            // Not written: the text at this path is still this copy's own.
-            marqueApres(fd);
-            ecrit = disque::identite(fd);
-        }
+        err = ecrireTenu(fd, t->dossier.fd(), t->nom, chemin, octets, t->tenue.jeton, texte, errMarque);
+        // Not written: the text at this path is still this copy's own.
+        if (err && err != disque::cheminChange)
+            marquer(fd);
     }
-    if (ecrit)
-        tenir(chemin, *ecrit);
+    if (texte.ok())
+        t->fichier = std::move(texte);
+    if (const std::optional<disque::Identite> id = disque::identite(t->fichier.fd()))
+        t->tenue.identite = *id;
+    changement();
     if (err)
         return {Ecriture::Issue::Erreur, err};
     return {errMarque == 0 ? Ecriture::Issue::Ecrit : Ecriture::Issue::EcritNonMarque, errMarque};
@@ -394,14 +545,23 @@ Ecriture FichiersTexte::reecrire(const QString &chemin, const QByteArray &octets
 std::optional<disque::Identite> FichiersTexte::terminer(const Reecriture &r, bool &fini)
 {
     fini = false;
-    VerrouFichier verrou(*m_dossier, r.chemin);
+    if (!m_dossier->contient(r.chemin))
+        return std::nullopt;
+    QByteArray nom;
+    const Descripteur dossier = m_dossier->ouvrirParent(r.chemin, nom);
+    if (!dossier.ok())
+        return std::nullopt;
+    VerrouFichier verrou(dossier.fd(), nom);
     if (verrou.etat() != VerrouFichier::Etat::Tenu && verrou.etat() != VerrouFichier::Etat::SansVerrou)
         return std::nullopt;
     const int fd = verrou.fd();
     const std::optional<disque::Identite> id = disque::identite(fd);
+    if (!id || !id->memeTexte(r.identite) || pasUnTexte(fd) != 0 || tenu(fd) || tenuAilleurs(fd))
+        return std::nullopt;
     const LectureAttribut a = m_attributs.lireFd(fd);
+    const prise::Lue p = r.jeton.isEmpty() ? prise::Lue{} : prise::lire(dossier.fd(), nom);
     QByteArray f;
-    if (!id || !id->memeFichier(r.identite) || pasUnTexte(fd) != 0 || !a.ok() || !attribut::estMarque(a.mot)
+    if (!a.ok() || !attribut::estMarque(a.mot) || (!r.jeton.isEmpty() && (!p.detenteur || p.detenteur->jeton != r.jeton))
         || disque::lire(fd, tailleMaximale, f) != 0)
         return std::nullopt;
     // The new bytes as far as the write went, the old ones after it.
@@ -413,6 +573,6 @@ std::optional<disque::Identite> FichiersTexte::terminer(const Reecriture &r, boo
     if (!enCours)
         return std::nullopt;
     // Finished or not, the file and its mark are the dead copy's.
-    fini = surPlace(fd, r.chemin, r.octets, false).ok();
+    fini = surPlace(fd, r.chemin, r.octets, std::nullopt).ok();
     return disque::identite(fd);
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class Attributs;
 
@@ -22,9 +23,13 @@ class Attributs;
 // cannot both take one text; the lock is always dropped before a call
 // returns, so no pupil's answer is ever awaited while it is held.
 //
-// The texts this copy holds are remembered with the identity of the file it
-// marked: a path that names another file since (renamed away, replaced, a
-// link put in its place) is neither written nor released.
+// A text this copy holds is an open file, from the take to the release, with
+// a lock the system drops when the copy dies (verrou::tenir), and where the
+// folder allows it a claim beside it (prise.h) that keeps the take single
+// between machines whose share does not pass locks on. The release, every
+// save of the text and "is this text mine?" act on that open file, never on
+// a path resolved again nor on an inode number remembered: a file this copy
+// holds can never be taken for another.
 //
 // Every path is resolved once, through the class folder's descriptor, and
 // each test and the change after it act on that one open file. Below the
@@ -40,6 +45,9 @@ public:
     // Paths are resolved from `dossier`; without one, from the folder the
     // process started in, opened now.
     explicit FichiersTexte(Attributs &attributs, std::shared_ptr<const DossierClasse> dossier = {});
+    ~FichiersTexte();
+    FichiersTexte(const FichiersTexte &) = delete;
+    FichiersTexte &operator=(const FichiersTexte &) = delete;
 
     struct Lecture {
         enum class Issue { Lu, Vide, Pris, TropLong, Erreur };
@@ -51,8 +59,8 @@ public:
     Lecture lire(const QString &chemin) const;
     // For writing: refuses a text another copy holds, marks the text it reads
     // and holds it from then on; a text this copy holds is read again as its
-    // own. A link is refused (Erreur), and so is a text that cannot be marked:
-    // other copies would not see that it is taken.
+    // own. A link is refused (Erreur), and so is a text whose mark cannot be
+    // set or does not stay (ENOTSUP): other copies would not see it taken.
     Lecture prendre(const QString &chemin);
 
     // What stands where a text is to be written under a new name. Any file
@@ -80,11 +88,20 @@ public:
     // write fails its content and attribute word stay as they were.
     Ecriture ecrireSous(const QString &chemin, const QByteArray &octets);
     // Rewrites a text this copy holds and keeps it marked. A text that could
-    // not be written keeps its previous content and its mark. Where no draft
-    // may be created beside it, the text is rewritten in place, under the
-    // lock and without ever lifting its mark while a byte is written.
+    // not be written keeps its previous content and its mark. A held text
+    // deleted meanwhile is not written (texteSupprime), nor one whose name
+    // now names another file (cheminChange). Where no draft may be created
+    // beside it, the text is rewritten in place, under the lock and without
+    // ever lifting its mark while a byte is written.
     Ecriture reecrire(const QString &chemin, const QByteArray &octets);
 
+    // What the recovery record keeps of a text this copy holds.
+    struct Tenue {
+        QString chemin;
+        disque::Identite identite; // right after the mark was set, or the last save
+        QByteArray jeton;          // of its claim; empty where none could be made
+        int modeAvant = -1;        // its permissions before the mark; -1: unknown
+    };
     // An in-place rewrite under way: what a copy killed in its middle must
     // finish at its next start.
     struct Reecriture {
@@ -92,38 +109,39 @@ public:
         disque::Identite identite; // the file being rewritten, before anything changed
         QByteArray octets;         // its new content
         QByteArray avant;          // its content before
+        QByteArray jeton;          // of the claim the copy held it by
     };
     const std::optional<Reecriture> &reecriture() const { return m_reecriture; }
     // Called before an in-place rewrite changes anything, even the mode; it
     // returns once the recovery record holds reecriture(), with 0, or with
     // the errno that kept the record from it: nothing is written then.
     void surReecriture(std::function<int()> f) { m_surReecriture = std::move(f); }
-    // Finishes a dead copy's rewrite: only while the path still names the
-    // file it was writing, that file is still marked, and its bytes are the
-    // new ones as far as the write went and the old ones after: nobody else
-    // wrote it since. Returns the file's identity afterwards, or nothing
-    // when it is not that copy's; `fini` says whether the rewrite ended.
+    // Finishes a dead copy's rewrite, only while the text is still that
+    // copy's: below the class folder, no living copy holds it, still marked,
+    // still under its claim where it had one, and its bytes the new ones as
+    // far as the write went and the old ones after. Returns the file's
+    // identity afterwards, or nothing when it is not that copy's; `fini` says
+    // whether the rewrite ended.
     std::optional<disque::Identite> terminer(const Reecriture &r, bool &fini);
 
-    // Releases a text this copy holds; any other path is left alone. A text
-    // deleted meanwhile counts as released. disque::cheminChange when the
-    // path now names another file.
+    // Releases a text this copy holds, wherever it went meanwhile; any other
+    // path is left alone. A held text deleted meanwhile is no longer anybody's.
     disque::Erreur liberer(const QString &chemin);
     // Releases every text this copy holds, for an end no dialog may delay.
     void libererTout();
 
     // Takes over a text that a copy which ended without releasing it held:
-    // only while the file is still marked and is, to the nanosecond of its
-    // last change of content or mode, the file that copy marked, so a text
-    // anybody touched since (released, taken again, rewritten) is left alone.
-    // The text is then this copy's, as if it had opened it.
-    bool reprendre(const QString &chemin, const disque::Identite &identite);
+    // only below the class folder, while no living copy holds it, it is still
+    // marked and still that copy's: its claim still holds the copy's token,
+    // or, where it had none, the file is, to the nanosecond of its last
+    // change of content or mode, the file that copy marked. The text is then
+    // this copy's, as if it had opened it.
+    bool reprendre(const Tenue &tenue);
+    // Removes the claim a dead copy left on a text it no longer holds, while
+    // it is still that copy's.
+    void oublier(const Tenue &tenue);
 
-    struct Tenue {
-        QString chemin;
-        disque::Identite identite; // right after the mark was set
-    };
-    const QList<Tenue> &tenues() const { return m_tenues; }
+    QList<Tenue> tenues() const;
     const DossierClasse &dossier() const { return *m_dossier; }
     // Called after every change of tenues(), for a record that must follow it.
     void surChangement(std::function<void()> f) { m_surChangement = std::move(f); }
@@ -132,22 +150,33 @@ public:
     static bool memeFichier(const QString &a, const QString &b);
 
 private:
+    struct TexteTenu;
     // The text held at this path, or null.
-    Tenue *tenue(const QString &chemin);
-    void tenir(const QString &chemin, const disque::Identite &id);
+    TexteTenu *tenu(const QString &chemin);
+    // The text held as the open file `fd`, or null.
+    TexteTenu *tenu(int fd);
+    void tenir(TexteTenu &&t);
+    void changement();
+    // The claim of `nom` in `dossier` for this copy: 0 with its token in
+    // `jeton` (empty where the folder holds none), or EEXIST when another's
+    // claim is there. `changement`: the free text's last change, 0 for none.
+    int revendiquer(int dossier, const QByteArray &nom, int modeAvant, qint64 changement, QByteArray &jeton);
+    // Marks the open text unless it already is, and reads the mark back: 0
+    // or an errno (ENOTSUP where the mark does not stay).
+    int marquer(int fd);
     disque::AvantRenommage marquerLeBrouillon();
-    // Marks the open text unless it already is; 0 or an errno.
-    int marqueApres(int fd);
-    // Writes a text held under the lock `fd` is open with; `ecrit` gets the
-    // text's identity afterwards, `errMarque` why it could not be marked.
-    disque::Erreur ecrireTenu(int fd, const QString &chemin, const QByteArray &octets,
-                              const disque::Identite &attendu, std::optional<disque::Identite> &ecrit, int &errMarque);
-    // `noter`: the recovery record is told first.
-    disque::Erreur surPlace(int fd, const QString &chemin, const QByteArray &octets, bool noter);
+    // Writes a text held under the lock `fd` is open with, as `nom` of the
+    // open folder `dossier`; `texte` gets the file that is the text
+    // afterwards, `errMarque` why it could not be marked.
+    disque::Erreur ecrireTenu(int fd, int dossier, const QByteArray &nom, const QString &chemin, const QByteArray &octets,
+                              const QByteArray &jeton, Descripteur &texte, int &errMarque);
+    // `jeton`: the recovery record is told first, with the claim the text is held by.
+    disque::Erreur surPlace(int fd, const QString &chemin, const QByteArray &octets,
+                            const std::optional<QByteArray> &jeton);
 
     Attributs &m_attributs;
     std::shared_ptr<const DossierClasse> m_dossier;
-    QList<Tenue> m_tenues;
+    std::vector<TexteTenu> m_tenus;
     std::function<void()> m_surChangement;
     std::function<int()> m_surReecriture;
     std::optional<Reecriture> m_reecriture;

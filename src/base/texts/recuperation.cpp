@@ -1,13 +1,12 @@
 #include "base/texts/recuperation.h"
 
 #include "base/texts/disque.h"
+#include "base/texts/processus.h"
 
-#include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSysInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -20,16 +19,10 @@ namespace recuperation {
 
 namespace {
 
-constexpr quint32 magie = 0x504c5231; // "PLR1"
+constexpr quint32 magie = 0x504c5232;   // "PLR2"
+constexpr quint32 magieV1 = 0x504c5231; // "PLR1", before holds had claims
 // A record holds at most a pasted book; anything larger is not one.
 constexpr qint64 tailleMaximale = 64 * 1024 * 1024;
-
-QByteArray lireTout(const char *chemin, qint64 limite)
-{
-    QByteArray octets;
-    errno = disque::lire(QFile::decodeName(chemin), limite, octets);
-    return octets.size() > limite ? QByteArray() : octets;
-}
 
 // A record, never through a link.
 QByteArray lireSansSuivre(const QByteArray &chemin)
@@ -43,79 +36,6 @@ QByteArray lireSansSuivre(const QByteArray &chemin)
     return octets;
 }
 
-// A process as the kernel tells them apart.
-struct Copie {
-    QString machine;
-    QString demarrage; // the boot's id
-    qint64 pid = 0;
-    quint64 debut = 0; // clock ticks from the boot to the process's start
-};
-
-// The start of a process from /proc; 0 when it cannot be read, nothing when
-// there is no such process or only its exit status is left.
-std::optional<quint64> debutProcessus(qint64 pid)
-{
-    const QByteArray stat = lireTout(QByteArray("/proc/" + QByteArray::number(pid) + "/stat").constData(), 4096);
-    if (stat.isEmpty())
-        return errno == ENOENT || errno == ESRCH ? std::nullopt : std::optional<quint64>(0);
-    // The command name may hold anything, parentheses included: fields are
-    // counted from its last ')'; the start time is field 22, the 20th after it.
-    const QList<QByteArray> champs = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    if (champs.size() <= 19)
-        return 0;
-    if (champs.at(0) == "Z")
-        return std::nullopt;
-    return champs.at(19).toULongLong();
-}
-
-const Copie &cetteCopie()
-{
-    static const Copie copie = [] {
-        Copie c;
-        // Neither the machine id alone (cloned images share it) nor the host
-        // name alone (any can be set) tells machines apart surely; both do.
-        QCryptographicHash h(QCryptographicHash::Sha1);
-        h.addData(lireTout("/etc/machine-id", 256));
-        h.addData(QSysInfo::machineHostName().toUtf8());
-        c.machine = QString::fromLatin1(h.result().toHex().left(16));
-        c.demarrage = QString::fromLatin1(lireTout("/proc/sys/kernel/random/boot_id", 64).trimmed());
-        c.demarrage.remove(QLatin1Char('_'));
-        c.pid = ::getpid();
-        c.debut = debutProcessus(c.pid).value_or(0);
-        return c;
-    }();
-    return copie;
-}
-
-QString nomDe(const Copie &c)
-{
-    return QStringLiteral("%1_%2_%3_%4").arg(c.machine, c.demarrage).arg(c.pid).arg(c.debut);
-}
-
-std::optional<Copie> depuisNom(const QString &nom)
-{
-    const QStringList p = nom.split(QLatin1Char('_'));
-    if (p.size() != 4 && p.size() != 5) // a claimed record has a fifth part
-        return std::nullopt;
-    bool pid = false, debut = false;
-    Copie c{p[0], p[1], p[2].toLongLong(&pid), p[3].toULongLong(&debut)};
-    if (!pid || !debut)
-        return std::nullopt;
-    return c;
-}
-
-// When in doubt, a copy counts as running: its record is then left alone.
-bool enVie(const Copie &c)
-{
-    const Copie &moi = cetteCopie();
-    if (c.machine != moi.machine)
-        return true;
-    if (c.demarrage != moi.demarrage)
-        return false;
-    const std::optional<quint64> debut = debutProcessus(c.pid);
-    return debut && (*debut == 0 || *debut == c.debut);
-}
-
 } // namespace
 
 const FichiersTexte::Tenue *Releve::marqueCourante() const
@@ -127,6 +47,23 @@ const FichiersTexte::Tenue *Releve::marqueCourante() const
     return nullptr;
 }
 
+namespace {
+
+// What version 1 kept of a file, and version 2 beside it.
+void ecrireIdentite(QDataStream &s, const disque::Identite &i)
+{
+    s << i.peripherique << i.inode << i.taille << i.modification << i.changement << i.naissance;
+}
+
+void lireIdentite(QDataStream &s, disque::Identite &i, bool v1)
+{
+    s >> i.peripherique >> i.inode >> i.taille >> i.modification >> i.changement;
+    if (!v1)
+        s >> i.naissance;
+}
+
+} // namespace
+
 QByteArray encoder(const Releve &r)
 {
     QByteArray octets;
@@ -134,13 +71,15 @@ QByteArray encoder(const Releve &r)
     s.setVersion(QDataStream::Qt_6_4);
     s << magie << r.modifie << r.fichier << r.texte << quint32(r.marques.size());
     for (const FichiersTexte::Tenue &t : r.marques) {
-        const disque::Identite &i = t.identite;
-        s << t.chemin << i.peripherique << i.inode << i.taille << i.modification << i.changement;
+        s << t.chemin;
+        ecrireIdentite(s, t.identite);
+        s << t.jeton << qint32(t.modeAvant);
     }
-    // Older records end here: a rewrite under way is written only when there is one.
+    // A rewrite under way is written only when there is one.
     if (const std::optional<FichiersTexte::Reecriture> &e = r.reecriture) {
-        const disque::Identite &i = e->identite;
-        s << e->chemin << i.peripherique << i.inode << i.taille << i.modification << i.changement << e->octets << e->avant;
+        s << e->chemin;
+        ecrireIdentite(s, e->identite);
+        s << e->octets << e->avant << e->jeton;
     }
     return octets;
 }
@@ -152,19 +91,28 @@ std::optional<Releve> decoder(const QByteArray &octets)
     quint32 m = 0, nombre = 0;
     Releve r;
     s >> m >> r.modifie >> r.fichier >> r.texte >> nombre;
+    // A record a copy of the version before left, killed before the upgrade.
+    const bool v1 = m == magieV1;
     for (quint32 k = 0; k < nombre && s.status() == QDataStream::Ok; ++k) {
         FichiersTexte::Tenue t;
-        disque::Identite &i = t.identite;
-        s >> t.chemin >> i.peripherique >> i.inode >> i.taille >> i.modification >> i.changement;
+        s >> t.chemin;
+        lireIdentite(s, t.identite, v1);
+        qint32 mode = -1;
+        if (!v1)
+            s >> t.jeton >> mode;
+        t.modeAvant = mode;
         r.marques.append(t);
     }
     if (s.status() == QDataStream::Ok && !s.atEnd()) {
         FichiersTexte::Reecriture e;
-        disque::Identite &i = e.identite;
-        s >> e.chemin >> i.peripherique >> i.inode >> i.taille >> i.modification >> i.changement >> e.octets >> e.avant;
+        s >> e.chemin;
+        lireIdentite(s, e.identite, v1);
+        s >> e.octets >> e.avant;
+        if (!v1)
+            s >> e.jeton;
         r.reecriture = e;
     }
-    if (m != magie || s.status() != QDataStream::Ok || !s.atEnd())
+    if ((m != magie && !v1) || s.status() != QDataStream::Ok || !s.atEnd())
         return std::nullopt;
     return r;
 }
@@ -181,7 +129,7 @@ bool terminer(Releve &r, FichiersTexte &fichiers)
         return false;
     // Its mark is known by the file as it is now, so it can be let go.
     for (FichiersTexte::Tenue &t : r.marques) {
-        if (t.identite.memeFichier(*id))
+        if (t.chemin == e.chemin && t.identite.memeTexte(*id))
             t.identite = *id;
     }
     if (!fini)
@@ -199,9 +147,9 @@ QString dossierParDefaut()
     return base + QStringLiteral("/plumor");
 }
 
-Dossier::Dossier(const QString &chemin) : m_chemin(chemin), m_nom(nomDe(cetteCopie()))
+Dossier::Dossier(const QString &chemin) : m_chemin(chemin), m_nom(processus::nomDe(processus::cetteCopie()))
 {
-    if (cetteCopie().debut == 0)
+    if (processus::cetteCopie().debut == 0)
         m_erreur = ENOSYS;
     else if (const int err = verifier(false); err != ENOENT)
         m_erreur = err;
@@ -241,8 +189,8 @@ QList<Dossier::Perdu> Dossier::perdus(int *illisibles)
         const QByteArray nom(e->d_name);
         // A draft is named after its record with a leading dot.
         const bool brouillon = nom.startsWith('.');
-        const std::optional<Copie> copie = depuisNom(QFile::decodeName(brouillon ? nom.mid(1) : nom));
-        if (!copie || enVie(*copie))
+        const std::optional<processus::Copie> copie = processus::depuisNom(QFile::decodeName(brouillon ? nom.mid(1) : nom));
+        if (!copie || processus::enVie(*copie))
             continue;
         const QByteArray chemin = racine + nom;
         struct stat st {};

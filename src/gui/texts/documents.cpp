@@ -60,24 +60,32 @@ QByteArray Documents::octetsAEcrire() const
 
 void Documents::erreurEcriture(const QString &prefixe, disque::Erreur erreur)
 {
-    if (erreur == disque::cheminChange)
-        m_dialogues.information(QStringLiteral("Ce texte a été déplacé ou remplacé par quelqu'un d'autre : il n'est "
-                                               "pas enregistré. Gardez-le avec « Enregistrer sous... »."));
+    if (erreur == disque::cheminChange || erreur == disque::texteSupprime)
+        m_dialogues.information(QStringLiteral("Ce texte a été %1 par quelqu'un d'autre : il n'est pas enregistré. "
+                                               "Gardez-le avec « Enregistrer sous... ».")
+                                    .arg(erreur == disque::texteSupprime ? QStringLiteral("supprimé")
+                                                                         : QStringLiteral("déplacé ou remplacé")));
     else
         m_dialogues.information(prefixe + disque::description(erreur));
 }
 
 void Documents::liberer(const QString &chemin)
 {
-    if (m_fichiers.liberer(chemin) == 0) {
+    const disque::Erreur err = m_fichiers.liberer(chemin);
+    if (err.ok()) {
         if (!chemin.isEmpty())
             Annonceur::annoncer(&m_fenetre, QStringLiteral("Le texte « %1 » est libéré.").arg(extrait_nomfic(chemin)));
         return;
     }
+    // The teacher's tool never releases a text with a second name: that name goes first.
+    const QString remede = QStringLiteral("L'enseignant peut le libérer avec la commande « plumor-outils marques --liberer ».");
     m_dialogues.information(QStringLiteral("Le texte « %1 » n'a pas pu être libéré : les autres postes le croient "
-                                           "toujours pris. L'enseignant peut le libérer avec la commande "
-                                           "« plumor-outils marques --liberer ».")
-                                .arg(extrait_nomfic(chemin)));
+                                           "toujours pris. %2")
+                                .arg(extrait_nomfic(chemin),
+                                     err == EMLINK ? QStringLiteral("Il porte aussi un autre nom (un lien) : "
+                                                                    "l'enseignant doit d'abord supprimer cet autre "
+                                                                    "nom. ") + remede
+                                                   : remede));
 }
 
 bool Documents::refuserNomIllisible(const QString &chemin)
