@@ -17,47 +17,56 @@ using namespace outils;
 namespace {
 
 const QString utilisation = QStringLiteral(
-    "Utilisation : plumor-outils marques [DOSSIER] [--json] [--liberer CHEMIN…]");
+    "Utilisation : plumor-outils marques [DOSSIER] [--json] [--liberer CHEMIN… [--forcer]]");
 
 const QString aide = utilisation + QStringLiteral(R"(
 
 Une copie de Plumor qui s'est arrêtée sans fermer son texte (plantage,
-machine éteinte) laisse ce texte marqué pour toujours : plus aucune copie ne
-peut l'ouvrir pour l'écrire. Sans --liberer, liste chaque texte .txt marqué
-sous DOSSIER et ses sous-dossiers (chemin, taille, dernière modification)
-puis leur nombre, les liens nommés comme des textes (jamais suivis), les
-textes qui ont plusieurs noms (liens physiques, jamais libérés), les
-brouillons qu'un enregistrement interrompu a laissés (le texte le plus
-récent y est peut-être ; rien n'est effacé) et les dossiers qui n'ont pas pu
-être lus : la liste est alors incomplète. Un caractère de contrôle ou un
-octet de nom qui n'est pas de l'UTF-8 s'écrit \xNN, une barre oblique
-inverse \\.
+machine éteinte) peut laisser ce texte marqué : plus aucune copie ne peut
+l'ouvrir pour l'écrire. Sans --liberer, liste chaque texte .txt marqué sous
+DOSSIER et ses sous-dossiers (chemin, taille, dernière modification), dit
+s'il est « ouvert par une copie en marche » (Plumor l'a ouvert sur un poste
+et tourne encore) ou s'il porte une « marque sans copie vivante », et qui l'a
+pris (compte, poste, depuis quand) ; puis leur nombre, les prises restées sur
+des textes libres ou disparus (elles font refuser ces textes), les liens
+nommés comme des textes (jamais suivis), les textes qui ont plusieurs noms
+(liens physiques, jamais libérés), les brouillons qu'un enregistrement
+interrompu a laissés (le texte le plus récent y est peut-être ; rien n'est
+effacé) et les dossiers qui n'ont pas pu être lus : la liste est alors
+incomplète. Un caractère de contrôle ou un octet de nom qui n'est pas de
+l'UTF-8 s'écrit \xNN, une barre oblique inverse \\.
 
 Avec --liberer, libère les seuls textes nommés, chacun par son chemin depuis
 DOSSIER : un fichier .txt ordinaire, à un seul nom, qui est vraiment dans le
-dossier. Un lien (même un dossier du chemin), un dossier, un chemin absolu
-ou qui sort du dossier est refusé avant que rien ne change.
+dossier, et retire sa prise. Un lien (même un dossier du chemin), un dossier,
+un chemin absolu ou qui sort du dossier est refusé avant que rien ne change.
+Un texte ouvert par une copie en marche n'est pas libéré, sauf avec --forcer :
+cette copie l'enregistre encore, et les autres le refusent tant qu'elle tourne.
 
-Attention : un texte encore ouvert dans une copie de Plumor serait ensuite
-ouvert deux fois, et le dernier à enregistrer effacerait le travail de
-l'autre. Ne libérez que des textes que personne n'écrit.
+Sur un partage qui ne transmet pas les verrous d'un poste à l'autre, une copie
+en marche sur un autre poste n'est pas vue : vérifiez que personne n'écrit le
+texte avant de le libérer.
 
 Les marques sont lues et effacées comme Plumor le fait : sur un partage
 CIFS, c'est la marque que voient aussi les copies Windows.
 
   DOSSIER          le dossier de la classe (par défaut : le dossier courant)
   --liberer CHEMIN…  libère ces textes
+  --forcer         libère aussi un texte ouvert par une copie en marche
   --json           un seul document JSON au lieu du texte
   --help           cette aide
 
 Code de sortie : 0 aucun texte marqué (ou tout est libéré), 1 des textes
-marqués, illisibles, à plusieurs noms ou impossibles à libérer, ou une liste
-incomplète (dossiers non lus), 2 mauvaise utilisation.
+marqués, illisibles, à plusieurs noms, pris sans marque ou impossibles à
+libérer, ou une liste incomplète (dossiers non lus), 2 mauvaise utilisation.
 )");
 
 const QString avertissementDouble = QStringLiteral(
-    "Attention : si une copie de Plumor a encore ce texte ouvert, il est maintenant ouvert deux fois, "
-    "et le dernier à enregistrer effacera le travail de l'autre.\n");
+    "Attention : sur un partage qui ne transmet pas les verrous, une copie de Plumor d'un autre poste peut "
+    "encore avoir ce texte ouvert ; il serait alors ouvert deux fois.\n");
+
+const QString enMarche = QStringLiteral("ouvert par une copie en marche");
+const QString sansCopie = QStringLiteral("marque sans copie vivante");
 
 QString tailleLisible(qint64 octets)
 {
@@ -77,18 +86,40 @@ QString raison(int erreur)
     }
 }
 
-QJsonArray enJson(const QList<EntreeClasse> &entrees)
+QString date(const QDateTime &d)
+{
+    return d.toString(QStringLiteral("dd/MM/yyyy HH:mm"));
+}
+
+// Who took a text, from its claim.
+QString qui(const std::optional<prise::Detenteur> &d)
+{
+    if (!d)
+        return {};
+    return QStringLiteral("pris par %1 sur %2 le %3")
+        .arg(outils::visible(d->utilisateur), outils::visible(d->hote), date(QDateTime::fromSecsSinceEpoch(d->depuis)));
+}
+
+QJsonArray enJson(const QList<EntreeClasse> &entrees, bool marques = false)
 {
     QJsonArray tableau;
     for (const EntreeClasse &e : entrees) {
-        tableau.append(QJsonObject{{"chemin", affichable(e.chemin)}, {"taille", e.taille},
-                                   {"modification", e.modification.toUTC().toString(Qt::ISODate)}});
+        QJsonObject o{{"chemin", affichable(e.chemin)}, {"taille", e.taille},
+                      {"modification", e.modification.toUTC().toString(Qt::ISODate)}};
+        if (marques)
+            o.insert(QStringLiteral("etat"), e.enMarche ? enMarche : sansCopie);
+        if (e.detenteur)
+            o.insert(QStringLiteral("detenteur"),
+                     QJsonObject{{"utilisateur", e.detenteur->utilisateur}, {"poste", e.detenteur->hote},
+                                 {"depuis", QDateTime::fromSecsSinceEpoch(e.detenteur->depuis).toUTC().toString(Qt::ISODate)}});
+        tableau.append(o);
     }
     return tableau;
 }
 
-// One line per entry: path, size and last change, in columns.
-QString enLignes(const QList<EntreeClasse> &entrees, const QString &suffixe = {})
+// One line per entry: path, size and last change, in columns; for marks,
+// their state and who took them.
+QString enLignes(const QList<EntreeClasse> &entrees, const QString &suffixe = {}, bool marques = false)
 {
     qsizetype largeurChemin = 0, largeurTaille = 0;
     for (const EntreeClasse &e : entrees) {
@@ -97,10 +128,14 @@ QString enLignes(const QList<EntreeClasse> &entrees, const QString &suffixe = {}
     }
     QString texte;
     for (const EntreeClasse &e : entrees) {
-        texte += QStringLiteral("  %1  %2  %3\n")
+        QString etat = marques ? (e.enMarche ? enMarche : sansCopie) : QString();
+        const QString detenteur = qui(e.detenteur);
+        if (!detenteur.isEmpty())
+            etat += (etat.isEmpty() ? QString() : QStringLiteral(", ")) + detenteur;
+        texte += QStringLiteral("  %1  %2  %3%4\n")
                      .arg((affichable(e.chemin) + suffixe).leftJustified(largeurChemin),
-                          tailleLisible(e.taille).rightJustified(largeurTaille),
-                          e.modification.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
+                          tailleLisible(e.taille).rightJustified(largeurTaille), date(e.modification),
+                          etat.isEmpty() ? QString() : QStringLiteral("  ") + etat);
     }
     return texte;
 }
@@ -115,17 +150,22 @@ int liste(const DossierClasse &dossier, const QString &ou, bool json, const Attr
         QJsonArray nonLus;
         for (const NonLu &n : r.nonLus)
             nonLus.append(QJsonObject{{"chemin", affichable(n.chemin)}, {"raison", raison(n.erreur)}});
-        ecrireJson(QJsonObject{{"dossier", ou}, {"marques", enJson(r.marques)},
+        ecrireJson(QJsonObject{{"dossier", ou}, {"marques", enJson(r.marques, true)},
                                {"total", r.marques.size()}, {"liens", enJson(r.liens)},
                                {"plusieurs_noms", enJson(r.plusieursNoms)},
                                {"brouillons", enJson(r.brouillons)},
+                               {"prises_sans_marque", enJson(r.prisesSansMarque)},
                                {"illisibles", QJsonArray::fromStringList(illisibles)},
                                {"non_lus", nonLus}, {"complet", r.nonLus.isEmpty()}});
     } else {
-        QString texte = enLignes(r.marques);
+        QString texte = enLignes(r.marques, {}, true);
         texte += r.marques.isEmpty() ? QStringLiteral("Aucun texte marqué sous %1.\n").arg(ou)
                : r.marques.size() == 1 ? QStringLiteral("1 texte marqué sous %1.\n").arg(ou)
                : QStringLiteral("%1 textes marqués sous %2.\n").arg(r.marques.size()).arg(ou);
+        if (!r.prisesSansMarque.isEmpty())
+            texte += QStringLiteral("\nPrises restées sur des textes libres ou disparus (les copies refusent ces "
+                                    "textes ; --liberer les retire) :\n")
+                     + enLignes(r.prisesSansMarque);
         if (!r.liens.isEmpty())
             texte += QStringLiteral("\nLiens nommés comme des textes (jamais suivis, jamais libérés) :\n")
                      + enLignes(r.liens, QStringLiteral(" (lien)"));
@@ -145,21 +185,24 @@ int liste(const DossierClasse &dossier, const QString &ou, bool json, const Attr
     }
     for (const QString &chemin : std::as_const(illisibles))
         ecrire(stderr, QStringLiteral("Marque illisible : %1\n").arg(chemin));
-    const bool rien = r.marques.isEmpty() && r.illisibles.isEmpty() && r.plusieursNoms.isEmpty() && r.nonLus.isEmpty();
+    const bool rien = r.marques.isEmpty() && r.illisibles.isEmpty() && r.plusieursNoms.isEmpty() && r.nonLus.isEmpty()
+                      && r.prisesSansMarque.isEmpty();
     return rien ? reussite : probleme;
 }
 
-int libererTous(const std::vector<TexteResolu> &textes, bool json, Attributs &attributs)
+int libererTous(const std::vector<TexteResolu> &textes, bool json, bool forcer, Attributs &attributs)
 {
     QJsonArray resultats;
     QString texte;
     bool liberee = false, echec = false;
     for (const TexteResolu &t : textes) {
-        const ResultatLiberation r = liberer(t, attributs);
-        static const char *const etats[] = {"libéré", "déjà libre", "échec"};
+        ResultatLiberation r = liberer(t, attributs, forcer);
+        static const char *const etats[] = {"libéré", "déjà libre", "échec", "non libéré"};
         const QString etat = QString::fromUtf8(etats[int(r.etat)]);
+        if (r.etat == Liberation::EnMarche)
+            r.detail = enMarche + QStringLiteral(" : fermez-le sur ce poste, ou --forcer");
         liberee = liberee || r.etat == Liberation::Liberee;
-        echec = echec || r.etat == Liberation::Echec;
+        echec = echec || r.etat == Liberation::Echec || r.etat == Liberation::EnMarche;
         const QString chemin = affichable(t.chemin);
         QJsonObject o{{"chemin", chemin}, {"resultat", etat}};
         if (!r.detail.isEmpty())
@@ -182,7 +225,8 @@ int libererTous(const std::vector<TexteResolu> &textes, bool json, Attributs &at
 int commandeMarques(const QStringList &args)
 {
     Arguments a;
-    const Syntaxe syntaxe{utilisation, aide, QStringLiteral("un seul dossier à la fois"), {}, QStringLiteral("--liberer")};
+    const Syntaxe syntaxe{utilisation, aide, QStringLiteral("un seul dossier à la fois"), {}, QStringLiteral("--liberer"),
+                          {QStringLiteral("--forcer")}};
     if (const std::optional<int> fin = lireCommande(args, syntaxe, a))
         return *fin;
     const QString dossier = a.positionnels.value(0, QStringLiteral("."));
@@ -206,5 +250,5 @@ int commandeMarques(const QStringList &args)
             return refuserUtilisation(QStringLiteral("%1 : %2").arg(affichable(natif(chemin)), t.refus), utilisation);
         textes.push_back(std::move(t));
     }
-    return libererTous(textes, a.json(), attributs);
+    return libererTous(textes, a.json(), a.drapeaux.contains(QStringLiteral("--forcer")), attributs);
 }

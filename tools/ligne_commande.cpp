@@ -42,7 +42,7 @@ Arguments lireArguments(const QStringList &args, const Syntaxe &s)
                 a.erreur = QStringLiteral("l'option %1 attend une valeur").arg(nom);
                 return a;
             }
-        } else if (arg == u"--json") {
+        } else if (arg == u"--json" || s.drapeaux.contains(arg)) {
             a.drapeaux << arg;
         } else {
             a.erreur = QStringLiteral("option inconnue : %1").arg(arg);

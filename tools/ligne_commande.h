@@ -31,6 +31,7 @@ struct Syntaxe {
     QString unSeul;                  // why a second positional is refused
     QStringList avecValeur = {};     // options that take a value
     QString optionListe = {};        // an option followed by any number of names
+    QStringList drapeaux = {};       // further options without a value
 };
 
 // Reads a sub-command's arguments. Returns the exit status when the command

@@ -2,6 +2,7 @@
 
 #include "base/texts/attributs.h"
 #include "base/texts/disque.h"
+#include "base/texts/verrou.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,12 +42,17 @@ Descripteur ouvrirTexte(int dossier, const QByteArray &nom)
 
 EntreeClasse entree(const QByteArray &relatif, const struct stat &st)
 {
-    return {relatif, qint64(st.st_size), QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec)};
+    EntreeClasse e;
+    e.chemin = relatif;
+    e.taille = qint64(st.st_size);
+    e.modification = QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec);
+    return e;
 }
 
 // Takes `fd`, a folder opened for reading.
 void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attributs &attributs, ReleveMarques &r)
 {
+    QList<QByteArray> prises, marques;
     DIR *d = ::fdopendir(fd);
     if (!d) {
         r.nonLus.append({relatif, errno});
@@ -74,6 +80,8 @@ void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attribut
         if (nom.startsWith('.')) {
             if (S_ISREG(st.st_mode) && estBrouillon(nom))
                 r.brouillons.append(entree(rel, st));
+            else if (S_ISREG(st.st_mode) && prise::estPrise(nom))
+                prises.append(nom);
         } else if (S_ISDIR(st.st_mode)) {
             const int sous = profondeur >= profondeurMax
                 ? (errno = ENAMETOOLONG, -1)
@@ -92,10 +100,34 @@ void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attribut
                 continue;
             }
             const LectureAttribut lu = texte.ok() ? attributs.lireFd(texte.fd()) : LectureAttribut{0, texte.erreur()};
-            if (!lu.ok())
+            if (!lu.ok()) {
                 r.illisibles << rel;
-            else if (attribut::estMarque(lu.mot))
-                r.marques.append(entree(rel, st));
+            } else if (attribut::estMarque(lu.mot)) {
+                EntreeClasse e = entree(rel, st);
+                e.enMarche = texte.ok() && verrou::detenteur(texte.fd()) == verrou::Detenteur::Vivant;
+                e.detenteur = prise::lire(fd, nom).detenteur;
+                r.marques.append(e);
+                marques << prise::nom(nom);
+            }
+        }
+    }
+    // The claims no marked text of this folder accounts for.
+    for (const QByteArray &p : std::as_const(prises)) {
+        if (marques.contains(p))
+            continue;
+        struct stat st {};
+        const Descripteur f = DossierClasse::ouvrirDans(fd, p, O_RDONLY | O_NONBLOCK);
+        QByteArray octets;
+        const std::optional<prise::Detenteur> d =
+            f.ok() && disque::lire(f.fd(), 4096, octets) == 0 ? prise::decoder(octets) : std::nullopt;
+        if (d && prise::nom(d->texte) == p) {
+            // The text's size and date where it is still there.
+            const bool texte = ::fstatat(fd, d->texte.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+            if (!texte && ::fstat(f.fd(), &st) == 0)
+                st.st_size = 0;
+            EntreeClasse e = entree((relatif.isEmpty() ? d->texte : relatif + '/' + d->texte) + (texte ? "" : " (disparu)"), st);
+            e.detenteur = d;
+            r.prisesSansMarque.append(e);
         }
     }
     ::closedir(d);
@@ -127,7 +159,7 @@ ReleveMarques releverMarques(int dossier, const Attributs &attributs)
     else
         parcourir(fd, {}, 0, attributs, r);
     const auto parChemin = [](const auto &a, const auto &b) { return a.chemin < b.chemin; };
-    for (QList<EntreeClasse> *l : {&r.marques, &r.liens, &r.plusieursNoms, &r.brouillons})
+    for (QList<EntreeClasse> *l : {&r.marques, &r.liens, &r.plusieursNoms, &r.brouillons, &r.prisesSansMarque})
         std::sort(l->begin(), l->end(), parChemin);
     std::sort(r.illisibles.begin(), r.illisibles.end());
     std::sort(r.nonLus.begin(), r.nonLus.end(), parChemin);
@@ -223,7 +255,7 @@ TexteResolu resoudre(int racine, const QByteArray &chemin)
     return t;
 }
 
-ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs)
+ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs, bool forcer)
 {
     // One open file for the check, the test of the mark and its release.
     const Descripteur f = DossierClasse::ouvrirDans(texte.dossier.fd(), texte.nom, O_RDONLY | O_NONBLOCK);
@@ -238,12 +270,20 @@ ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs)
     const LectureAttribut avant = attributs.lireFd(f.fd());
     if (!avant.ok())
         return {Liberation::Echec, qt_error_string(avant.erreur)};
-    if (!attribut::estMarque(avant.mot))
-        return {Liberation::DejaLibre, {}};
-    if (const int erreur = attributs.ecrireFd(f.fd(), attribut::libre))
+    if (!forcer && verrou::detenteur(f.fd()) == verrou::Detenteur::Vivant)
+        return {Liberation::EnMarche, {}};
+    const prise::Lue p = prise::lire(texte.dossier.fd(), texte.nom);
+    if (!attribut::estMarque(avant.mot)) {
+        prise::retirer(texte.dossier.fd(), texte.nom, {});
+        return {Liberation::DejaLibre, p.detenteur ? QStringLiteral("sa prise est retirée") : QString()};
+    }
+    if (const int erreur = attributs.libererFd(f.fd(), p.detenteur ? p.detenteur->modeAvant : -1))
         return {Liberation::Echec, qt_error_string(erreur)};
     const LectureAttribut apres = attributs.lireFd(f.fd());
     if (!apres.ok() || attribut::estMarque(apres.mot))
         return {Liberation::Echec, QStringLiteral("la marque est restée")};
+    // After the mark: a claim left on a free text is known stale by the copies.
+    if (const int erreur = prise::retirer(texte.dossier.fd(), texte.nom, {}))
+        return {Liberation::Echec, QStringLiteral("sa prise est restée : %1").arg(qt_error_string(erreur))};
     return {Liberation::Liberee, {}};
 }

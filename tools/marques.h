@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "base/texts/dossier_classe.h"
+#include "base/texts/prise.h"
 
 #include <optional>
 
@@ -21,6 +22,10 @@ struct EntreeClasse {
     QByteArray chemin;
     qint64 taille = 0;
     QDateTime modification;
+    // For a marked text: whether the copy holding it is known to run (its
+    // lock seen), and who took it, from its claim.
+    bool enMarche = false;
+    std::optional<prise::Detenteur> detenteur;
 };
 
 struct NonLu {
@@ -33,6 +38,7 @@ struct ReleveMarques {
     QList<EntreeClasse> liens;         // named like a text: shown, never followed
     QList<EntreeClasse> plusieursNoms; // texts with hard links: never released
     QList<EntreeClasse> brouillons;    // the newer text of a save that was killed
+    QList<EntreeClasse> prisesSansMarque; // claims on texts free or gone: they keep copies out
     QList<QByteArray> illisibles;      // texts whose attribute word could not be read
     QList<NonLu> nonLus;               // what could not be read: the listing is incomplete
 };
@@ -61,7 +67,7 @@ struct TexteResolu {
 // with one name.
 TexteResolu resoudre(int racine, const QByteArray &chemin);
 
-enum class Liberation { Liberee, DejaLibre, Echec };
+enum class Liberation { Liberee, DejaLibre, Echec, EnMarche };
 
 struct ResultatLiberation {
     Liberation etat = Liberation::Echec;
@@ -70,5 +76,8 @@ struct ResultatLiberation {
 
 // Releases one marked text as a copy closing it would, on one open file:
 // checked again as a plain text with one name, its word tested, then
-// cleared; a free text keeps its word.
-ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs);
+// cleared, its write bits back to what its claim says they were before the
+// mark; its claim goes too. A free text keeps its word, and loses a claim
+// left on it. A text a running copy holds is left alone (EnMarche) unless
+// `forcer`.
+ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs, bool forcer);
