@@ -239,8 +239,9 @@ private slots:
     {
         QTest::addColumn<QString>("cas");
         QTest::addColumn<DossierClasse::Resolution>("resolution");
-        for (const char *cas : {"sous-dossier lien", "texte lien", "lien physique hors de la classe",
-                                "lien physique vers un texte", "remplacé par un lien", "verrou gardé"}) {
+        for (const char *cas : {"sous-dossier lien", "sous-dossier lien, par un autre nom", "texte lien",
+                                "lien physique hors de la classe", "lien physique vers un texte", "remplacé par un lien",
+                                "verrou gardé"}) {
             // The kernel's lookup, and the walk used where the kernel lacks it.
             QTest::addRow("%s", cas) << QString::fromUtf8(cas) << DossierClasse::Resolution::Automatique;
             QTest::addRow("%s, composant par composant", cas) << QString::fromUtf8(cas) << DossierClasse::Resolution::ParComposants;
@@ -254,16 +255,20 @@ private slots:
         const QString prive = ailleurs.ecrire(QStringLiteral("prive/p.txt"), "secret");
         ::chmod(QFile::encodeName(prive).constData(), 0640);
         const QString a = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
-        const auto dossier = std::make_shared<const DossierClasse>(classe.dossier(), resolution);
+        const auto natif = [](const QString &c) { return QFile::encodeName(c); };
+        // Started from another name of the class folder (a link to it): paths by that name are inside too.
+        const QString nom = cas.endsWith(u"autre nom") ? ailleurs.chemin(QStringLiteral("classe")) : classe.dossier();
+        if (nom != classe.dossier())
+            ::symlink(natif(classe.dossier()).constData(), natif(nom).constData());
+        const auto dossier = std::make_shared<const DossierClasse>(nom, resolution);
         AttributsSysteme attributs;
         FichiersTexte fichiers(attributs, dossier);
-        const auto natif = [](const QString &c) { return QFile::encodeName(c); };
         const QString l = classe.chemin(QStringLiteral("l.txt"));
         QString c = l; // what the pupil opens
-        if (cas == u"sous-dossier lien") {
+        if (cas.startsWith(u"sous-dossier lien")) {
             ::symlink(natif(QFileInfo(prive).path()).constData(), natif(classe.chemin(QStringLiteral("CM1"))).constData());
-            c = classe.chemin(QStringLiteral("CM1/p.txt"));
-            QCOMPARE(fichiers.ecrireSous(classe.chemin(QStringLiteral("CM1/neuf.txt")), "x").erreur, ELOOP);
+            c = nom + QStringLiteral("/CM1/p.txt");
+            QCOMPARE(fichiers.ecrireSous(nom + QStringLiteral("/CM1/neuf.txt"), "x").erreur, ELOOP);
         } else if (cas == u"texte lien") {
             ::symlink(natif(prive).constData(), natif(l).constData());
         } else if (cas.startsWith(u"lien physique")) {

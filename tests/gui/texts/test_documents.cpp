@@ -136,11 +136,14 @@ private slots:
         avecDisquePlein([&] { ouvrir(f, b); });
         QVERIFY(f.c().Text1->texteCrLf().contains(QLatin1String("un long ajout")) && classe.marqueSurDisque(QStringLiteral("c.txt")));
 
-        // A current text deleted by someone else counts as let go.
+        // A current text deleted by someone else is not written again unasked, and counts as let go.
         QFile::remove(c);
+        f.documents().enregistrer_Click();
         f.dialogues->reponses << R::Non;
         ouvrir(f, b);
-        QCOMPARE(f.dialogues->textes(), (QStringList{maj, maj, plein, maj}));
+        QCOMPARE(f.dialogues->textes(), (QStringList{maj, maj, plein, QStringLiteral("Ce texte a été supprimé par quelqu'un "
+                 "d'autre : il n'est pas enregistré. Gardez-le avec « Enregistrer sous... »."), maj}));
+        QCOMPARE(classe.octets(QStringLiteral("c.txt")), "<absent>");
         QCOMPARE(f.etat().fichier_courant, b);
 
         // Saved under another name: the mark follows the text, the label keeps the opened name.
@@ -279,9 +282,22 @@ private slots:
         QCOMPARE(f.c().Text1->texteCrLf(), QStringLiteral("court"));
     }
 
-    // A mark that cannot be lifted is said, with the way out; the text still closes.
+    // A mark that cannot be lifted is said, with a way out that works; the text still closes.
+    void marqueQuiResteApresFermer_data()
+    {
+        QTest::addColumn<bool>("lien");
+        const QString debut = QStringLiteral("Le texte « conte.txt » n'a pas pu être libéré : les autres postes le croient "
+                                             "toujours pris. ");
+        const QString outil = QStringLiteral("L'enseignant peut le libérer avec la commande « plumor-outils marques --liberer ».");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("disque qui refuse") << false << debut + outil;
+        QTest::newRow("un second nom") << true << debut + QStringLiteral("Il porte aussi un autre nom (un lien) : "
+                                                                         "l'enseignant doit d'abord supprimer cet autre nom. ") + outil;
+    }
     void marqueQuiResteApresFermer()
     {
+        QFETCH(bool, lien);
+        QFETCH(QString, message);
         Classe classe;
         const QString a = classe.ecrire(QStringLiteral("conte.txt"), "A\r\n");
         struct Bloquees : AttributsMemoire {
@@ -290,13 +306,13 @@ private slots:
                 return mot == 1 ? AttributsMemoire::ecrireNatif(c, mot) : EIO;
             }
         };
-        Fenetre f = ouvrirFenetre(classe.dossier(), std::make_unique<Bloquees>());
+        Fenetre f = ouvrirFenetre(classe.dossier(), lien ? std::make_unique<AttributsMemoire>() : std::make_unique<Bloquees>());
         ouvrir(f, a);
+        if (lien)
+            QCOMPARE(::link(QFile::encodeName(a).constData(), QFile::encodeName(classe.chemin(QStringLiteral("double.txt"))).constData()), 0);
         f.dialogues->reponses << R::Non;
         f.documents().Fermer_Click();
-        QCOMPARE(f.dialogues->textes(), (QStringList{enregistrer, QStringLiteral(
-            "Le texte « conte.txt » n'a pas pu être libéré : les autres postes le croient toujours pris. "
-            "L'enseignant peut le libérer avec la commande « plumor-outils marques --liberer ».")}));
+        QCOMPARE(f.dialogues->textes(), (QStringList{enregistrer, message}));
         QVERIFY(f.c().Text1->estVide() && f.etat().fichier_courant.isEmpty());
     }
 
