@@ -40,6 +40,12 @@ Descripteur ouvrirTexte(int dossier, const QByteArray &nom)
     return f.ok() || f.erreur() != EACCES ? std::move(f) : DossierClasse::ouvrirDans(dossier, nom, O_PATH);
 }
 
+// A copy at work on the text: its lock seen, or its claim naming a process of this machine that runs.
+bool enMarche(int fd, const std::optional<prise::Detenteur> &d)
+{
+    return (fd >= 0 && verrou::detenteur(fd) == verrou::Detenteur::Vivant) || (d && d->enMarcheIci());
+}
+
 EntreeClasse entree(const QByteArray &relatif, const struct stat &st)
 {
     EntreeClasse e;
@@ -104,8 +110,8 @@ void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attribut
                 r.illisibles << rel;
             } else if (attribut::estMarque(lu.mot)) {
                 EntreeClasse e = entree(rel, st);
-                e.enMarche = texte.ok() && verrou::detenteur(texte.fd()) == verrou::Detenteur::Vivant;
                 e.detenteur = prise::lire(fd, nom).detenteur;
+                e.enMarche = enMarche(texte.fd(), e.detenteur);
                 r.marques.append(e);
                 marques << prise::nom(nom);
             }
@@ -270,9 +276,9 @@ ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs, bool 
     const LectureAttribut avant = attributs.lireFd(f.fd());
     if (!avant.ok())
         return {Liberation::Echec, qt_error_string(avant.erreur)};
-    if (!forcer && verrou::detenteur(f.fd()) == verrou::Detenteur::Vivant)
-        return {Liberation::EnMarche, {}};
     const prise::Lue p = prise::lire(texte.dossier.fd(), texte.nom);
+    if (!forcer && enMarche(f.fd(), p.detenteur))
+        return {Liberation::EnMarche, {}};
     if (!attribut::estMarque(avant.mot)) {
         prise::retirer(texte.dossier.fd(), texte.nom, {});
         return {Liberation::DejaLibre, p.detenteur ? QStringLiteral("sa prise est retirée") : QString()};

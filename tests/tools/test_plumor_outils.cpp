@@ -1,5 +1,6 @@
 #include "classe.h"
 #include "base/texts/fichiers_texte.h"
+#include "base/texts/prise.h"
 #include "base/texts/processus.h"
 
 #include <QDir>
@@ -193,8 +194,14 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         }
         if (cas == u"prise sans marque")
             ::chmod(QFile::encodeName(a).constData(), 0640);
-        if (cas != u"en marche")
-            copie.reset(); // gone without a word, as a machine switched off
+        if (cas != u"en marche" && avant.isEmpty()) {
+            // Gone without a word, as a machine switched off: its claim names a process that no longer runs.
+            copie.reset();
+            const Descripteur cm1 = DossierClasse(classe.chemin(u"CM1"_s)).ouvrirDossier(classe.chemin(u"CM1"_s));
+            prise::Detenteur d = prise::lire(cm1.fd(), "a.txt").detenteur.value();
+            d.copie.debut += 1;
+            QCOMPARE(prise::remplacer(cm1.fd(), d, d.jeton), 0);
+        }
         const QString p = u"pris par %1 sur %2 le D"_s.arg(processus::utilisateur(), processus::hote());
         const auto vue = [](QString t) {
             return t.replace(QRegularExpression(" +"), " ").replace(QRegularExpression("\\d+/\\d+/\\d+ [\\d:]+"), "D");

@@ -65,6 +65,11 @@ bool Detenteur::perime() const
     return copie == processus::cetteCopie() || !processus::enVie(copie);
 }
 
+bool Detenteur::enMarcheIci() const
+{
+    return copie.machine == processus::cetteCopie().machine && processus::enVie(copie);
+}
+
 Detenteur pourCetteCopie(const QByteArray &nomTexte, int modeAvant)
 {
     quint32 hasard[4];

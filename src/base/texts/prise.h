@@ -35,6 +35,8 @@ struct Detenteur {
 
     // The copy that wrote it is this one, or is known to be dead.
     bool perime() const;
+    // The copy that wrote it runs on this machine.
+    bool enMarcheIci() const;
 };
 // This copy, taking `nomTexte` now with a new token.
 Detenteur pourCetteCopie(const QByteArray &nomTexte, int modeAvant);
