@@ -3,17 +3,29 @@
 // random from a seed or all opening the same text at the same instants. Each
 // copy keeps a journal of the texts it held and the versions it wrote; the
 // journals, laid side by side on the machine's one monotonic clock, must
-// show no double hold and no save into a text another copy held, and the
-// folder must end with no torn text, no mark and no draft left.
+// show no double hold, no save into a text another copy held and no save
+// over a version its writer never read (words lost), and the folder must end
+// with no torn text, no mark and no draft or claim left.
 //
 //   classe_stress [--copies N] [--textes M] [--operations K] [--graine S]
-//                 [--dispute [--periode MS]] [--hostile]
+//                 [--dispute [--periode MS]] [--hostile [--outils PLUMOR-OUTILS]]
+//                 [--deux-postes VERROUS-AILLEURS.so | --deux-montages]
+//
+// Both last options make two machines of the copies, half on each, whose
+// share does not pass locks on. --deux-postes keeps the one folder and
+// preloads into the second machine's copies a library that moves their
+// locks to other bytes. --deux-montages puts them on two bindfs mounts of
+// the class folder, each with its own locks and caches (exits 77 where it
+// cannot mount); bindfs, a path-based passthrough, may then open an older
+// file than the one a name names, which no share does.
 //
 // --hostile adds a pupil who, before and during the run, hard-links texts and
 // files of a decoy folder outside the class under names copies use, swaps the
-// sub-folder CM1 for a link to the decoy and back, and forges
-// user.cifs.dosattrib on texts; the decoy must end with every file's mode and
-// bytes unchanged. Marks left are reported but do not fail that run.
+// sub-folder CM1 for a link to the decoy and back, forges
+// user.cifs.dosattrib on texts, deletes, renames and writes anew texts copies
+// may hold, and releases texts with the teacher's tool; the decoy must end
+// with every file's mode and bytes unchanged. Marks left are reported but do
+// not fail that run.
 #include "base/texts/attributs.h"
 #include "base/cp1252.h"
 #include "base/texts/fichiers_texte.h"
@@ -32,6 +44,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -45,6 +58,13 @@ using Horloge = std::chrono::steady_clock; // the machine's one monotonic clock,
 qint64 maintenant()
 {
     return Horloge::now().time_since_epoch().count();
+}
+
+// "writer:number" of a version, from its first line.
+QByteArray idVersion(const QByteArray &o)
+{
+    const QList<QByteArray> tete = o.left(o.indexOf("\r\n")).split(' ');
+    return tete.size() == 3 ? tete[0] + ':' + tete[1].mid(4) : QByteArray("?");
 }
 
 // The system's attributes, noting when the first mark of a command reached
@@ -61,26 +81,38 @@ struct AttributsChronometres : AttributsSysteme {
             marque = maintenant();
         return err;
     }
+    int libererFd(int fd, int modeAvant) override
+    {
+        liberation = maintenant();
+        return AttributsSysteme::libererFd(fd, modeAvant);
+    }
 };
 
-// One pupil's copy, following the document commands' order of steps.
+// One pupil's copy, following the document commands' order of steps. Names
+// in its journal are relative to the folder it sees the class by.
 struct Copie {
+    explicit Copie(const QString &d) : dossier(d), fichiers(attributs, std::make_shared<const DossierClasse>(d)) {}
+    QString dossier;
     AttributsChronometres attributs;
-    FichiersTexte fichiers{attributs};
-    FILE *journal;
-    int id;
+    FichiersTexte fichiers;
+    FILE *journal = nullptr;
+    int id = 0;
     QRandomGenerator hasard;
     QString tenu;
     qint64 debut = 0;
-    QByteArray texte;
+    QByteArray texte, base; // the version the text in the zone comes from
     int seq = 0, ouvertures = 0, reussies = 0, refus = 0, ecritures = 0, dechirees = 0;
 
+    QByteArray nom(const QString &chemin) const { return QDir(dossier).relativeFilePath(chemin).toLocal8Bit(); }
     void lacher()
     {
         if (tenu.isEmpty())
             return;
+        // A text deleted meanwhile, or held under the name it was opened by
+        // again, is let go with no change of mode: its hold ends now.
+        attributs.liberation = maintenant();
         fichiers.liberer(tenu);
-        std::fprintf(journal, "T %s %lld %lld\n", qPrintable(tenu), debut, attributs.liberation);
+        std::fprintf(journal, "T %s %lld %lld\n", nom(tenu).constData(), debut, attributs.liberation);
         tenu.clear();
     }
     void prendre(const QString &chemin)
@@ -89,7 +121,7 @@ struct Copie {
             return;
         lacher();
         tenu = chemin;
-        debut = attributs.marque;
+        debut = attributs.marque != 0 ? attributs.marque : maintenant();
     }
     void ouvrir(const QString &chemin)
     {
@@ -102,11 +134,15 @@ struct Copie {
         ++reussies;
         prendre(chemin);
         texte = cp1252::encode(l.texte);
+        base = idVersion(texte);
     }
-    void ecrit(const QString &chemin, qint64 avant)
+    // A save over what it read ("*": over whatever was there, the pupil said so).
+    void ecrit(const QString &chemin, qint64 avant, const QByteArray &sur)
     {
         ++ecritures;
-        std::fprintf(journal, "E %s %lld %lld\n", qPrintable(chemin), avant, maintenant());
+        std::fprintf(journal, "E %s %lld %lld %s %s\n", nom(chemin).constData(), avant, maintenant(), sur.constData(),
+                     idVersion(texte).constData());
+        base = idVersion(texte);
     }
     void enregistrerSous(const QString &chemin)
     {
@@ -121,7 +157,7 @@ struct Copie {
         const FichiersTexte::Ecriture e = fichiers.ecrireSous(chemin, texte);
         refus += e.issue == FichiersTexte::Ecriture::Issue::Prise;
         if (e.issue == FichiersTexte::Ecriture::Issue::Ecrit) {
-            ecrit(chemin, avant);
+            ecrit(chemin, avant, "*");
             prendre(chemin);
         }
     }
@@ -131,7 +167,7 @@ struct Copie {
             return enregistrerSous(cible);
         const qint64 avant = maintenant();
         if (fichiers.reecrire(tenu, texte).issue == FichiersTexte::Ecriture::Issue::Ecrit)
-            ecrit(tenu, avant);
+            ecrit(tenu, avant, base);
     }
     void lire(const QString &chemin)
     {
@@ -148,7 +184,7 @@ int copie(const QStringList &a)
     const bool dispute = a.at(6) == u"dispute";
     const qint64 periode = a.at(7).toLongLong() * 1000000;
     const bool hostile = a.contains(QStringLiteral("--hostile"));
-    Copie c;
+    Copie c(dossier);
     c.id = a.at(1).toInt();
     c.hasard.seed(a.at(3).toUInt());
     c.journal = std::fopen(QFile::encodeName(a.at(5)).constData(), "w");
@@ -188,45 +224,77 @@ int copie(const QStringList &a)
     return std::fclose(c.journal) == 0 ? 0 : 1;
 }
 
-// The hostile pupil: --hostile-eleve FOLDER DECOY SEED; runs until its
-// standard input closes, then puts the real CM1 back. The decoy's files are
-// versions too, so that one linked into the class is no torn text.
+// The hostile pupil: --hostile-eleve FOLDER DECOY SEED JOURNAL [TOOL]; runs
+// until its standard input closes, then puts the real CM1 back. The decoy's
+// files and the texts it writes are versions too, so that one linked or
+// written into the class is no torn text. Its journal says when each name
+// it changed stopped naming what it named ("P name time").
 int eleveHostile(const QStringList &a)
 {
     const QByteArray classe = QFile::encodeName(a.at(1)), leurre = QFile::encodeName(a.at(2));
     QRandomGenerator hasard(a.at(3).toUInt());
+    FILE *journal = std::fopen(QFile::encodeName(a.at(4)).constData(), "w");
+    const QString outils = a.value(5);
     const QStringList textes = QDir(a.at(1)).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
-    if (harnais::attendreDepart() < 0)
+    if (!journal || harnais::attendreDepart() < 0)
         return 2;
-    long liens = 0, echanges = 0, forges = 0;
+    long liens = 0, echanges = 0, forges = 0, changes = 0, liberations = 0, seq = 0;
     // The folders the pupil's names go to: the class and the real CM1, never the decoy.
     const int dossiers[] = {::open(classe, O_RDONLY | O_DIRECTORY), ::open(classe + "/CM1", O_RDONLY | O_DIRECTORY)};
+    const auto change = [&](const QByteArray &nom, bool fait) {
+        if (fait)
+            std::fprintf(journal, "P %s %lld\n", nom.constData(), maintenant());
+        changes += fait;
+    };
     pollfd entree{0, POLLIN, 0};
-    while (::poll(&entree, 1, 1) == 0) {
+    for (long tour = 0; ::poll(&entree, 1, 1) == 0; ++tour) {
         const int ou = dossiers[hasard.bounded(2)];
         const QByteArray nouveau = "nouveau" + QByteArray::number(hasard.bounded(3)) + ".txt";
-        switch (hasard.bounded(4)) {
+        const QByteArray texte = QFile::encodeName(textes.at(hasard.bounded(textes.size())));
+        switch (hasard.bounded(7)) {
         case 0: // a file outside under a name copies save to
             liens += ::linkat(AT_FDCWD, leurre + "/leurre" + QByteArray::number(hasard.bounded(3)) + ".txt", ou, nouveau, 0) == 0;
             break;
         case 1: // a second name for a text of the class
-            liens += ::linkat(dossiers[0], QFile::encodeName(textes.at(hasard.bounded(textes.size()))), ou, nouveau, 0) == 0;
+            liens += ::linkat(dossiers[0], texte, ou, nouveau, 0) == 0;
             break;
         case 2: // CM1 becomes the link to the decoy, or the folder again
             echanges += ::renameat2(AT_FDCWD, classe + "/CM1", AT_FDCWD, classe + "/CM1-lien", RENAME_EXCHANGE) == 0;
             break;
-        default: { // "normal" (free) on a held text, or "read-only" on a free one
+        case 3: { // "normal" (free) on a held text, or "read-only" on a free one
             const quint32 mot = hasard.bounded(2) ? attribut::normal : attribut::lectureSeule;
-            const QByteArray texte = QFile::encodeName(a.at(1) + u'/' + textes.at(hasard.bounded(textes.size())));
-            forges += ::lsetxattr(texte, "user.cifs.dosattrib", &mot, sizeof mot, 0) == 0;
+            forges += ::lsetxattr(classe + '/' + texte, "user.cifs.dosattrib", &mot, sizeof mot, 0) == 0;
+            break;
         }
+        case 4: // a text, maybe held, deleted; or renamed, to the other's name
+            if (hasard.bounded(4) == 0) {
+                change(texte, ::unlinkat(dossiers[0], texte, 0) == 0);
+            } else {
+                const QByteArray autre = QFile::encodeName(textes.at(hasard.bounded(textes.size())));
+                const bool fait = ::renameat(dossiers[0], texte, dossiers[0], autre) == 0;
+                change(texte, fait);
+                change(autre, fait);
+            }
+            break;
+        case 5: { // a text written anew by another program, whole, where a text is or was
+            const QByteArray tmp = "eleve.tmp";
+            const int fd = ::openat(dossiers[0], tmp, O_CREAT | O_TRUNC | O_WRONLY, 0644);
+            const QByteArray v = harnais::version("eleve", int(++seq), 20 + int(hasard.bounded(300)));
+            const bool ecrit = fd >= 0 && ::write(fd, v.constData(), size_t(v.size())) == v.size();
+            change(texte, ::close(fd) == 0 && ecrit && ::renameat(dossiers[0], tmp, dossiers[0], texte) == 0);
+            break;
+        }
+        default: // the teacher releases a text, as the guide says; a running copy's is left alone
+            if (!outils.isEmpty() && tour % 8 == 0)
+                liberations += QProcess::execute(outils, {QStringLiteral("marques"), a.at(1), QStringLiteral("--liberer"),
+                                                          QString::fromLocal8Bit(texte)}) == 0;
         }
     }
     struct stat st {};
     if (::lstat(classe + "/CM1", &st) == 0 && S_ISLNK(st.st_mode))
         ::renameat2(AT_FDCWD, classe + "/CM1", AT_FDCWD, classe + "/CM1-lien", RENAME_EXCHANGE);
-    std::printf("%ld %ld %ld\n", liens, echanges, forges);
-    return 0;
+    std::printf("%ld %ld %ld %ld %ld\n", liens, echanges, forges, changes, liberations);
+    return std::fclose(journal) == 0 ? 0 : 1;
 }
 
 // The mode and bytes of every file of the decoy folder, by name.
@@ -241,6 +309,27 @@ QHash<QString, QByteArray> empreintes(const QString &dossier)
 struct Intervalle {
     int copie;
     qint64 debut, fin;
+    QByteArray sur, version; // saves: the version written over, the one written
+};
+
+// Two views of the class folder by bindfs, each its own locks; unmounted at the end.
+struct Montages {
+    QTemporaryDir racine;
+    QStringList chemins;
+    explicit Montages(const QString &dossier)
+    {
+        for (const char *m : {"m1", "m2"}) {
+            const QString c = racine.filePath(QString::fromLatin1(m));
+            if (!QDir().mkdir(c) || QProcess::execute(QStringLiteral("bindfs"), {QStringLiteral("-o"), QStringLiteral("direct_io"), dossier, c}) != 0)
+                return;
+            chemins << c;
+        }
+    }
+    ~Montages()
+    {
+        for (const QString &c : std::as_const(chemins))
+            QProcess::execute(QStringLiteral("umount"), {c});
+    }
 };
 
 } // namespace
@@ -256,9 +345,18 @@ int main(int argc, char *argv[])
     const int copies = harnais::option(args, "--copies", 30), nbTextes = harnais::option(args, "--textes", 10);
     const int operations = harnais::option(args, "--operations", 2000), graine = harnais::option(args, "--graine", 1);
     const bool dispute = args.contains(QStringLiteral("--dispute")), hostile = args.contains(QStringLiteral("--hostile"));
+    const qsizetype outils = args.indexOf(QStringLiteral("--outils")), postes = args.indexOf(QStringLiteral("--deux-postes"));
 
     QTemporaryDir classe, journaux, leurre;
     const QString dossier = QDir(classe.path()).canonicalPath();
+    std::unique_ptr<Montages> montages;
+    if (args.contains(QStringLiteral("--deux-montages"))) {
+        montages = std::make_unique<Montages>(dossier);
+        if (montages->chemins.size() != 2) {
+            std::printf("skipped: two bindfs mounts of the class folder could not be made (bindfs, FUSE, root)\n");
+            return 77;
+        }
+    }
     QRandomGenerator hasard(graine);
     const auto ecrire = [&](const QString &chemin, int seq) {
         QFile f(chemin);
@@ -286,19 +384,28 @@ int main(int argc, char *argv[])
 
     // The hostile pupil first, then every copy; all are released together once all are ready.
     std::vector<std::unique_ptr<QProcess>> processus;
-    const auto demarrer = [&](const QStringList &arguments) {
+    const auto demarrer = [&](const QString &ou, const QStringList &arguments, bool ailleurs = false) {
         auto &p = processus.emplace_back(std::make_unique<QProcess>());
+        if (ailleurs) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("LD_PRELOAD"), args.value(postes + 1));
+            p->setProcessEnvironment(env);
+        }
         // Each copy is started from the class folder, as Plumor is.
-        p->setWorkingDirectory(dossier);
+        p->setWorkingDirectory(ou);
         harnais::lancer(*p, false, arguments);
     };
     if (hostile)
-        demarrer({QStringLiteral("--hostile-eleve"), dossier, leurre.path(), QString::number(graine)});
-    for (int id = 1; id <= copies; ++id)
-        demarrer({QStringLiteral("--copie"), QString::number(id), dossier, QString::number(graine * 1000 + id),
-                  QString::number(operations), journaux.filePath(QString::number(id)),
-                  dispute ? QStringLiteral("dispute") : QStringLiteral("hasard"),
-                  QString::number(harnais::option(args, "--periode", 40)), hostile ? QStringLiteral("--hostile") : QString()});
+        demarrer(dossier, {QStringLiteral("--hostile-eleve"), dossier, leurre.path(), QString::number(graine),
+                           journaux.filePath(QStringLiteral("eleve")), outils > 0 ? args.value(outils + 1) : QString()});
+    for (int id = 1; id <= copies; ++id) {
+        const QString ou = montages ? montages->chemins.at(id % 2) : dossier;
+        demarrer(ou, {QStringLiteral("--copie"), QString::number(id), ou, QString::number(graine * 1000 + id),
+                      QString::number(operations), journaux.filePath(QString::number(id)),
+                      dispute ? QStringLiteral("dispute") : QStringLiteral("hasard"),
+                      QString::number(harnais::option(args, "--periode", 40)), hostile ? QStringLiteral("--hostile") : QString()},
+                 postes > 0 && id % 2 == 0);
+    }
     for (auto &p : processus) {
         if (!harnais::estPret(*p))
             return 2;
@@ -321,24 +428,37 @@ int main(int argc, char *argv[])
     for (auto it = leurreApres.cbegin(); it != leurreApres.cend(); ++it)
         dehors += leurreAvant.value(it.key()) != it.value();
 
-    QHash<QString, std::vector<Intervalle>> tenues, ecritures;
+    QHash<QByteArray, std::vector<Intervalle>> tenues, ecritures;
+    QHash<QByteArray, std::vector<qint64>> changes; // by the pupil
     long stats[5] = {};
-    for (int id = 1; id <= copies; ++id) {
-        QFile j(journaux.filePath(QString::number(id)));
-        echouees += !j.open(QIODevice::ReadOnly);
+    for (int id = 0; id <= copies; ++id) {
+        QFile j(journaux.filePath(id == 0 ? QStringLiteral("eleve") : QString::number(id)));
+        echouees += id > 0 && !j.open(QIODevice::ReadOnly);
+        if (id == 0 && (!hostile || !j.open(QIODevice::ReadOnly)))
+            continue;
         while (!j.atEnd()) {
             const QList<QByteArray> c = j.readLine().trimmed().split(' ');
-            if ((c[0] == "T" || c[0] == "E") && c.size() == 4)
-                (c[0] == "T" ? tenues : ecritures)[QString::fromLocal8Bit(c[1])].push_back(
-                    {id, c[2].toLongLong(), c[3].toLongLong()});
+            if (c[0] == "T" && c.size() == 4)
+                tenues[c[1]].push_back({id, c[2].toLongLong(), c[3].toLongLong(), {}, {}});
+            else if (c[0] == "E" && c.size() == 6)
+                ecritures[c[1]].push_back({id, c[2].toLongLong(), c[3].toLongLong(), c[4], c[5]});
+            else if (c[0] == "P" && c.size() == 3)
+                changes[c[1]].push_back(c[2].toLongLong());
             else if (c[0] == "S" && c.size() == 6)
                 for (int k = 0; k < 5; ++k)
                     stats[k] += c[k + 1].toLong();
         }
     }
+    // A hold of a name ends where the pupil made the name name another file.
+    for (auto it = tenues.begin(); it != tenues.end(); ++it) {
+        for (Intervalle &t : it.value()) {
+            for (qint64 p : changes.value(it.key()))
+                t.fin = p > t.debut && p < t.fin ? p : t.fin;
+        }
+    }
     // A double hold: a copy took a text while another still held it. A save
     // made while another copy held the text from before to after it.
-    long doubles = 0, sauvegardesSansTenir = 0, nbTenues = 0;
+    long doubles = 0, sauvegardesSansTenir = 0, nbTenues = 0, perdus = 0;
     for (auto it = tenues.cbegin(); it != tenues.cend(); ++it) {
         const std::vector<Intervalle> &t = it.value();
         nbTenues += long(t.size());
@@ -347,6 +467,22 @@ int main(int argc, char *argv[])
                 doubles += a.copie < b.copie && a.debut < b.fin && b.debut < a.fin;
             for (const Intervalle &e : ecritures.value(it.key()))
                 sauvegardesSansTenir += a.copie != e.copie && a.debut < e.debut && a.fin > e.fin;
+        }
+    }
+    // Words lost: a save over a version other than the one on disk before it,
+    // which its writer never read; the pupil's changes start a text afresh.
+    for (auto it = ecritures.begin(); it != ecritures.end(); ++it) {
+        std::vector<Intervalle> &e = it.value();
+        std::sort(e.begin(), e.end(), [](const Intervalle &a, const Intervalle &b) { return a.fin < b.fin; });
+        QByteArray avant = it.key().startsWith("texte") ? "classe:" + QByteArray::number(it.key().mid(5, 2).toInt()) : "*";
+        qint64 depuis = 0;
+        for (const Intervalle &s : e) {
+            const std::vector<qint64> p = changes.value(it.key());
+            const bool change = std::any_of(p.cbegin(), p.cend(), [&](qint64 t) { return t > depuis && t < s.fin; });
+            perdus += s.sur != "*" && avant != "*" && !change && s.sur != avant;
+            avant = s.version;
+            depuis = s.debut; // the pupil may have come in the middle of a save
+
         }
     }
     long dechires = 0, marques = 0, brouillons = 0, marquesPlusieursNoms = 0;
@@ -365,17 +501,21 @@ int main(int argc, char *argv[])
         }
         brouillons += long(QDir(ou).entryList(QDir::Files | QDir::Hidden).size() - tous.size());
     }
-    std::printf("copies %d, texts %d, operations per copy %d, seed %d, mode %s\n", copies, nbTextes, operations,
-                graine, dispute ? "contended" : "random");
+    std::printf("copies %d, texts %d, operations per copy %d, seed %d, mode %s%s\n", copies, nbTextes, operations,
+                graine, dispute ? "contended" : "random",
+                montages ? ", two bindfs mounts" : postes > 0 ? ", two machines whose locks are not shared" : "");
     std::printf("opens tried %ld, succeeded %ld, refusals %ld, holds %ld, saves %ld\n", stats[0], stats[1], stats[2],
                 nbTenues, stats[3]);
-    std::printf("double holds %ld\nsaves while another copy held the text %ld\n", doubles, sauvegardesSansTenir);
-    std::printf("torn files %ld, torn reads %ld, marks left %ld, drafts left %ld, copies that failed %d\n", dechires,
-                stats[4], marques, brouillons, echouees);
+    std::printf("double holds %ld\nsaves while another copy held the text %ld\nwords lost %ld\n", doubles,
+                sauvegardesSansTenir, perdus);
+    std::printf("torn files %ld, torn reads %ld, marks left %ld, drafts and claims left %ld, copies that failed %d\n",
+                dechires, stats[4], marques, brouillons, echouees);
     if (hostile)
-        std::printf("hostile pupil (links, folder swaps, forged words) %s; read-only files with several names %ld; "
-                    "changes outside the class folder %ld\n", hostilite.constData(), marquesPlusieursNoms, dehors);
+        std::printf("hostile pupil (links, folder swaps, forged words, texts deleted, renamed or written anew, teacher's "
+                    "releases) %s; read-only files with several names %ld; changes outside the class folder %ld\n",
+                    hostilite.constData(), marquesPlusieursNoms, dehors);
     // Under the hostile pupil a held text's name may lead through his link when
     // it is released: the release is refused and the mark stays, the text whole.
-    return dechires + stats[4] + (hostile ? 0 : marques) + brouillons + sauvegardesSansTenir + echouees + dehors + doubles == 0 ? 0 : 1;
+    return dechires + stats[4] + (hostile ? 0 : marques) + brouillons + sauvegardesSansTenir + echouees + dehors + doubles
+                       + perdus == 0 ? 0 : 1;
 }

@@ -127,10 +127,10 @@ std::optional<Identite> identite(const QString &chemin)
     return depuis(st);
 }
 
-std::optional<Identite> identite(int fd)
+std::optional<Identite> identite(int fd, bool frais)
 {
     struct statx st {};
-    if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &st) != 0
+    if (::statx(fd, "", AT_EMPTY_PATH | (frais ? AT_STATX_FORCE_SYNC : AT_STATX_SYNC_AS_STAT), STATX_BASIC_STATS | STATX_BTIME, &st) != 0
         || !S_ISREG(st.stx_mode))
         return std::nullopt;
     return Identite{quint64(makedev(st.stx_dev_major, st.stx_dev_minor)), quint64(st.stx_ino), qint64(st.stx_size),

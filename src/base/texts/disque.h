@@ -51,7 +51,8 @@ struct Identite {
 // link, a folder or a missing file.
 std::optional<Identite> identite(const QString &chemin);
 // The identity of an open file; nothing when it is not a plain file.
-std::optional<Identite> identite(int fd);
+// `frais`: as the file system says it now, not as a cache of a share keeps it.
+std::optional<Identite> identite(int fd, bool frais = false);
 
 // Why a write failed: the errno of the call that failed; or that the path no
 // longer names the file expected (renamed away, replaced by another file or

@@ -50,7 +50,8 @@ int pasUnTexte(int fd)
         return EISDIR;
     if (!S_ISREG(st.st_mode))
         return EINVAL;
-    return st.st_nlink > 1 ? EMLINK : 0;
+    // Deleted meanwhile: a text nobody can see.
+    return st.st_nlink > 1 ? EMLINK : st.st_nlink == 0 ? ENOENT : 0;
 }
 
 bool ecriture(int fd)
@@ -63,12 +64,6 @@ bool memeOuvert(int a, int b)
 {
     struct stat sa {}, sb {};
     return ::fstat(a, &sa) == 0 && ::fstat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-qint64 changementDe(int fd)
-{
-    const std::optional<disque::Identite> id = disque::identite(fd);
-    return id ? id->changement : 0;
 }
 
 int permissions(int fd)
@@ -142,18 +137,24 @@ void FichiersTexte::tenir(TexteTenu &&t)
     changement();
 }
 
-int FichiersTexte::revendiquer(int dossier, const QByteArray &nom, int modeAvant, qint64 changement, QByteArray &jeton)
+int FichiersTexte::revendiquer(int dossier, const QByteArray &nom, int texte, int modeAvant, QByteArray &jeton)
 {
     jeton.clear();
     const prise::Detenteur moi = prise::pourCetteCopie(nom, modeAvant);
     int err = prise::poser(dossier, moi);
     if (err == EEXIST) {
         // Nobody's any more: a claim this copy or a dead copy of this machine
-        // left, or one on a free text whose mark came and went after it (a
-        // release by hand, from a Windows machine's file properties). Any
-        // other, or one that cannot be read, is a copy at work.
+        // left, or one on a free text whose mark came and went well after it
+        // (a release by hand, from a Windows machine's file properties), as
+        // the file system itself says, not a cache of it. Any other, or one
+        // that cannot be read, is a copy at work.
         const prise::Lue l = prise::lire(dossier, nom);
-        const bool abandonnee = l.detenteur && (l.detenteur->perime() || (changement != 0 && changement > l.date));
+        bool abandonnee = l.detenteur && l.detenteur->perime();
+        if (l.detenteur && !abandonnee && texte >= 0 && l.date != 0) {
+            const std::optional<disque::Identite> id = disque::identite(texte, true);
+            const LectureAttribut a = m_attributs.lireFd(texte);
+            abandonnee = id && a.ok() && !attribut::estMarque(a.mot) && id->changement > l.date + 2000000000;
+        }
         if (!abandonnee || prise::remplacer(dossier, moi, l.detenteur->jeton) != 0)
             return EEXIST;
         err = 0;
@@ -163,6 +164,15 @@ int FichiersTexte::revendiquer(int dossier, const QByteArray &nom, int modeAvant
     if (err == 0)
         jeton = moi.jeton;
     return 0;
+}
+
+bool FichiersTexte::marqueEntreTemps(int fd, int dossier, const QByteArray &nom, const QByteArray &jeton)
+{
+    const LectureAttribut a = m_attributs.lireFd(fd);
+    if (!a.ok() || !attribut::estMarque(a.mot))
+        return false;
+    retirerPrise(dossier, nom, jeton);
+    return true;
 }
 
 int FichiersTexte::marquer(int fd)
@@ -301,10 +311,12 @@ Lecture FichiersTexte::prendre(const QString &chemin)
     const LectureAttribut a = m_attributs.lireFd(fd);
     const int modeAvant = permissions(fd);
     QByteArray jeton;
-    if ((a.ok() && attribut::estMarque(a.mot)) || revendiquer(dossier.fd(), nom, modeAvant, changementDe(fd), jeton) == EEXIST) {
+    if ((a.ok() && attribut::estMarque(a.mot)) || revendiquer(dossier.fd(), nom, fd, modeAvant, jeton) == EEXIST
+        || marqueEntreTemps(fd, dossier.fd(), nom, jeton)) {
         verrou::lacher(fd);
         return {Lecture::Issue::Pris, {}, 0};
     }
+
     // A text that cannot be marked is refused: other copies would not see it taken.
     if (const int err = marquer(fd)) {
         if (a.ok())
@@ -447,7 +459,7 @@ Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octe
         // once, the second finds it there.
         const int modeAvant = int(0666 & ~disque::masqueCreation());
         QByteArray jeton;
-        if (revendiquer(dossier.fd(), nom, modeAvant, 0, jeton) == EEXIST)
+        if (revendiquer(dossier.fd(), nom, -1, modeAvant, jeton) == EEXIST)
             return {Ecriture::Issue::Prise, EEXIST};
         Descripteur texte;
         if (const disque::Erreur err = disque::remplacer(dossier.fd(), nom, octets, nullptr, marquerLeBrouillon(), &texte)) {
@@ -476,7 +488,8 @@ Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octe
             return {Ecriture::Issue::Prise, 0};
         const LectureAttribut a = m_attributs.lireFd(fd);
         modeAvant = permissions(fd);
-        if ((a.ok() && attribut::estMarque(a.mot)) || revendiquer(dossier.fd(), nom, modeAvant, changementDe(fd), jeton) == EEXIST) {
+        if ((a.ok() && attribut::estMarque(a.mot)) || revendiquer(dossier.fd(), nom, fd, modeAvant, jeton) == EEXIST
+            || marqueEntreTemps(fd, dossier.fd(), nom, jeton)) {
             verrou::lacher(fd);
             return {Ecriture::Issue::Prise, 0};
         }

@@ -1,0 +1,34 @@
+// Preloaded into the copies of a second machine of the class harness: their
+// locks lie on other bytes, so that neither machine sees the other's, as on a
+// share that does not pass locks on; everything else is the one folder.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <stdarg.h>
+
+namespace {
+int decaler(int (*vrai)(int, int, ...), int fd, int commande, void *argument)
+{
+    if (commande != F_OFD_SETLK && commande != F_OFD_SETLKW && commande != F_OFD_GETLK)
+        return vrai(fd, commande, argument);
+    auto *l = static_cast<struct flock *>(argument);
+    l->l_start += off_t(1) << 40;
+    const int r = vrai(fd, commande, l);
+    l->l_start -= off_t(1) << 40;
+    return r;
+}
+} // namespace
+
+#define ENVELOPPE(nom)                                                                                         \
+    extern "C" int nom(int fd, int commande, ...)                                                              \
+    {                                                                                                          \
+        static int (*vrai)(int, int, ...);                                                                     \
+        if (!vrai)                                                                                             \
+            vrai = reinterpret_cast<int (*)(int, int, ...)>(dlsym(RTLD_NEXT, #nom));                                             \
+        va_list a;                                                                                             \
+        va_start(a, commande);                                                                                 \
+        void *argument = va_arg(a, void *);                                                                    \
+        va_end(a);                                                                                             \
+        return decaler(vrai, fd, commande, argument);                                                          \
+    }
+ENVELOPPE(fcntl)
+ENVELOPPE(fcntl64)
