@@ -4,8 +4,9 @@
 //                            every 20 ms, saving every 200; after each one
 //                            prints "<characters typed> <CLOCK_REALTIME ns>"
 //   coupure reprendre TEXTE  answers « Oui » to the recovery question, prints
-//                            "<zone length> <file length> <held> <marked>", then
-//                            quits as a pupil who does not save
+//                            "<zone length> <file length> <held> <marked>
+//                            <other messages shown>", then quits as a pupil
+//                            who does not save
 #include "gui/reprise.h"
 #include "commun.h"
 #include "gui/texts/documents.h"
@@ -47,6 +48,7 @@ int main(int argc, char *argv[])
     const QString texte = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
     auto dialogues = std::make_unique<DialoguesReprise>();
     dialogues->texte = texte;
+    const DialoguesReprise *vus = dialogues.get();
     ServicesForm1 s;
     s.dialogues = std::move(dialogues);
     s.dossierDepart = QFileInfo(texte).absolutePath();
@@ -61,7 +63,8 @@ int main(int argc, char *argv[])
         const bool tenu = std::any_of(t.cbegin(), t.cend(), [&](const FichiersTexte::Tenue &u) { return u.chemin == texte; });
         struct stat st {};
         const bool marque = ::stat(argv[2], &st) == 0 && (st.st_mode & 0222) == 0;
-        std::printf("%d %lld %d %d\n", zone->longueurCrLf(), static_cast<long long>(st.st_size), tenu, marque);
+        std::printf("%d %lld %d %d %d\n", zone->longueurCrLf(), static_cast<long long>(st.st_size), tenu, marque,
+                    vus->messages);
         form.close();
         return 0;
     }

@@ -29,7 +29,7 @@ for tour in $(seq "$tours"); do
   kill -9 "$pid"
   wait "$pid" 2>/dev/null || true
   read -r tapes _ < <(tail -1 "$travail/journal") || true
-  read -r zone fichier tenu marque < <("$programme" reprendre "$texte" 2>>"$travail/erreurs") || true
+  read -r zone fichier tenu marque _ < <("$programme" reprendre "$texte" 2>>"$travail/erreurs") || true
   if [ -z "${marque:-}" ]; then
     echo "tour $tour: the next copy said nothing (see $travail/erreurs)" >&2
     exit 1

@@ -227,8 +227,8 @@ int copie(const QStringList &a)
 // The hostile pupil: --hostile-eleve FOLDER DECOY SEED JOURNAL [TOOL]; runs
 // until its standard input closes, then puts the real CM1 back. The decoy's
 // files and the texts it writes are versions too, so that one linked or
-// written into the class is no torn text. Its journal says when each name
-// it changed stopped naming what it named ("P name time").
+// written into the class is no torn text. Its journal says between which
+// instants each name it changed stopped naming what it named ("P name from to").
 int eleveHostile(const QStringList &a)
 {
     const QByteArray classe = QFile::encodeName(a.at(1)), leurre = QFile::encodeName(a.at(2));
@@ -241,9 +241,10 @@ int eleveHostile(const QStringList &a)
     long liens = 0, echanges = 0, forges = 0, changes = 0, liberations = 0, seq = 0;
     // The folders the pupil's names go to: the class and the real CM1, never the decoy.
     const int dossiers[] = {::open(classe, O_RDONLY | O_DIRECTORY), ::open(classe + "/CM1", O_RDONLY | O_DIRECTORY)};
+    qint64 avant = 0;
     const auto change = [&](const QByteArray &nom, bool fait) {
         if (fait)
-            std::fprintf(journal, "P %s %lld\n", nom.constData(), maintenant());
+            std::fprintf(journal, "P %s %lld %lld\n", nom.constData(), avant, maintenant());
         changes += fait;
     };
     pollfd entree{0, POLLIN, 0};
@@ -251,6 +252,7 @@ int eleveHostile(const QStringList &a)
         const int ou = dossiers[hasard.bounded(2)];
         const QByteArray nouveau = "nouveau" + QByteArray::number(hasard.bounded(3)) + ".txt";
         const QByteArray texte = QFile::encodeName(textes.at(hasard.bounded(textes.size())));
+        avant = maintenant();
         switch (hasard.bounded(7)) {
         case 0: // a file outside under a name copies save to
             liens += ::linkat(AT_FDCWD, leurre + "/leurre" + QByteArray::number(hasard.bounded(3)) + ".txt", ou, nouveau, 0) == 0;
@@ -285,9 +287,13 @@ int eleveHostile(const QStringList &a)
             break;
         }
         default: // the teacher releases a text, as the guide says; a running copy's is left alone
-            if (!outils.isEmpty() && tour % 8 == 0)
-                liberations += QProcess::execute(outils, {QStringLiteral("marques"), a.at(1), QStringLiteral("--liberer"),
-                                                          QString::fromLocal8Bit(texte)}) == 0;
+            if (!outils.isEmpty() && tour % 8 == 0) {
+                QProcess enseignant;
+                enseignant.setStandardOutputFile(QProcess::nullDevice());
+                enseignant.setStandardErrorFile(QProcess::nullDevice());
+                enseignant.start(outils, {QStringLiteral("marques"), a.at(1), QStringLiteral("--liberer"), QString::fromLocal8Bit(texte)});
+                liberations += enseignant.waitForFinished() && enseignant.exitCode() == 0;
+            }
         }
     }
     struct stat st {};
@@ -429,7 +435,7 @@ int main(int argc, char *argv[])
         dehors += leurreAvant.value(it.key()) != it.value();
 
     QHash<QByteArray, std::vector<Intervalle>> tenues, ecritures;
-    QHash<QByteArray, std::vector<qint64>> changes; // by the pupil
+    QHash<QByteArray, std::vector<std::pair<qint64, qint64>>> changes; // by the pupil, between two instants
     long stats[5] = {};
     for (int id = 0; id <= copies; ++id) {
         QFile j(journaux.filePath(id == 0 ? QStringLiteral("eleve") : QString::number(id)));
@@ -442,18 +448,19 @@ int main(int argc, char *argv[])
                 tenues[c[1]].push_back({id, c[2].toLongLong(), c[3].toLongLong(), {}, {}});
             else if (c[0] == "E" && c.size() == 6)
                 ecritures[c[1]].push_back({id, c[2].toLongLong(), c[3].toLongLong(), c[4], c[5]});
-            else if (c[0] == "P" && c.size() == 3)
-                changes[c[1]].push_back(c[2].toLongLong());
+            else if (c[0] == "P" && c.size() == 4)
+                changes[c[1]].push_back({c[2].toLongLong(), c[3].toLongLong()});
             else if (c[0] == "S" && c.size() == 6)
                 for (int k = 0; k < 5; ++k)
                     stats[k] += c[k + 1].toLong();
         }
     }
-    // A hold of a name ends where the pupil made the name name another file.
+    // A hold of a name ends where the pupil made the name name another file,
+    // at the earliest.
     for (auto it = tenues.begin(); it != tenues.end(); ++it) {
         for (Intervalle &t : it.value()) {
-            for (qint64 p : changes.value(it.key()))
-                t.fin = p > t.debut && p < t.fin ? p : t.fin;
+            for (const auto &[de, a] : changes.value(it.key()))
+                t.fin = de > t.debut && de < t.fin ? de : t.fin;
         }
     }
     // A double hold: a copy took a text while another still held it. A save
@@ -477,8 +484,8 @@ int main(int argc, char *argv[])
         QByteArray avant = it.key().startsWith("texte") ? "classe:" + QByteArray::number(it.key().mid(5, 2).toInt()) : "*";
         qint64 depuis = 0;
         for (const Intervalle &s : e) {
-            const std::vector<qint64> p = changes.value(it.key());
-            const bool change = std::any_of(p.cbegin(), p.cend(), [&](qint64 t) { return t > depuis && t < s.fin; });
+            const auto p = changes.value(it.key());
+            const bool change = std::any_of(p.cbegin(), p.cend(), [&](const auto &t) { return t.second > depuis && t.first < s.fin; });
             perdus += s.sur != "*" && avant != "*" && !change && s.sur != avant;
             avant = s.version;
             depuis = s.debut; // the pupil may have come in the middle of a save

@@ -166,10 +166,13 @@ int FichiersTexte::revendiquer(int dossier, const QByteArray &nom, int texte, in
     return 0;
 }
 
-bool FichiersTexte::marqueEntreTemps(int fd, int dossier, const QByteArray &nom, const QByteArray &jeton)
+bool FichiersTexte::changeEntreTemps(int fd, int dossier, const QByteArray &nom, const QByteArray &jeton)
 {
     const LectureAttribut a = m_attributs.lireFd(fd);
-    if (!a.ok() || !attribut::estMarque(a.mot))
+    struct stat ouvert {}, nomme {};
+    const bool nomme_ = ::fstat(fd, &ouvert) == 0 && ::fstatat(dossier, nom.constData(), &nomme, AT_SYMLINK_NOFOLLOW) == 0
+                        && ouvert.st_nlink > 0 && ouvert.st_dev == nomme.st_dev && ouvert.st_ino == nomme.st_ino;
+    if (nomme_ && !(a.ok() && attribut::estMarque(a.mot)))
         return false;
     retirerPrise(dossier, nom, jeton);
     return true;
@@ -312,7 +315,7 @@ Lecture FichiersTexte::prendre(const QString &chemin)
     const int modeAvant = permissions(fd);
     QByteArray jeton;
     if ((a.ok() && attribut::estMarque(a.mot)) || revendiquer(dossier.fd(), nom, fd, modeAvant, jeton) == EEXIST
-        || marqueEntreTemps(fd, dossier.fd(), nom, jeton)) {
+        || changeEntreTemps(fd, dossier.fd(), nom, jeton)) {
         verrou::lacher(fd);
         return {Lecture::Issue::Pris, {}, 0};
     }
@@ -489,7 +492,7 @@ Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octe
         const LectureAttribut a = m_attributs.lireFd(fd);
         modeAvant = permissions(fd);
         if ((a.ok() && attribut::estMarque(a.mot)) || revendiquer(dossier.fd(), nom, fd, modeAvant, jeton) == EEXIST
-            || marqueEntreTemps(fd, dossier.fd(), nom, jeton)) {
+            || changeEntreTemps(fd, dossier.fd(), nom, jeton)) {
             verrou::lacher(fd);
             return {Ecriture::Issue::Prise, 0};
         }

@@ -161,9 +161,10 @@ private:
     // `jeton` (empty where the folder holds none), or EEXIST when another's
     // claim is there. `texte`: the free text open, -1 for a new one.
     int revendiquer(int dossier, const QByteArray &nom, int texte, int modeAvant, QByteArray &jeton);
-    // Whether a copy that made no claim marked the text since it was tested;
-    // then this copy's claim goes.
-    bool marqueEntreTemps(int fd, int dossier, const QByteArray &nom, const QByteArray &jeton);
+    // Whether the text changed since it was tested: marked by a copy that
+    // made no claim, or replaced under its name (by another program); then
+    // this copy's claim goes.
+    bool changeEntreTemps(int fd, int dossier, const QByteArray &nom, const QByteArray &jeton);
     // Marks the open text unless it already is, and reads the mark back: 0
     // or an errno (ENOTSUP where the mark does not stay).
     int marquer(int fd);
