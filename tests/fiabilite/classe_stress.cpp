@@ -395,6 +395,8 @@ int main(int argc, char *argv[])
         if (ailleurs) {
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert(QStringLiteral("LD_PRELOAD"), args.value(postes + 1));
+            // Under the sanitizers, the runtime then comes second.
+            env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":verify_asan_link_order=0"));
             p->setProcessEnvironment(env);
         }
         // Each copy is started from the class folder, as Plumor is.
