@@ -29,7 +29,8 @@ for essai in $(seq "$essais"); do
   tapesA=$(($(tail -1 "$travail/journalA" | cut -d' ' -f1) + 1))
   "$travail/plumor-outils" marques "$classe" --liberer t.txt >/dev/null 2>&1
   # B takes the text and types, and keeps it.
-  personne "$travail/B" "$travail/coupure" taper "$texte" >"$travail/journalB" 2>/dev/null &
+  (exec env XDG_STATE_HOME="$travail/B" setpriv --reuid=65534 --regid=65534 --clear-groups \
+    "$travail/coupure" taper "$texte" >"$travail/journalB" 2>/dev/null) &
   b=$!
   until [ "$(wc -l <"$travail/journalB")" -ge 20 ]; do sleep 0.05; done
   read -r zone _ tenu _ _ < <(personne "$travail/A" "$travail/coupure" reprendre "$texte" 2>/dev/null)

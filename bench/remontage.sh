@@ -36,6 +36,7 @@ for essai in $(seq "$essais"); do
   mount "${boucles[$(((essai + 1) % 2))]}" "$travail/m"
   [ "$(stat -c %d "$texte")" != "$avant" ] && changes=$((changes + 1))
   read -r zone fichier tenu marque messages < <("$construction/bench/coupure" reprendre "$texte" 2>/dev/null)
+  messages=${messages:-0}
   echo "$essai: typed $(wc -l <"$travail/journal"), zone $zone, file $fichier, held $tenu, marked $marque, messages $messages" >>"$travail/../remontage-essais"
   # Taken over: held with its mark, then « Quitter » (answered No) let it go.
   if [ "$tenu" = 1 ]; then pris=$((pris + 1)); elif [ "$marque" = 0 ]; then liberes=$((liberes + 1)); fi

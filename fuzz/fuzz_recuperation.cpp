@@ -13,7 +13,8 @@ bool memes(const recuperation::Releve &a, const recuperation::Releve &b)
         return false;
     for (qsizetype k = 0; k < a.marques.size(); ++k) {
         const FichiersTexte::Tenue &x = a.marques[k], &y = b.marques[k];
-        if (x.chemin != y.chemin || !x.identite.inchangee(y.identite))
+        if (x.chemin != y.chemin || !x.identite.inchangee(y.identite) || x.identite.naissance != y.identite.naissance
+            || x.jeton != y.jeton || x.modeAvant != y.modeAvant)
             return false;
     }
     return true;

@@ -9,15 +9,11 @@
 //
 //   classe_stress [--copies N] [--textes M] [--operations K] [--graine S]
 //                 [--dispute [--periode MS]] [--hostile [--outils PLUMOR-OUTILS]]
-//                 [--deux-postes VERROUS-AILLEURS.so | --deux-montages]
+//                 [--deux-postes VERROUS-AILLEURS.so]
 //
-// Both last options make two machines of the copies, half on each, whose
-// share does not pass locks on. --deux-postes keeps the one folder and
-// preloads into the second machine's copies a library that moves their
-// locks to other bytes. --deux-montages puts them on two bindfs mounts of
-// the class folder, each with its own locks and caches (exits 77 where it
-// cannot mount); bindfs, a path-based passthrough, may then open an older
-// file than the one a name names, which no share does.
+// --deux-postes makes two machines of the copies, half on each, whose share
+// does not pass locks on: the one folder, and a library preloaded into the
+// second machine's copies that moves their locks to other bytes.
 //
 // --hostile adds a pupil who, before and during the run, hard-links texts and
 // files of a decoy folder outside the class under names copies use, swaps the
@@ -318,26 +314,6 @@ struct Intervalle {
     QByteArray sur, version; // saves: the version written over, the one written
 };
 
-// Two views of the class folder by bindfs, each its own locks; unmounted at the end.
-struct Montages {
-    QTemporaryDir racine;
-    QStringList chemins;
-    explicit Montages(const QString &dossier)
-    {
-        for (const char *m : {"m1", "m2"}) {
-            const QString c = racine.filePath(QString::fromLatin1(m));
-            if (!QDir().mkdir(c) || QProcess::execute(QStringLiteral("bindfs"), {QStringLiteral("-o"), QStringLiteral("direct_io"), dossier, c}) != 0)
-                return;
-            chemins << c;
-        }
-    }
-    ~Montages()
-    {
-        for (const QString &c : std::as_const(chemins))
-            QProcess::execute(QStringLiteral("umount"), {c});
-    }
-};
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -355,14 +331,6 @@ int main(int argc, char *argv[])
 
     QTemporaryDir classe, journaux, leurre;
     const QString dossier = QDir(classe.path()).canonicalPath();
-    std::unique_ptr<Montages> montages;
-    if (args.contains(QStringLiteral("--deux-montages"))) {
-        montages = std::make_unique<Montages>(dossier);
-        if (montages->chemins.size() != 2) {
-            std::printf("skipped: two bindfs mounts of the class folder could not be made (bindfs, FUSE, root)\n");
-            return 77;
-        }
-    }
     QRandomGenerator hasard(graine);
     const auto ecrire = [&](const QString &chemin, int seq) {
         QFile f(chemin);
@@ -390,7 +358,7 @@ int main(int argc, char *argv[])
 
     // The hostile pupil first, then every copy; all are released together once all are ready.
     std::vector<std::unique_ptr<QProcess>> processus;
-    const auto demarrer = [&](const QString &ou, const QStringList &arguments, bool ailleurs = false) {
+    const auto demarrer = [&](const QStringList &arguments, bool ailleurs = false) {
         auto &p = processus.emplace_back(std::make_unique<QProcess>());
         if (ailleurs) {
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -400,15 +368,14 @@ int main(int argc, char *argv[])
             p->setProcessEnvironment(env);
         }
         // Each copy is started from the class folder, as Plumor is.
-        p->setWorkingDirectory(ou);
+        p->setWorkingDirectory(dossier);
         harnais::lancer(*p, false, arguments);
     };
     if (hostile)
-        demarrer(dossier, {QStringLiteral("--hostile-eleve"), dossier, leurre.path(), QString::number(graine),
+        demarrer({QStringLiteral("--hostile-eleve"), dossier, leurre.path(), QString::number(graine),
                            journaux.filePath(QStringLiteral("eleve")), outils > 0 ? args.value(outils + 1) : QString()});
     for (int id = 1; id <= copies; ++id) {
-        const QString ou = montages ? montages->chemins.at(id % 2) : dossier;
-        demarrer(ou, {QStringLiteral("--copie"), QString::number(id), ou, QString::number(graine * 1000 + id),
+        demarrer({QStringLiteral("--copie"), QString::number(id), dossier, QString::number(graine * 1000 + id),
                       QString::number(operations), journaux.filePath(QString::number(id)),
                       dispute ? QStringLiteral("dispute") : QStringLiteral("hasard"),
                       QString::number(harnais::option(args, "--periode", 40)), hostile ? QStringLiteral("--hostile") : QString()},
@@ -512,7 +479,7 @@ int main(int argc, char *argv[])
     }
     std::printf("copies %d, texts %d, operations per copy %d, seed %d, mode %s%s\n", copies, nbTextes, operations,
                 graine, dispute ? "contended" : "random",
-                montages ? ", two bindfs mounts" : postes > 0 ? ", two machines whose locks are not shared" : "");
+                postes > 0 ? ", two machines whose locks are not shared" : "");
     std::printf("opens tried %ld, succeeded %ld, refusals %ld, holds %ld, saves %ld\n", stats[0], stats[1], stats[2],
                 nbTenues, stats[3]);
     std::printf("double holds %ld\nsaves while another copy held the text %ld\nwords lost %ld\n", doubles,

@@ -240,8 +240,7 @@ private slots:
         QTest::addColumn<QString>("cas");
         QTest::addColumn<DossierClasse::Resolution>("resolution");
         for (const char *cas : {"sous-dossier lien", "sous-dossier lien, par un autre nom", "texte lien",
-                                "lien physique hors de la classe", "lien physique vers un texte", "remplacé par un lien",
-                                "verrou gardé"}) {
+                                "lien physique hors de la classe", "lien physique vers un texte", "verrou gardé"}) {
             // The kernel's lookup, and the walk used where the kernel lacks it.
             QTest::addRow("%s", cas) << QString::fromUtf8(cas) << DossierClasse::Resolution::Automatique;
             QTest::addRow("%s, composant par composant", cas) << QString::fromUtf8(cas) << DossierClasse::Resolution::ParComposants;
@@ -273,16 +272,6 @@ private slots:
             ::symlink(natif(prive).constData(), natif(l).constData());
         } else if (cas.startsWith(u"lien physique")) {
             ::link(natif(cas.endsWith(u"classe") ? prive : a).constData(), natif(l).constData());
-        } else if (cas == u"remplacé par un lien") {
-            // The held text renamed away and a link put in its place.
-            c = a;
-            QCOMPARE(fichiers.prendre(a).issue, Issue::Lu);
-            QFile::rename(a, classe.chemin(QStringLiteral("x.txt")));
-            ::symlink(natif(prive).constData(), natif(a).constData());
-            QCOMPARE(fichiers.reecrire(a, "B\r\n").erreur, disque::cheminChange);
-            // Released all the same: the file held, wherever it went.
-            QCOMPARE(fichiers.liberer(a), 0);
-            QVERIFY(!classe.marqueSurDisque(QStringLiteral("x.txt")) && classe.octets(QStringLiteral("x.txt")) == "A\r\n");
         }
         if (cas == u"verrou gardé") {
             // Another copy that keeps the lock past the wait: taken, never free.
@@ -296,10 +285,10 @@ private slots:
         QCOMPARE(fichiers.examiner(c).etat, Cible::Lien);
         QCOMPARE(fichiers.ecrireSous(c, "x").issue, Ecriture::Erreur);
         QCOMPARE(fichiers.liberer(c), 0);
-        QVERIFY(fichiers.tenues().isEmpty() || cas == u"remplacé par un lien");
+        QVERIFY(fichiers.tenues().isEmpty());
         // Nothing changed, on this side of the link or the other.
         QVERIFY(ailleurs.octets(QStringLiteral("prive/p.txt")) == "secret" && ailleurs.mode(QStringLiteral("prive/p.txt")) == 0640);
-        QVERIFY(QFileInfo(a).isSymLink() || (classe.octets(QStringLiteral("a.txt")) == "A\r\n" && !classe.marqueSurDisque(QStringLiteral("a.txt"))));
+        QVERIFY(classe.octets(QStringLiteral("a.txt")) == "A\r\n" && !classe.marqueSurDisque(QStringLiteral("a.txt")));
     }
 
     // A text this copy holds is the file it opened, however its name and its
@@ -310,7 +299,7 @@ private slots:
         QTest::addColumn<QString>("cas");
         QTest::addColumn<int>("issue"); // of the other copy's take
         QTest::newRow("supprimé, son numéro donné à un nouveau texte") << "supprime" << int(Issue::Pris);
-        QTest::newRow("renommé puis libéré") << "renomme" << int(Issue::Lu);
+        QTest::newRow("renommé, un lien à sa place, puis libéré") << "renomme" << int(Issue::Lu);
         QTest::newRow("marque refusée") << "refusee" << int(Issue::Erreur);
         QTest::newRow("marque ignorée par le partage") << "ignoree" << int(Issue::Erreur);
         QTest::newRow("tenu par une copie en marche, marque levée à la main") << "vivante" << int(Issue::Pris);
@@ -343,8 +332,10 @@ private slots:
             QCOMPARE(v.reecrire(a, "B\r\n").erreur, disque::texteSupprime);
             cible = c;
         } else if (cas == u"renomme") {
-            QVERIFY(v.prendre(a).issue == Issue::Lu && QFile::rename(a, c));
-            QVERIFY(v.liberer(a) == 0 && !classe.marqueSurDisque(QStringLiteral("c.txt")));
+            // Renamed away, a link put in its place: not saved there, released where it went.
+            QVERIFY(v.prendre(a).issue == Issue::Lu && QFile::rename(a, c) && QFile::link(QStringLiteral("/etc/passwd"), a));
+            QVERIFY(v.reecrire(a, "B\r\n").erreur == disque::cheminChange && v.liberer(a) == 0);
+            QVERIFY(!classe.marqueSurDisque(QStringLiteral("c.txt")) && classe.octets(QStringLiteral("c.txt")) == "A\r\n");
             cible = c;
         } else if (cas == u"vivante") {
             QVERIFY(autre.prendre(a).issue == Issue::Lu && QFile::setPermissions(a, QFile::ReadOwner | QFile::WriteOwner));

@@ -256,7 +256,7 @@ private slots:
                                          || f.c().enregistrer_sous->isEnabled() || f.c().Imprimer->isEnabled()));
     }
 
-    // Plumor never writes a file it would refuse to open, nor where its text no longer is.
+    // Plumor never writes a file it would refuse to open.
     void jamaisOuIlNeFautPas()
     {
         Classe classe;
@@ -273,13 +273,6 @@ private slots:
         f.c().Text1->definirTexteCrLf(QString(31998, u'b'));
         QVERIFY(f.documents().reenregistrer(plein));
         QCOMPARE(classe.octets(QStringLiteral("plein.txt")), QByteArray(31998, 'b') + "\r\n");
-        // Renamed away under the pupil: nothing is written where it was, the text stays.
-        QFile::rename(plein, classe.chemin(QStringLiteral("renomme.txt")));
-        f.c().Text1->definirTexteCrLf(QStringLiteral("court"));
-        f.documents().enregistrer_Click();
-        QVERIFY(f.dialogues->textes().last().startsWith(QStringLiteral("Ce texte a été déplacé ou remplacé")));
-        QVERIFY(classe.octets(QStringLiteral("plein.txt")) == "<absent>" && classe.marqueSurDisque(QStringLiteral("renomme.txt")));
-        QCOMPARE(f.c().Text1->texteCrLf(), QStringLiteral("court"));
     }
 
     // A mark that cannot be lifted is said, with a way out that works; the text still closes.
