@@ -284,9 +284,7 @@ int eleveHostile(const QStringList &a)
         }
         default: // the teacher releases a text, as the guide says; a running copy's is left alone
             if (!outils.isEmpty() && tour % 8 == 0) {
-                QProcess enseignant;
-                enseignant.setStandardOutputFile(QProcess::nullDevice());
-                enseignant.setStandardErrorFile(QProcess::nullDevice());
+                QProcess enseignant; // its words kept, never read
                 enseignant.start(outils, {QStringLiteral("marques"), a.at(1), QStringLiteral("--liberer"), QString::fromLocal8Bit(texte)});
                 liberations += enseignant.waitForFinished() && enseignant.exitCode() == 0;
             }

@@ -5,9 +5,13 @@
 #include <fcntl.h>
 #include <stdarg.h>
 
-namespace {
-int decaler(int (*vrai)(int, int, ...), int fd, int commande, void *argument)
+extern "C" int fcntl(int fd, int commande, ...)
 {
+    static const auto vrai = reinterpret_cast<int (*)(int, int, ...)>(dlsym(RTLD_NEXT, "fcntl"));
+    va_list a;
+    va_start(a, commande);
+    void *argument = va_arg(a, void *);
+    va_end(a);
     if (commande != F_OFD_SETLK && commande != F_OFD_SETLKW && commande != F_OFD_GETLK)
         return vrai(fd, commande, argument);
     auto *l = static_cast<struct flock *>(argument);
@@ -16,19 +20,3 @@ int decaler(int (*vrai)(int, int, ...), int fd, int commande, void *argument)
     l->l_start -= off_t(1) << 40;
     return r;
 }
-} // namespace
-
-#define ENVELOPPE(nom)                                                                                         \
-    extern "C" int nom(int fd, int commande, ...)                                                              \
-    {                                                                                                          \
-        static int (*vrai)(int, int, ...);                                                                     \
-        if (!vrai)                                                                                             \
-            vrai = reinterpret_cast<int (*)(int, int, ...)>(dlsym(RTLD_NEXT, #nom));                                             \
-        va_list a;                                                                                             \
-        va_start(a, commande);                                                                                 \
-        void *argument = va_arg(a, void *);                                                                    \
-        va_end(a);                                                                                             \
-        return decaler(vrai, fd, commande, argument);                                                          \
-    }
-ENVELOPPE(fcntl)
-ENVELOPPE(fcntl64)

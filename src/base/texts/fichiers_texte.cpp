@@ -311,19 +311,22 @@ Lecture FichiersTexte::prendre(const QString &chemin)
         return lecture;
     if (tenuAilleurs(fd))
         return {Lecture::Issue::Pris, {}, 0};
+    // A word that cannot be read is neither free nor taken.
     const LectureAttribut a = m_attributs.lireFd(fd);
+    if (!a.ok()) {
+        verrou::lacher(fd);
+        return {Lecture::Issue::Erreur, {}, a.erreur};
+    }
     const int modeAvant = permissions(fd);
     QByteArray jeton;
-    if ((a.ok() && attribut::estMarque(a.mot)) || revendiquer(dossier.fd(), nom, fd, modeAvant, jeton) == EEXIST
+    if (attribut::estMarque(a.mot) || revendiquer(dossier.fd(), nom, fd, modeAvant, jeton) == EEXIST
         || changeEntreTemps(fd, dossier.fd(), nom, jeton)) {
         verrou::lacher(fd);
         return {Lecture::Issue::Pris, {}, 0};
     }
-
     // A text that cannot be marked is refused: other copies would not see it taken.
     if (const int err = marquer(fd)) {
-        if (a.ok())
-            m_attributs.ecrireFd(fd, a.mot);
+        m_attributs.ecrireFd(fd, a.mot);
         retirerPrise(dossier.fd(), nom, jeton);
         verrou::lacher(fd);
         return {Lecture::Issue::Erreur, {}, err};
@@ -491,12 +494,16 @@ Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octe
             return {Ecriture::Issue::Prise, 0};
         const LectureAttribut a = m_attributs.lireFd(fd);
         modeAvant = permissions(fd);
-        if ((a.ok() && attribut::estMarque(a.mot)) || revendiquer(dossier.fd(), nom, fd, modeAvant, jeton) == EEXIST
+        if (!a.ok()) {
+            verrou::lacher(fd);
+            return {Ecriture::Issue::Erreur, a.erreur};
+        }
+        if (attribut::estMarque(a.mot) || revendiquer(dossier.fd(), nom, fd, modeAvant, jeton) == EEXIST
             || changeEntreTemps(fd, dossier.fd(), nom, jeton)) {
             verrou::lacher(fd);
             return {Ecriture::Issue::Prise, 0};
         }
-        const quint16 motAvant = a.ok() ? a.mot : attribut::libre;
+        const quint16 motAvant = a.mot;
         disque::Erreur err = m_attributs.ecrireFd(fd, attribut::marque);
         if (err.ok())
             err = ecrireTenu(fd, dossier.fd(), nom, chemin, octets, jeton, texte, errMarque);
