@@ -23,13 +23,6 @@ using Issue = FichiersTexte::Lecture::Issue;
 using Cible = FichiersTexte::Cible::Etat;
 using Ecriture = FichiersTexte::Ecriture::Issue;
 
-// Attribute words that cannot be changed, as another user's file on a local disk.
-class AttributsFiges : public AttributsMemoire
-{
-public:
-    int ecrireNatif(const QByteArray &, quint16) override { return EPERM; }
-};
-
 } // namespace
 
 class TestFichiersTexte : public QObject
@@ -287,18 +280,14 @@ private slots:
         const QString a = classe.ecrire(QStringLiteral("a.txt"), "A\r\n"), c = classe.chemin(QStringLiteral("c.txt"));
         const auto dossier = std::make_shared<const DossierClasse>(classe.dossier());
         const Descripteur fd = dossier->ouvrirDossier(classe.dossier());
-        AttributsSysteme systeme;
-        struct Ignorees : AttributsSysteme {
-            int ecrireFd(int, quint16) override { return 0; }
-        } ignorees;
-        struct Illisibles : AttributsSysteme {
-            LectureAttribut lireFd(int) const override { return {0, EIO}; }
-        } illisibles;
-        AttributsFiges figees;
-        Attributs &attributs = cas == u"ignoree" ? static_cast<Attributs &>(ignorees) : cas == u"refusee" ? static_cast<Attributs &>(figees)
-                               : cas == u"illisible" ? static_cast<Attributs &>(illisibles) : systeme;
-        FichiersTexte v(attributs, dossier);
-        FichiersTexte autre(systeme, dossier);
+        // The system's words, but a mark refused, a share that ignores it, or a word that cannot be read.
+        struct Cas : AttributsSysteme {
+            QString cas;
+            LectureAttribut lireFd(int fd) const override { return cas == u"illisible" ? LectureAttribut{0, EIO} : AttributsSysteme::lireFd(fd); }
+            int ecrireFd(int fd, quint16 mot) override { return cas == u"refusee" ? EPERM : cas == u"ignoree" ? 0 : AttributsSysteme::ecrireFd(fd, mot); }
+        } attributs, systeme;
+        attributs.cas = cas;
+        FichiersTexte v(attributs, dossier), autre(systeme, dossier);
         prise::Detenteur ailleurs = prise::pourCetteCopie("a.txt", 0644);
         const QString cible = cas == u"supprime" || cas == u"renomme" ? c : a;
         if (cas == u"supprime") {
