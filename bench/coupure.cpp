@@ -59,7 +59,7 @@ int main(int argc, char *argv[])
 
     if (qstrcmp(argv[1], "reprendre") == 0) {
         form.reprise()->proposer();
-        const auto &t = form.fichiers().tenues();
+        const auto &t = form.partage().tenues();
         const bool tenu = std::any_of(t.cbegin(), t.cend(), [&](const FichiersTexte::Tenue &u) { return u.chemin == texte; });
         struct stat st {};
         const bool marque = ::stat(argv[2], &st) == 0 && (st.st_mode & 0222) == 0;

@@ -40,10 +40,9 @@ Form1::Form1(ServicesForm1 services)
     QTimer::singleShot(0, this, [this] { setWindowIcon(m_c.Command4->icon()); });
     m_dialogues = services.dialogues ? std::move(services.dialogues) : std::make_unique<DialoguesQt>(this);
     m_attributs = services.attributs ? std::move(services.attributs) : std::make_unique<AttributsSysteme>();
-    // The class folder is opened once, now: every text below it is reached from it.
-    m_fichiers = std::make_unique<FichiersTexte>(*m_attributs,
-                                                 std::make_shared<const DossierClasse>(services.dossierDepart));
-    m_documents = std::make_unique<Documents>(m_etat, m_c, *this, *m_dialogues, *m_fichiers);
+    // The class folder is opened once, on the share's own thread: every text below it is reached from it.
+    m_partage = std::make_unique<Partage>(*m_attributs, services.dossierDepart);
+    m_documents = std::make_unique<Documents>(m_etat, m_c, *this, *m_dialogues, *m_partage);
     m_navigateur = std::make_unique<Navigateur>(m_etat, m_c, *m_dialogues, *m_documents);
     m_edition = std::make_unique<CommandesEdition>(m_etat, m_c, *m_dialogues);
     m_lexique = std::make_unique<LexiqueFenetre>(
@@ -67,7 +66,7 @@ Form1::Form1(ServicesForm1 services)
     relier();
     Form_Load();
     if (!services.dossierRecuperation.isEmpty())
-        m_reprise = std::make_unique<Reprise>(services.dossierRecuperation, m_etat, m_c, *m_documents, *m_fichiers,
+        m_reprise = std::make_unique<Reprise>(services.dossierRecuperation, m_etat, m_c, *m_documents, *m_partage,
                                               *m_dialogues);
     // Once centred, so that a message about the folder stands over the window.
     m_navigateur->partirDe(services.dossierDepart);

@@ -2,7 +2,7 @@
 
 #include "gui/print/impression.h"
 #include "base/texts/attributs.h"
-#include "base/texts/fichiers_texte.h"
+#include "base/texts/partage.h"
 #include "gui/fenetre/controles.h"
 #include "gui/widgets/dialogues.h"
 #include "gui/fenetre/etat_fenetre.h"
@@ -44,7 +44,7 @@ public:
     LexiqueFenetre &lexique() { return *m_lexique; }
     Impression &impression() { return *m_impression; }
     Dialogues &dialogues() { return *m_dialogues; }
-    FichiersTexte &fichiers() { return *m_fichiers; }
+    Partage &partage() { return *m_partage; }
     // Null when no recovery record is kept.
     Reprise *reprise() { return m_reprise.get(); }
 
@@ -64,7 +64,7 @@ private:
     Controles m_c;
     std::unique_ptr<Dialogues> m_dialogues;
     std::unique_ptr<Attributs> m_attributs;
-    std::unique_ptr<FichiersTexte> m_fichiers;
+    std::unique_ptr<Partage> m_partage;
     std::unique_ptr<Documents> m_documents;
     std::unique_ptr<Navigateur> m_navigateur;
     std::unique_ptr<CommandesEdition> m_edition;

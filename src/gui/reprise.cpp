@@ -2,7 +2,7 @@
 
 #include "base/texts/disque.h"
 #include "gui/texts/documents.h"
-#include "base/texts/fichiers_texte.h"
+#include "base/texts/partage.h"
 #include "gui/fenetre/controles.h"
 #include "gui/widgets/dialogues.h"
 #include "gui/fenetre/etat_fenetre.h"
@@ -31,9 +31,9 @@ QString question(const Releve &r)
 
 } // namespace
 
-Reprise::Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Documents &documents,
-                 FichiersTexte &fichiers, Dialogues &dialogues)
-    : m_etat(etat), m_c(c), m_documents(documents), m_fichiers(fichiers), m_dialogues(dialogues), m_dossier(dossier)
+Reprise::Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Documents &documents, Partage &partage,
+                 Dialogues &dialogues)
+    : m_etat(etat), m_c(c), m_documents(documents), m_partage(partage), m_dialogues(dialogues), m_dossier(dossier)
 {
     m_actif = m_dossier.erreur() == 0;
     m_ecrivain = std::make_unique<recuperation::Ecrivain>(m_dossier, [this](int err) {
@@ -60,15 +60,19 @@ Reprise::Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Docume
     });
     // A mark taken, set again or let go: the record must know it at once,
     // or a kill now would leave a mark nobody can recognise.
-    m_fichiers.surChangement([this] { m_bientot.start(); });
-    // An in-place rewrite starts only once the record holds its new bytes.
-    m_fichiers.surReecriture([this] { return ecrireMaintenant(); });
+    connect(&m_partage, &Partage::changement, this, [this] { m_bientot.start(); });
+    // An in-place rewrite starts only once the record holds its new bytes:
+    // the share's thread waits for the record, which the window's thread makes.
+    m_partage.surReecriture([this] {
+        int err = 0;
+        QMetaObject::invokeMethod(this, [&] { err = ecrireMaintenant(); }, Qt::BlockingQueuedConnection);
+        return err;
+    });
 }
 
 Reprise::~Reprise()
 {
-    m_fichiers.surChangement({});
-    m_fichiers.surReecriture({});
+    m_partage.surReecriture({});
     ecrire();
     m_ecrivain.reset();
 }
@@ -80,8 +84,8 @@ std::optional<Releve> Reprise::releveActuel() const
     if (r.modifie)
         r.texte = m_c.Text1->texteCrLf();
     r.fichier = m_etat.fichier_courant;
-    r.marques = m_fichiers.tenues();
-    r.reecriture = m_fichiers.reecriture();
+    r.marques = m_partage.tenues();
+    r.reecriture = m_partage.reecriture();
     if (!r.modifie && r.marques.isEmpty() && !r.reecriture)
         return std::nullopt;
     return r;
@@ -126,14 +130,17 @@ void Reprise::avertir(int erreur)
 
 void Reprise::liberer(const Releve &r, const QString &sauf)
 {
-    for (const FichiersTexte::Tenue &t : r.marques) {
-        if (t.chemin == sauf)
-            continue;
-        if (m_fichiers.reprendre(t))
-            m_fichiers.liberer(t.chemin);
-        else
-            m_fichiers.oublier(t);
-    }
+    m_partage.appeler([&](FichiersTexte &f) {
+        for (const FichiersTexte::Tenue &t : r.marques) {
+            if (t.chemin == sauf)
+                continue;
+            if (f.reprendre(t))
+                f.liberer(t.chemin);
+            else
+                f.oublier(t);
+        }
+        return 0;
+    });
 }
 
 void Reprise::proposer()
@@ -147,8 +154,11 @@ void Reprise::proposer()
     int illisibles = 0;
     QList<recuperation::Dossier::Perdu> perdus = m_dossier.perdus(&illisibles);
     // A save killed midway is finished first: its text then needs no offer.
-    for (recuperation::Dossier::Perdu &p : perdus)
-        recuperation::terminer(p.releve, m_fichiers);
+    m_partage.appeler([&perdus](FichiersTexte &f) {
+        for (recuperation::Dossier::Perdu &p : perdus)
+            recuperation::terminer(p.releve, f);
+        return 0;
+    });
     if (illisibles > 0)
         m_dialogues.information(QStringLiteral("Un texte que Plumor gardait en secours est illisible : il n'a pas pu "
                                                "être récupéré."));
@@ -179,7 +189,7 @@ void Reprise::reprendre(recuperation::Dossier::Perdu &p)
     const bool adopte = m_dossier.adopter(p) == 0;
     m_rienAGarder = false;
     const FichiersTexte::Tenue *t = r.marqueCourante();
-    const bool tenu = t && m_fichiers.reprendre(*t);
+    const bool tenu = t && m_partage.appeler([t](FichiersTexte &f) { return f.reprendre(*t); });
     liberer(r, tenu ? t->chemin : QString());
     m_documents.montrerTexte(tenu ? r.fichier : QString(), r.texte);
     // Unsaved work again: « Fermer » and « Quitter » offer to save it.

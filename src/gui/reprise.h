@@ -11,7 +11,7 @@ struct Controles;
 struct EtatFenetre;
 class Dialogues;
 class Documents;
-class FichiersTexte;
+class Partage;
 
 // Keeps this copy's recovery record in step with the writing zone and the
 // texts it holds, and at start offers what copies that ended without a word
@@ -21,7 +21,7 @@ class Reprise : public QObject
 {
     Q_OBJECT
 public:
-    Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Documents &documents, FichiersTexte &fichiers,
+    Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Documents &documents, Partage &partage,
             Dialogues &dialogues);
     ~Reprise() override; // the record as things stand at the end
 
@@ -49,7 +49,7 @@ private:
     EtatFenetre &m_etat;
     Controles &m_c;
     Documents &m_documents;
-    FichiersTexte &m_fichiers;
+    Partage &m_partage;
     Dialogues &m_dialogues;
     recuperation::Dossier m_dossier;
     std::unique_ptr<recuperation::Ecrivain> m_ecrivain;

@@ -77,6 +77,20 @@ qint64 ns(const statx_timestamp &t)
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
+// The entry `nom` of the folder, as the open file `fd`.
+bool nomme(int dossier, const QByteArray &nom, int fd)
+{
+    struct stat a {}, b {};
+    return ::fstat(fd, &a) == 0 && ::fstatat(dossier, nom.constData(), &b, AT_SYMLINK_NOFOLLOW) == 0
+           && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+Descripteur ouvrirBrouillon(int dossier, const QByteArray &nom)
+{
+    const int fd = ::openat(dossier, nom.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    return fd >= 0 ? Descripteur::ouvert(fd) : Descripteur::echec(errno);
+}
+
 // Whether the name still names the expected file, not following a link.
 bool toujours(int dossier, const QByteArray &nom, const Identite &attendu)
 {
@@ -95,14 +109,21 @@ int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &v
         return 0;
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
         return errno;
-    if (::linkat(dossier, de.constData(), dossier, vers.constData(), 0) == 0)
-        return ::unlinkat(dossier, de.constData(), 0) == 0 ? 0 : errno;
-    if (errno == EEXIST)
-        return EEXIST;
-    struct stat st {};
-    if (::fstatat(dossier, vers.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
-        return EEXIST;
-    return ::renameat(dossier, de.constData(), dossier, vers.constData()) == 0 ? 0 : errno;
+    // A second name, then the first one taken away; a reply lost on the way
+    // back (the retry's EEXIST, ENOENT) is judged on what the folder holds.
+    if (::linkat(dossier, de.constData(), dossier, vers.constData(), 0) != 0) {
+        const int erreur = errno;
+        struct stat source {}, cible {};
+        const bool cibleLa = ::fstatat(dossier, vers.constData(), &cible, AT_SYMLINK_NOFOLLOW) == 0;
+        const bool fait = cibleLa && ::fstatat(dossier, de.constData(), &source, AT_SYMLINK_NOFOLLOW) == 0
+                          && source.st_dev == cible.st_dev && source.st_ino == cible.st_ino;
+        if (!fait && (erreur == EEXIST || cibleLa))
+            return EEXIST;
+        // Neither: a plain rename is all there is.
+        if (!fait)
+            return ::renameat(dossier, de.constData(), dossier, vers.constData()) == 0 ? 0 : errno;
+    }
+    return ::unlinkat(dossier, de.constData(), 0) == 0 || errno == ENOENT ? 0 : errno;
 }
 
 int creerBrouillon(int dossier, QByteArray &nom, const QByteArray &prefixe, unsigned int mode)
@@ -158,7 +179,10 @@ Erreur remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, c
     const int fd = creerBrouillon(dossier, brouillon);
     if (fd < 0)
         return -fd;
-    Erreur err = ecrireTout(fd, octets);
+    // A second descriptor keeps the draft past the first one's close, opened
+    // while its mode still lets it be opened for writing.
+    Descripteur garde = ouvrirBrouillon(dossier, brouillon);
+    Erreur err = garde.ok() ? ecrireTout(fd, octets) : garde.erreur();
     if (err.ok())
         err = ::fchmod(fd, existe ? (existant.st_mode & 07777) : (0666 & ~masqueCreation())) == 0 ? 0 : errno;
     if (err.ok() && existe) {
@@ -168,23 +192,33 @@ Erreur remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, c
     }
     if (err.ok() && ::fsync(fd) != 0 && errno != EINVAL)
         err = errno;
+    // The draft is closed, and the close checked, before it takes the text's
+    // place: a server that writes behind says only there that the bytes did
+    // not fit. Its size then says they are there.
+    if (::close(fd) != 0 && err.ok())
+        err = errno;
+    struct stat ecrit {};
+    if (err.ok() && (::fstat(garde.fd(), &ecrit) != 0 || ecrit.st_size != octets.size()))
+        err = EIO;
     if (err.ok() && avantRenommage)
-        err = avantRenommage(fd);
+        err = avantRenommage(garde.fd());
     // The last look before the rename: never replace what is no longer the text.
     if (err.ok() && attendu && !toujours(dossier, nom, *attendu))
         err = cheminChange;
-    if (err.ok())
+    if (err.ok()) {
         err = existe ? (::renameat(dossier, brouillon.constData(), dossier, nom.constData()) == 0 ? 0 : errno)
                      : renommerSansRemplacer(dossier, brouillon, nom);
-    if (err.ok() && texte) {
-        *texte = Descripteur::ouvert(fd);
-    } else if (::close(fd) != 0 && err.ok()) {
-        err = errno;
+        // A reply lost on its way back: what the folder holds says what was done.
+        if (err && nomme(dossier, nom, garde.fd()) && !nomme(dossier, brouillon, garde.fd()))
+            err = 0;
     }
     if (err) {
-        ::unlinkat(dossier, brouillon.constData(), 0);
+        if (!nomme(dossier, nom, garde.fd()))
+            ::unlinkat(dossier, brouillon.constData(), 0);
         return err;
     }
+    if (texte)
+        *texte = std::move(garde);
     // A folder that refuses the flush still holds the new text.
     (void)synchroniserDossier(dossier);
     return 0;

@@ -5,7 +5,7 @@
 
 #include "base/cp1252.h"
 #include "base/texts/disque.h"
-#include "base/texts/fichiers_texte.h"
+#include "base/texts/partage.h"
 #include "gui/fenetre/controles.h"
 #include "gui/widgets/annonceur.h"
 #include "gui/widgets/dialogues.h"
@@ -27,10 +27,14 @@ constexpr int dialogueAnnule = 32755;
 const QString tropLongPourLire = QStringLiteral("Ce texte dépasse 32000 caractères!");
 } // namespace
 
-Documents::Documents(EtatFenetre &etat, Controles &c, QWidget &fenetre, Dialogues &dialogues,
-                     FichiersTexte &fichiers)
-    : m_etat(etat), m_c(c), m_fenetre(fenetre), m_dialogues(dialogues), m_fichiers(fichiers)
+Documents::Documents(EtatFenetre &etat, Controles &c, QWidget &fenetre, Dialogues &dialogues, Partage &partage)
+    : m_etat(etat), m_c(c), m_fenetre(fenetre), m_dialogues(dialogues), m_partage(partage)
 {
+}
+
+bool Documents::occupe() const
+{
+    return m_partage.occupe();
 }
 
 QChar Documents::separateurNatif()
@@ -69,9 +73,16 @@ void Documents::erreurEcriture(const QString &prefixe, disque::Erreur erreur)
         m_dialogues.information(prefixe + disque::description(erreur));
 }
 
-void Documents::liberer(const QString &chemin)
+void Documents::liberer(const QString &chemin, const QString &sauf)
 {
-    const disque::Erreur err = m_fichiers.liberer(chemin);
+    const std::optional<disque::Erreur> resultat = m_partage.appeler([&](FichiersTexte &f) -> std::optional<disque::Erreur> {
+        if (!sauf.isEmpty() && FichiersTexte::memeFichier(chemin, sauf))
+            return std::nullopt;
+        return f.liberer(chemin);
+    });
+    if (!resultat)
+        return;
+    const disque::Erreur err = *resultat;
     if (err.ok()) {
         if (!chemin.isEmpty())
             Annonceur::annoncer(&m_fenetre, QStringLiteral("Le texte « %1 » est libéré.").arg(extrait_nomfic(chemin)));
@@ -107,7 +118,9 @@ void Documents::lire_fichier(const QString &texte_lu)
 {
     const QString chemin = cheminComplet(texte_lu);
     m_etat.contenu_lu.clear();
-    const FichiersTexte::Lecture l = m_etat.mode_lecture == 1 ? m_fichiers.lire(chemin) : m_fichiers.prendre(chemin);
+    const bool lecture = m_etat.mode_lecture == 1;
+    const FichiersTexte::Lecture l =
+        m_partage.appeler([&chemin, lecture](FichiersTexte &f) { return lecture ? f.lire(chemin) : f.prendre(chemin); });
     using Issue = FichiersTexte::Lecture::Issue;
     switch (l.issue) {
     case Issue::Lu:
@@ -139,7 +152,7 @@ bool Documents::closefile(const QString &filename)
         return false;
     };
 
-    const FichiersTexte::Cible cible = m_fichiers.examiner(filename);
+    const FichiersTexte::Cible cible = m_partage.appeler([&filename](FichiersTexte &f) { return f.examiner(filename); });
     switch (cible.etat) {
     case FichiersTexte::Cible::Etat::Erreur:
         return erreur(cible.erreur);
@@ -156,7 +169,8 @@ bool Documents::closefile(const QString &filename)
         break;
     }
 
-    const FichiersTexte::Ecriture e = m_fichiers.ecrireSous(filename, octetsAEcrire());
+    const FichiersTexte::Ecriture e =
+        m_partage.appeler([&filename, octets = octetsAEcrire()](FichiersTexte &f) { return f.ecrireSous(filename, octets); });
     switch (e.issue) {
     case FichiersTexte::Ecriture::Issue::Prise:
         return memeNom();
@@ -183,7 +197,8 @@ bool Documents::closefile(const QString &filename)
 bool Documents::reenregistrer(const QString &filename)
 {
     // Plumor never writes a file it would itself refuse to open.
-    const FichiersTexte::Ecriture e = m_fichiers.reecrire(filename, octetsAEcrire());
+    const FichiersTexte::Ecriture e =
+        m_partage.appeler([&filename, octets = octetsAEcrire()](FichiersTexte &f) { return f.reecrire(filename, octets); });
     if (e.issue == FichiersTexte::Ecriture::Issue::TropLong)
         m_dialogues.information(tropLongPourLire);
     else if (e.issue != FichiersTexte::Ecriture::Issue::Ecrit)
@@ -217,8 +232,7 @@ Documents::Resultat Documents::etapeEnregistrerSous()
         m_etat.fichier_courant = m_etat.fichier_precedent;
         return Resultat::NonEcrit;
     }
-    if (!FichiersTexte::memeFichier(m_etat.fichier_precedent, m_etat.fichier_courant))
-        liberer(m_etat.fichier_precedent);
+    liberer(m_etat.fichier_precedent, m_etat.fichier_courant);
     return Resultat::Ecrit;
 }
 
@@ -308,8 +322,7 @@ void Documents::ouvrir_Click()
         m_etat.fichier_courant = m_etat.fichier_precedent;
         return;
     }
-    if (!FichiersTexte::memeFichier(m_etat.fichier_precedent, m_etat.fichier_courant))
-        liberer(m_etat.fichier_precedent);
+    liberer(m_etat.fichier_precedent, m_etat.fichier_courant);
     montrerTexte(m_etat.fichier_courant, m_etat.contenu_lu);
 }
 
@@ -349,5 +362,6 @@ bool Documents::Form_Unload()
 
 void Documents::abandonnerSansQuestion()
 {
-    m_fichiers.libererTout();
+    m_partage.poster([](FichiersTexte &f) { f.libererTout(); });
+    m_partage.vider(1000);
 }

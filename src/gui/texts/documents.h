@@ -8,18 +8,21 @@
 struct Controles;
 struct EtatFenetre;
 class Dialogues;
-class FichiersTexte;
+class Partage;
 class QWidget;
 
 // The document commands around the current text: the window's procedures
 // that read and write text files, and the commands that open, save and
-// close. The disk and the marks are FichiersTexte's; this class turns what
-// happened there into the pupil's messages, the window title, the labels
-// and the menu items.
+// close. The disk and the marks are FichiersTexte's, reached on the share's
+// own thread (Partage); this class turns what happened there into the
+// pupil's messages, the window title, the labels and the menu items.
 class Documents
 {
 public:
-    Documents(EtatFenetre &etat, Controles &c, QWidget &fenetre, Dialogues &dialogues, FichiersTexte &fichiers);
+    Documents(EtatFenetre &etat, Controles &c, QWidget &fenetre, Dialogues &dialogues, Partage &partage);
+
+    // Whether a command waits for the share: no other may start meanwhile.
+    bool occupe() const;
 
     // --- The procedures that touch text files ----------------------------
     // Reads a text into contenu_lu (empty: nothing read); in writing mode
@@ -51,7 +54,8 @@ public:
     // when the window must stay open because the text could not be saved.
     bool Form_Unload();
     // Lets go of the texts this copy holds without asking anything, for an
-    // end that no dialog may delay (a signal, the end of the session).
+    // end that no dialog may delay (a signal, the end of the session): for a
+    // second at most, a share that does not answer is not waited for.
     void abandonnerSansQuestion();
     // Shows a text as the current one, title and commands as after « Ouvrir »;
     // an empty path for a new text.
@@ -68,8 +72,9 @@ private:
     bool enregistrerAvantDeLacher(Lacher commande);
     // Releases the current file and empties the writing zone and the title.
     void lacherTexteCourant();
-    // Releases a text this copy holds; tells the pupil when it stays taken.
-    void liberer(const QString &chemin);
+    // Releases a text this copy holds, unless it is the file `sauf` names
+    // (the same text opened again); tells the pupil when it stays taken.
+    void liberer(const QString &chemin, const QString &sauf = {});
     // A name the file system holds in bytes that are not UTF-8 would name
     // another file once written back: such a name is refused, and said so.
     bool refuserNomIllisible(const QString &chemin);
@@ -87,5 +92,5 @@ private:
     Controles &m_c;
     QWidget &m_fenetre;
     Dialogues &m_dialogues;
-    FichiersTexte &m_fichiers;
+    Partage &m_partage;
 };

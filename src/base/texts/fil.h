@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
+
+// A thread of its own for the calls that reach a disk the window must never
+// wait for (the class's share, a home folder on the network): calls run there
+// one at a time, in the order they were made, and a caller that waits for
+// an answer does so with its own events going on (a pupil types on while a
+// save is under way). A call left unanswered for a few seconds is said once
+// (silence()), and said again when it ends (reponse()); a call stuck there is
+// never waited for at the end.
+class Fil : public QObject
+{
+    Q_OBJECT
+public:
+    Fil();
+    ~Fil() override; // waits a second at most for the call under way
+
+    static constexpr int silenceMs = 3000;
+
+    // Runs `travail` on the thread once the calls before it are done, and
+    // returns its result; meanwhile the caller's event loop turns.
+    template <typename F>
+    auto appeler(F travail) -> decltype(travail())
+    {
+        std::optional<decltype(travail())> resultat;
+        attendre([&] { resultat.emplace(travail()); });
+        return std::move(*resultat);
+    }
+    // Posts `travail` and returns at once.
+    void poster(std::function<void()> travail);
+    // Waits at most `ms` for every call posted so far, with no event going
+    // on: false when one is still under way.
+    bool vider(int ms);
+
+    // Whether the caller waits for a call now, and whether one has been
+    // under way longer than silenceMs.
+    bool occupe() const { return m_attentes > 0; }
+    bool silencieux() const;
+
+signals:
+    // On the caller's thread.
+    void silence();
+    void reponse();
+
+private:
+    struct Etat;
+    void attendre(std::function<void()> travail);
+
+    std::shared_ptr<Etat> m_etat;
+    int m_attentes = 0;
+    std::thread m_fil;
+};

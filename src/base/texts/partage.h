@@ -1,0 +1,62 @@
+#pragma once
+
+#include "base/texts/fichiers_texte.h"
+#include "base/texts/fil.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+// The class folder's texts, reached on a thread of their own (Fil), so that
+// no call to the share ever holds up the window.
+class Partage : public Fil
+{
+    Q_OBJECT
+public:
+    // The class folder is opened on the share's thread, from `chemin` (empty:
+    // the folder the process started in), by the first call: a share that
+    // does not answer holds up the first command, not the window.
+    Partage(Attributs &attributs, const QString &chemin);
+    ~Partage() override;
+
+    // Runs `travail` on the share's thread once the calls before it are done,
+    // and returns its result; meanwhile the caller's event loop turns.
+    template <typename F>
+    auto appeler(F travail) -> decltype(travail(std::declval<FichiersTexte &>()))
+    {
+        return Fil::appeler([this, &travail] {
+            auto resultat = travail(*m_fichiers);
+            publier();
+            return resultat;
+        });
+    }
+    // Posts `travail` and returns at once.
+    void poster(std::function<void(FichiersTexte &)> travail);
+
+    // What the share's thread last left of the texts this copy holds and of
+    // an in-place rewrite under way, for the recovery record.
+    QList<FichiersTexte::Tenue> tenues() const;
+    std::optional<FichiersTexte::Reecriture> reecriture() const;
+    // Runs on the share's thread before an in-place rewrite changes anything,
+    // once reecriture() says it; see FichiersTexte::surReecriture.
+    void surReecriture(std::function<int()> f);
+
+signals:
+    // On the caller's thread: the texts held changed.
+    void changement();
+
+private:
+    void publier(); // on the share's thread
+    Attributs &m_attributs;
+    const QString m_chemin;
+    std::unique_ptr<FichiersTexte> m_fichiers; // made, used and left on the share's thread
+    mutable std::mutex m_mutex;
+    QList<FichiersTexte::Tenue> m_tenues;
+    std::optional<FichiersTexte::Reecriture> m_reecriture;
+    std::function<int()> m_surReecriture;
+};
