@@ -23,6 +23,7 @@ public:
         ++messages;
         return m.boutons == Boutons::OuiNon ? Reponse::Non : Reponse::Ok;
     }
+    void avis(const QString &) override {}
     std::optional<QString> choisirFichier(ModeFichier, const QString &) override { return std::nullopt; }
     std::optional<QFont> choisirPolice(const QFont &, ChoixPolice, const Application & = {}) override { return {}; }
 };

@@ -36,10 +36,12 @@ void relierArretPropre(Form1 &fenetre)
         unsigned char numero = 0;
         if (::read(g_tube[1], &numero, 1) != 1)
             return;
-        fenetre.documents().abandonnerSansQuestion();
-        // What the pupil typed since the last record is kept for the next start.
+        // What the pupil typed since the last record is kept for the next start,
+        // first; then the texts this copy holds are let go, as far as the share
+        // answers within a second.
         if (Reprise *r = fenetre.reprise())
-            r->ecrireMaintenant();
+            r->ecrireMaintenant(1000);
+        fenetre.documents().abandonnerSansQuestion();
         // End as the signal would have, without running handlers that might
         // write the text again or wait for a pupil's answer.
         std::signal(numero, SIG_DFL);

@@ -8,6 +8,7 @@
 #include "gui/texts/documents.h"
 #include "gui/texts/navigateur.h"
 #include "gui/apropos.h"
+#include "gui/widgets/annonceur.h"
 #include "gui/widgets/cadre.h"
 #include "gui/widgets/dialogues.h"
 #include "gui/fenetre/accessibilite.h"
@@ -27,6 +28,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <unistd.h>
+
 Form1::Form1(ServicesForm1 services)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -42,6 +45,7 @@ Form1::Form1(ServicesForm1 services)
     m_attributs = services.attributs ? std::move(services.attributs) : std::make_unique<AttributsSysteme>();
     // The class folder is opened once, on the share's own thread: every text below it is reached from it.
     m_partage = std::make_unique<Partage>(*m_attributs, services.dossierDepart);
+    m_finImmediate = services.finImmediate ? std::move(services.finImmediate) : [] { ::_exit(0); };
     m_documents = std::make_unique<Documents>(m_etat, m_c, *this, *m_dialogues, *m_partage);
     m_navigateur = std::make_unique<Navigateur>(m_etat, m_c, *m_dialogues, *m_documents);
     m_edition = std::make_unique<CommandesEdition>(m_etat, m_c, *m_dialogues);
@@ -116,8 +120,8 @@ void Form1::relier()
     connect(m_c.enregistrer_sous, &QAction::triggered, this, [d] { d->enregistrer_sous_Click(); });
     connect(m_c.Fermer, &QAction::triggered, this, [d] { d->Fermer_Click(); });
     Impression *imp = m_impression.get();
-    connect(m_c.Imprimer, &QAction::triggered, this, [imp] { imp->Imprimer_Click(); });
-    connect(m_c.Command3, &QPushButton::clicked, this, [imp] { imp->Command3_Click(); });
+    connect(m_c.Imprimer, &QAction::triggered, this, [imp, d] { d->occupe() ? void() : imp->Imprimer_Click(); });
+    connect(m_c.Command3, &QPushButton::clicked, this, [imp, d] { d->occupe() ? void() : imp->Command3_Click(); });
     // "Quitter" runs the same sequence as closing the window.
     connect(m_c.Quitter, &QAction::triggered, this, &QWidget::close);
     // Any change the pupil makes counts: a changed text is never dropped unasked.
@@ -126,6 +130,18 @@ void Form1::relier()
     connect(m_c.Command4, &QPushButton::clicked, this, [this] { afficherAPropos(this); });
     connect(m_c.about, &QAction::triggered, this, [this] { afficherAPropos(this); });
     m_navigateur->relier(this);
+    // A share that does not answer is said, and when it answers again; the
+    // pupil may write on meanwhile, and the text is kept on this machine.
+    connect(m_partage.get(), &Fil::silence, this, [this] {
+        const QString texte = QStringLiteral("Le lecteur réseau ne répond pas. Votre texte est gardé sur ce poste : "
+                                             "vous pouvez continuer à écrire, ou quitter Plumor.");
+        m_dialogues->avis(texte);
+        Annonceur::annoncer(this, texte);
+    });
+    connect(m_partage.get(), &Fil::reponse, this, [this] {
+        m_dialogues->avis({});
+        Annonceur::annoncer(this, QStringLiteral("Le lecteur réseau répond de nouveau."));
+    });
     m_edition->relier();
     m_lexique->relier();
 
@@ -174,8 +190,26 @@ void Form1::Timer1_Timer()
     decrireTextes(m_etat, m_c);
 }
 
+void Form1::quitterSansLePartage()
+{
+    m_dialogues->avis({});
+    m_dialogues->information(QStringLiteral("Le lecteur réseau ne répond pas : Plumor se ferme, et votre texte est "
+                                            "gardé sur ce poste. Il vous sera proposé au prochain démarrage."));
+    if (m_reprise)
+        m_reprise->ecrireMaintenant();
+    m_finImmediate();
+}
+
 void Form1::closeEvent(QCloseEvent *e)
 {
+    // A command waits for the share: a short wait is let end; a share that
+    // no longer answers is not waited for.
+    if (m_documents->occupe()) {
+        e->ignore();
+        if (m_partage->silencieux())
+            quitterSansLePartage();
+        return;
+    }
     if (m_documents->Form_Unload())
         e->accept();
     else

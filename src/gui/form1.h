@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class CommandesEdition;
@@ -25,6 +26,9 @@ struct ServicesForm1 {
     QString dossierDepart;                 // default: the current directory
     QString dossierProgramme;              // where lexique.stw is; default: the executable's folder
     QString dossierRecuperation;           // the recovery records' folder; empty: none kept
+    // Ends the process at once, for a close while the share does not answer:
+    // nothing may wait for it then. Default: _exit.
+    std::function<void()> finImmediate;
 };
 
 // The main window: it owns the controls and the window state and routes each
@@ -59,6 +63,9 @@ private:
     void relier();
     void Timer1_Timer();
     void Form_Resize();
+    // The pupil closes the window while a command waits for a share that no
+    // longer answers: the text is kept on this machine and Plumor ends.
+    void quitterSansLePartage();
 
     EtatFenetre m_etat;
     Controles m_c;
@@ -72,4 +79,5 @@ private:
     std::unique_ptr<Impression> m_impression;
     // Last, so that it writes its final record while everything else stands.
     std::unique_ptr<Reprise> m_reprise;
+    std::function<void()> m_finImmediate;
 };

@@ -10,6 +10,8 @@
 
 #include <QTextDocument>
 
+#include <algorithm>
+
 #include <cerrno>
 
 using recuperation::Releve;
@@ -33,10 +35,11 @@ QString question(const Releve &r)
 
 Reprise::Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Documents &documents, Partage &partage,
                  Dialogues &dialogues)
-    : m_etat(etat), m_c(c), m_documents(documents), m_partage(partage), m_dialogues(dialogues), m_dossier(dossier)
+    : m_etat(etat), m_c(c), m_documents(documents), m_partage(partage), m_dialogues(dialogues),
+      m_dossier(std::make_unique<recuperation::Dossier>(dossier))
 {
-    m_actif = m_dossier.erreur() == 0;
-    m_ecrivain = std::make_unique<recuperation::Ecrivain>(m_dossier, [this](int err) {
+    m_actif = m_dossier->erreur() == 0;
+    m_ecrivain = std::make_unique<recuperation::Ecrivain>(*m_dossier, [this](int err) {
         QMetaObject::invokeMethod(this, [this, err] { echec(err); }, Qt::QueuedConnection);
     });
     m_delai.setSingleShot(true);
@@ -91,10 +94,29 @@ std::optional<Releve> Reprise::releveActuel() const
     return r;
 }
 
+void Reprise::basculer()
+{
+    // Its writer waits in the folder, maybe for ever: both are left to it.
+    (void)m_ecrivain.release();
+    (void)m_dossier.release();
+    m_secours = true;
+    m_dossier = std::make_unique<recuperation::Dossier>(recuperation::dossierDeSecours());
+    m_actif = m_dossier->erreur() == 0;
+    m_ecrivain = std::make_unique<recuperation::Ecrivain>(*m_dossier, [this](int err) {
+        QMetaObject::invokeMethod(this, [this, err] { echec(err); }, Qt::QueuedConnection);
+    });
+    m_rienAGarder = false;
+    // Not a question: nothing may hold up an end on a stop signal.
+    m_dialogues.avis(QStringLiteral("Le dossier personnel ne répond pas : Plumor garde la copie de secours de votre "
+                                    "texte sur ce poste."));
+}
+
 void Reprise::ecrire()
 {
     m_delai.stop();
     m_bientot.stop();
+    if (!m_secours && m_ecrivain->enRetard(Fil::silenceMs))
+        basculer();
     if (!m_actif)
         return;
     std::optional<Releve> r = releveActuel();
@@ -104,10 +126,15 @@ void Reprise::ecrire()
     m_ecrivain->demander(std::move(r));
 }
 
-int Reprise::ecrireMaintenant()
+int Reprise::ecrireMaintenant(int ms)
 {
     ecrire();
-    const int err = m_ecrivain->attendre();
+    int err = m_ecrivain->attendre(ms);
+    if (err == ETIMEDOUT && !m_secours) {
+        basculer();
+        ecrire();
+        err = m_ecrivain->attendre(ms);
+    }
     // Without a record folder at all there is no record to wait for.
     return m_actif ? err : 0;
 }
@@ -146,13 +173,19 @@ void Reprise::liberer(const Releve &r, const QString &sauf)
 void Reprise::proposer()
 {
     // A system that cannot tell its processes apart has nothing to tell the pupil about.
-    if (const int err = m_dossier.erreur()) {
+    if (const int err = m_dossier->erreur()) {
         if (err != ENOSYS)
             avertir(err);
         return;
     }
     int illisibles = 0;
-    QList<recuperation::Dossier::Perdu> perdus = m_dossier.perdus(&illisibles);
+    QList<recuperation::Dossier::Perdu> perdus = m_dossier->perdus(&illisibles);
+    // What a copy left where the records went when this folder did not answer.
+    recuperation::Dossier secours(recuperation::dossierDeSecours());
+    if (secours.erreur() == 0 && !m_secours) {
+        perdus += secours.perdus(&illisibles);
+        std::sort(perdus.begin(), perdus.end(), [](const auto &a, const auto &b) { return a.date > b.date; });
+    }
     // A save killed midway is finished first: its text then needs no offer.
     m_partage.appeler([&perdus](FichiersTexte &f) {
         for (recuperation::Dossier::Perdu &p : perdus)
@@ -163,20 +196,20 @@ void Reprise::proposer()
         m_dialogues.information(QStringLiteral("Un texte que Plumor gardait en secours est illisible : il n'a pas pu "
                                                "être récupéré."));
     for (recuperation::Dossier::Perdu &p : perdus) {
-        if (!p.releve.aRecuperer() && m_dossier.reclamer(p)) {
+        if (!p.releve.aRecuperer() && p.source->reclamer(p)) {
             liberer(p.releve);
-            m_dossier.oublier(p);
+            p.source->oublier(p);
         }
     }
     for (recuperation::Dossier::Perdu &p : perdus) {
-        if (!p.releve.aRecuperer() || !m_dossier.reclamer(p))
+        if (!p.releve.aRecuperer() || !p.source->reclamer(p))
             continue;
         if (m_dialogues.question(question(p.releve))) {
             reprendre(p);
             return;
         }
         liberer(p.releve);
-        m_dossier.oublier(p);
+        p.source->oublier(p);
     }
 }
 
@@ -185,8 +218,9 @@ void Reprise::reprendre(recuperation::Dossier::Perdu &p)
     const Releve r = p.releve;
     // The claimed record becomes this copy's own: ending before the next
     // write still leaves it for a later start.
-    m_ecrivain->attendre();
-    const bool adopte = m_dossier.adopter(p) == 0;
+    m_ecrivain->attendre(Fil::silenceMs);
+    // A record of the other folder is written anew into this one, then goes.
+    const bool adopte = p.source == m_dossier.get() && m_dossier->adopter(p) == 0;
     m_rienAGarder = false;
     const FichiersTexte::Tenue *t = r.marqueCourante();
     const bool tenu = t && m_partage.appeler([t](FichiersTexte &f) { return f.reprendre(*t); });
@@ -197,7 +231,7 @@ void Reprise::reprendre(recuperation::Dossier::Perdu &p)
     m_etat.ecriture_en_cours = 1;
     ecrireMaintenant();
     if (!adopte)
-        m_dossier.oublier(p);
+        p.source->oublier(p);
     if (!r.fichier.isEmpty() && !tenu)
         m_dialogues.information(QStringLiteral("Le texte « %1 » a été modifié ou libéré depuis : ce qui a été "
                                                "récupéré est un nouveau texte. Gardez-le avec « Enregistrer sous... ».")

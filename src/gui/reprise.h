@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/texts/fil.h"
 #include "base/texts/recuperation.h"
 
 #include <QObject>
@@ -17,6 +18,9 @@ class Partage;
 // texts it holds, and at start offers what copies that ended without a word
 // left. Nothing here writes into the class folder: a dead copy's mark is
 // taken over or released only while it is exactly as that copy left it.
+// Where the records' folder does not answer (a home folder on a network that
+// hangs), they go to a folder of this machine's own disk, and the pupil is
+// told once; a start looks in both.
 class Reprise : public QObject
 {
     Q_OBJECT
@@ -30,8 +34,9 @@ public:
     // are not offered: their marks are let go as a clean end would have.
     void proposer();
     // The record on disk now, for an end that no event loop follows: 0, or
-    // why it is not.
-    int ecrireMaintenant();
+    // why it is not. A folder that does not answer within `ms` is left for
+    // this machine's own, given as long again.
+    int ecrireMaintenant(int ms = Fil::silenceMs);
 
     // The longest the record lags behind the zone while the pupil types.
     static constexpr int delaiMs = 1000;
@@ -45,14 +50,19 @@ private:
     // Lets go of a dead copy's marks that nobody touched since, except one.
     void liberer(const recuperation::Releve &r, const QString &sauf = {});
     void reprendre(recuperation::Dossier::Perdu &p);
+    // The records go to the folder of this machine's own disk from now on.
+    void basculer();
 
     EtatFenetre &m_etat;
     Controles &m_c;
     Documents &m_documents;
     Partage &m_partage;
     Dialogues &m_dialogues;
-    recuperation::Dossier m_dossier;
+    // Where the records are written, and the writer; both are left to a
+    // folder that stopped answering, whose thread may never come back.
+    std::unique_ptr<recuperation::Dossier> m_dossier;
     std::unique_ptr<recuperation::Ecrivain> m_ecrivain;
+    bool m_secours = false; // writing to dossierDeSecours()
     QTimer m_delai;   // while the pupil types
     QTimer m_bientot; // once the command under way has finished
     bool m_actif = true;

@@ -15,6 +15,7 @@ class DialoguesScriptes : public Dialogues
 {
 public:
     QList<Message> messages;
+    QStringList avisMontres; // the notices shown, "" when one was taken away
     QList<Reponse> reponses;
     QList<std::optional<QString>> fichiers;
     QList<ModeFichier> modesDemandes;
@@ -36,6 +37,8 @@ public:
             return m.boutons == Boutons::OuiNon ? Reponse::Non : Reponse::Annuler;
         return reponses.takeFirst();
     }
+
+    void avis(const QString &texte) override { avisMontres << texte; }
 
     std::optional<QString> choisirFichier(ModeFichier mode, const QString &) override
     {

@@ -147,6 +147,13 @@ QString dossierParDefaut()
     return base + QStringLiteral("/plumor");
 }
 
+QString dossierDeSecours()
+{
+    // The temporary folder that outlives a reboot, unless TMPDIR names another.
+    const QString tmp = qEnvironmentVariable("TMPDIR");
+    return (QDir::isAbsolutePath(tmp) ? tmp : QStringLiteral("/var/tmp")) + QStringLiteral("/plumor-%1").arg(::geteuid());
+}
+
 Dossier::Dossier(const QString &chemin) : m_chemin(chemin), m_nom(processus::nomDe(processus::cetteCopie()))
 {
     if (processus::cetteCopie().debut == 0)
@@ -200,7 +207,7 @@ QList<Dossier::Perdu> Dossier::perdus(int *illisibles)
         if (!brouillon && st.st_size <= tailleMaximale)
             r = decoder(lireSansSuivre(chemin));
         if (r) {
-            trouves.append({QFile::decodeName(nom), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, *r});
+            trouves.append({QFile::decodeName(nom), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, *r, this});
             continue;
         }
         if (!brouillon && illisibles)
@@ -303,11 +310,21 @@ void Ecrivain::demander(std::optional<Releve> releve)
     m_condition.notify_all();
 }
 
-int Ecrivain::attendre()
+int Ecrivain::attendre(int ms)
 {
     std::unique_lock<std::mutex> verrou(m_mutex);
-    m_condition.wait(verrou, [this] { return !m_demande && !m_occupe; });
+    const auto fait = [this] { return !m_demande && !m_occupe; };
+    if (ms < 0)
+        m_condition.wait(verrou, fait);
+    else if (!m_condition.wait_for(verrou, std::chrono::milliseconds(ms), fait))
+        return ETIMEDOUT;
     return m_retard;
+}
+
+bool Ecrivain::enRetard(int ms)
+{
+    std::lock_guard<std::mutex> verrou(m_mutex);
+    return m_occupe && std::chrono::steady_clock::now() - m_debut > std::chrono::milliseconds(ms);
 }
 
 void Ecrivain::boucle()
@@ -330,6 +347,7 @@ void Ecrivain::boucle()
         if (!enRetard)
             return; // the end, with everything on disk
         m_occupe = true;
+        m_debut = std::chrono::steady_clock::now();
         verrou.unlock();
         const int err = releve ? m_dossier.ecrire(encoder(*releve)) : m_dossier.supprimer();
         if (err != 0 && m_echec && !m_echoue)

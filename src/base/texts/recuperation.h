@@ -46,6 +46,10 @@ bool terminer(Releve &r, FichiersTexte &fichiers);
 
 // $XDG_STATE_HOME/plumor, else ~/.local/state/plumor.
 QString dossierParDefaut();
+// Where records go when that folder does not answer (a home folder on a
+// network that hangs): a folder of this machine's own disk, private to the
+// user, /var/tmp/plumor-UID ($TMPDIR/plumor-UID where TMPDIR is set).
+QString dossierDeSecours();
 
 // The records of one user's folder as one copy sees them. A record is named
 // after the process that keeps it (machine, boot, pid and the process's start
@@ -65,6 +69,7 @@ public:
         QString nom;
         qint64 date = 0; // last written, ns since the epoch
         Releve releve;
+        Dossier *source = nullptr; // the folder it lies in
     };
     // What this machine's copies left when they ended without a word, newest
     // first. A record that cannot be read is deleted and counted in
@@ -111,8 +116,12 @@ public:
     // Nothing: there is nothing to keep, the record goes.
     void demander(std::optional<Releve> releve);
     // Returns once what was asked is written, or failed: 0 when the last
-    // record asked for is on disk, else the errno of its last try.
-    int attendre();
+    // record asked for is on disk, else the errno of its last try; or, past
+    // `ms` (-1: no end), ETIMEDOUT.
+    int attendre(int ms = -1);
+    // Whether a write has been under way for more than `ms`: a folder that
+    // does not answer (a home folder on a network that hangs).
+    bool enRetard(int ms);
 
 private:
     void boucle();
@@ -123,6 +132,7 @@ private:
     std::condition_variable m_condition;
     std::optional<Releve> m_releve;
     bool m_demande = false, m_occupe = false, m_fin = false, m_echoue = false;
+    std::chrono::steady_clock::time_point m_debut; // of the write under way
     int m_retard = 0; // the errno that keeps the last record asked for off the disk
     std::thread m_fil;
 };

@@ -34,6 +34,8 @@ Documents::Documents(EtatFenetre &etat, Controles &c, QWidget &fenetre, Dialogue
 
 bool Documents::occupe() const
 {
+    // One command at a time: while one waits for the share, the others
+    // (clicked in the events that go on) do nothing.
     return m_partage.occupe();
 }
 
@@ -238,6 +240,8 @@ Documents::Resultat Documents::etapeEnregistrerSous()
 
 void Documents::enregistrer_Click()
 {
+    if (occupe())
+        return;
     if (m_c.Text1->estVide()) {
         m_dialogues.information(QStringLiteral("Ce texte est vide!"));
         return;
@@ -247,6 +251,8 @@ void Documents::enregistrer_Click()
 
 void Documents::Command2_Click()
 {
+    if (occupe())
+        return;
     if (m_c.Text1->estVide() || refuserSiTropLong())
         return;
     if (!m_etat.fichier_courant.isEmpty())
@@ -257,6 +263,8 @@ void Documents::Command2_Click()
 
 void Documents::enregistrer_sous_Click()
 {
+    if (occupe())
+        return;
     if (m_c.Text1->estVide()) {
         m_dialogues.information(QStringLiteral("Ce texte est vide!"));
         return;
@@ -306,6 +314,8 @@ void Documents::desactiverCommandes()
 
 void Documents::ouvrir_Click()
 {
+    if (occupe())
+        return;
     if (!enregistrerAvantDeLacher(Lacher::Ouvrir))
         return;
 
@@ -340,6 +350,8 @@ void Documents::montrerTexte(const QString &chemin, const QString &texte)
 
 void Documents::Fermer_Click()
 {
+    if (occupe())
+        return;
     m_etat.ecriture_en_cours = 0;
     if (!enregistrerAvantDeLacher(Lacher::Fermer)) {
         // The text stays unsaved in the zone: a later "Quitter" must ask again.

@@ -94,6 +94,8 @@ void Navigateur::relier(QWidget *fenetre)
 
 void Navigateur::Dir1_Change()
 {
+    if (m_documents.occupe())
+        return;
     m_c.Label5->setText(QStringLiteral("textes de ce dossier:"));
     m_dossierPerdu = false;
     if (!m_c.File1->definirDossier(m_c.Dir1->dossier()))
@@ -111,6 +113,8 @@ void Navigateur::actualiserFichiers()
 
 void Navigateur::File1_Click()
 {
+    if (m_documents.occupe())
+        return;
     m_etat.mode_lecture = 1;
     m_c.lexique->hide();
     const QString nom = m_c.File1->nomSelectionne();
@@ -133,6 +137,8 @@ void Navigateur::File1_Click()
 
 void Navigateur::File1_Scroll()
 {
+    if (m_documents.occupe())
+        return;
     actualiserFichiers();
 }
 
@@ -156,7 +162,8 @@ bool Navigateur::Text2_MouseDown(Qt::MouseButton bouton)
 void Navigateur::majLongueurEtCommandes()
 {
     m_c.taille_plumor->setText(libelleLongueur(m_c.Text1->longueurCrLf()));
-    const bool t = !m_c.Text1->estVide();
+    // While a command waits for the share, no other starts.
+    const bool t = !m_c.Text1->estVide() && !m_documents.occupe();
     m_c.Command2->setEnabled(t);
     m_c.Command3->setEnabled(t);
     m_c.Fermer->setEnabled(t);

@@ -73,6 +73,19 @@ Dialogues::Reponse DialoguesQt::message(const Message &m)
     }
 }
 
+void DialoguesQt::avis(const QString &texte)
+{
+    if (m_avis)
+        m_avis->deleteLater();
+    if (texte.isEmpty())
+        return;
+    m_avis = new QMessageBox(QMessageBox::NoIcon, titreApplication(), texte, QMessageBox::Ok, m_parent);
+    m_avis->setTextFormat(Qt::PlainText);
+    m_avis->setWindowModality(Qt::NonModal);
+    m_avis->setAttribute(Qt::WA_DeleteOnClose);
+    m_avis->show();
+}
+
 std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QString &dossier)
 {
     // A new dialog every time, gone with all it showed: a dialog kept between

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QFont>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
+class QMessageBox;
 class QWidget;
 
 // Everything modal the pupil answers goes through this interface, so that
@@ -29,6 +31,9 @@ public:
     virtual ~Dialogues() = default;
 
     virtual Reponse message(const Message &m) = 0;
+    // A notice that stays on screen, without holding up the window, until
+    // the next one replaces it; an empty text takes it away.
+    virtual void avis(const QString &texte) = 0;
     // The chosen full path, or nothing when the pupil cancelled.
     virtual std::optional<QString> choisirFichier(ModeFichier mode, const QString &dossier) = 0;
     // What the font dialog lets the pupil choose: the panes take the face
@@ -60,12 +65,14 @@ public:
     ~DialoguesQt() override;
 
     Reponse message(const Message &m) override;
+    void avis(const QString &texte) override;
     std::optional<QString> choisirFichier(ModeFichier mode, const QString &dossier) override;
     std::optional<QFont> choisirPolice(const QFont &initiale, ChoixPolice choix,
                                        const Application &appliquer = {}) override;
 
 private:
     QWidget *m_parent;
+    QPointer<QMessageBox> m_avis;
     // Where the file dialog ended last time and the name chosen in it.
     QString m_dernierDossier;
     QString m_dernierNom;

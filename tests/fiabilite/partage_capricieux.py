@@ -1,0 +1,148 @@
+#!/usr/bin/python3
+# A share that misbehaves as school networks do: a FUSE passthrough of SOURCE
+# at POINT whose faults a JSON file says, read again at every call:
+#   {"retard_ms": 200}                     every call answers that late
+#   {"bloquer": ["rename"]}                those calls ("*": all) hang until the
+#                                          key is taken out of the file
+#   {"ecritures_perdues": "ENOSPC"}        a draft's writes are taken and dropped,
+#                                          its flushes succeed, its close fails (a
+#                                          server that writes behind)
+#   {"reponses_perdues": {"rename": "ENOENT"}}  the call is made, its reply lost:
+#                                          the retry's answer comes back, once
+#   {"deconnecte": true}                   every call fails with ENOTCONN
+#
+#   partage_capricieux.py SOURCE POINT FAUTES.json   (in the foreground; fusepy)
+import errno
+import json
+import os
+import sys
+import threading
+import time
+
+from fusepy import FUSE, FuseOSError, Operations
+
+
+class Capricieux(Operations):
+    def __init__(self, source, fautes):
+        self.source, self.fautes = source, fautes
+        self.perdues = set()  # the lost replies already given
+        self.verrou = threading.Lock()
+
+    def regles(self):
+        try:
+            with open(self.fautes) as f:
+                return json.load(f)
+        except (OSError, ValueError):
+            return {}
+
+    def avant(self, appel):
+        r = self.regles()
+        if r.get("deconnecte"):
+            raise FuseOSError(errno.ENOTCONN)
+        time.sleep(r.get("retard_ms", 0) / 1000)
+        while appel in r.get("bloquer", []) or "*" in r.get("bloquer", []):
+            time.sleep(0.05)
+            r = self.regles()
+        return r
+
+    def apres(self, appel, r):
+        erreur = r.get("reponses_perdues", {}).get(appel)
+        with self.verrou:
+            if erreur and appel not in self.perdues:
+                self.perdues.add(appel)
+                raise FuseOSError(getattr(errno, erreur))
+
+    @staticmethod
+    def brouillon(chemin):  # a draft of a save, not a claim
+        nom = chemin.rsplit("/", 1)[-1]
+        return nom.startswith(".plumor-") and len(nom) == 14
+
+    def reel(self, chemin):
+        return os.path.join(self.source, chemin.lstrip("/"))
+
+    def __call__(self, appel, chemin, *args):
+        r = self.avant(appel)
+        resultat = super().__call__(appel, chemin, *args)
+        self.apres(appel, r)
+        return resultat
+
+    def access(self, chemin, mode):
+        if not os.access(self.reel(chemin), mode):
+            raise FuseOSError(errno.EACCES)
+
+    def chmod(self, chemin, mode):
+        os.chmod(self.reel(chemin), mode)
+
+    def chown(self, chemin, uid, gid):
+        os.chown(self.reel(chemin), uid, gid)
+
+    def create(self, chemin, mode, fi=None):
+        return os.open(self.reel(chemin), os.O_WRONLY | os.O_CREAT | os.O_EXCL, mode)
+
+    def flush(self, chemin, fh):
+        return os.fsync(fh)
+
+    def fsync(self, chemin, datasync, fh):
+        return os.fsync(fh)
+
+    def getattr(self, chemin, fh=None):
+        st = os.lstat(self.reel(chemin))
+        return {k: getattr(st, k) for k in ("st_atime", "st_ctime", "st_gid", "st_mode", "st_mtime", "st_nlink",
+                                             "st_size", "st_uid", "st_ino")}
+
+    def link(self, cible, source):
+        os.link(self.reel(source), self.reel(cible))
+
+    def mkdir(self, chemin, mode):
+        os.mkdir(self.reel(chemin), mode)
+
+    def open(self, chemin, drapeaux):
+        return os.open(self.reel(chemin), drapeaux)
+
+    def read(self, chemin, taille, position, fh):
+        return os.pread(fh, taille, position)
+
+    def readdir(self, chemin, fh):
+        return [".", ".."] + os.listdir(self.reel(chemin))
+
+    def readlink(self, chemin):
+        return os.readlink(self.reel(chemin))
+
+    def release(self, chemin, fh):
+        os.close(fh)
+        perdue = self.regles().get("ecritures_perdues")
+        if perdue and self.brouillon(chemin):
+            raise FuseOSError(getattr(errno, perdue))
+
+    def rename(self, ancien, nouveau):
+        os.rename(self.reel(ancien), self.reel(nouveau))
+
+    def rmdir(self, chemin):
+        os.rmdir(self.reel(chemin))
+
+    def statfs(self, chemin):
+        st = os.statvfs(self.reel(chemin))
+        return {k: getattr(st, k) for k in ("f_bavail", "f_bfree", "f_blocks", "f_bsize", "f_favail", "f_ffree",
+                                             "f_files", "f_flag", "f_frsize", "f_namemax")}
+
+    def symlink(self, cible, source):
+        os.symlink(source, self.reel(cible))
+
+    def truncate(self, chemin, longueur, fh=None):
+        os.truncate(self.reel(chemin) if fh is None else fh, longueur)
+
+    def unlink(self, chemin):
+        os.unlink(self.reel(chemin))
+
+    def utimens(self, chemin, temps=None):
+        os.utime(self.reel(chemin), temps)
+
+    def write(self, chemin, donnees, position, fh):
+        if self.regles().get("ecritures_perdues") and self.brouillon(chemin):
+            return len(donnees)
+        return os.pwrite(fh, donnees, position)
+
+
+if __name__ == "__main__":
+    source, point, fautes = sys.argv[1:4]
+    FUSE(Capricieux(source, fautes), point, foreground=True, use_ino=True, allow_other=True)
