@@ -5,11 +5,16 @@
 #   {"bloquer": ["rename"]}                those calls ("*": all) hang until the
 #                                          key is taken out of the file
 #   {"ecritures_perdues": "ENOSPC"}        a draft's writes are taken and dropped,
-#                                          its flushes succeed, its close fails (a
+#                                          its fsync succeeds, its close fails (a
 #                                          server that writes behind)
-#   {"reponses_perdues": {"rename": "ENOENT"}}  the call is made, its reply lost:
-#                                          the retry's answer comes back, once
+#   {"reponses_perdues": {"rename": "ENOENT"}}  each such call is made, its reply
+#                                          lost: the retry's answer comes back
 #   {"deconnecte": true}                   every call fails with ENOTCONN
+#   {"journal": "/tmp/appels"}             each call's name and path appended there
+#
+# Otherwise it answers as the school's NFS and SMB clients do: one round trip
+# per request (the attributes libfuse fetches to answer a create or a chmod
+# come with it), no extended attributes, nothing to flush a folder with.
 #
 #   partage_capricieux.py SOURCE POINT FAUTES.json   (in the foreground; fusepy)
 import errno
@@ -23,10 +28,12 @@ from fusepy import FUSE, FuseOSError, Operations
 
 
 class Capricieux(Operations):
+    # Requests whose reply libfuse completes with a getattr of the same path.
+    AVEC_ATTRIBUTS = {"create", "mkdir", "symlink", "link", "chmod", "chown", "truncate", "utimens"}
+
     def __init__(self, source, fautes):
         self.source, self.fautes = source, fautes
-        self.perdues = set()  # the lost replies already given
-        self.verrou = threading.Lock()
+        self.suites = {}  # by thread: libfuse's threads enter Python anew at each call
 
     def regles(self):
         try:
@@ -35,8 +42,11 @@ class Capricieux(Operations):
         except (OSError, ValueError):
             return {}
 
-    def avant(self, appel):
+    def avant(self, appel, chemin):
         r = self.regles()
+        if r.get("journal"):
+            with open(r["journal"], "a") as j:
+                j.write(f"{appel} {chemin}\n")
         if r.get("deconnecte"):
             raise FuseOSError(errno.ENOTCONN)
         time.sleep(r.get("retard_ms", 0) / 1000)
@@ -47,10 +57,8 @@ class Capricieux(Operations):
 
     def apres(self, appel, r):
         erreur = r.get("reponses_perdues", {}).get(appel)
-        with self.verrou:
-            if erreur and appel not in self.perdues:
-                self.perdues.add(appel)
-                raise FuseOSError(getattr(errno, erreur))
+        if erreur:
+            raise FuseOSError(getattr(errno, erreur))
 
     @staticmethod
     def brouillon(chemin):  # a draft of a save, not a claim
@@ -61,10 +69,26 @@ class Capricieux(Operations):
         return os.path.join(self.source, chemin.lstrip("/"))
 
     def __call__(self, appel, chemin, *args):
-        r = self.avant(appel)
+        fil = threading.get_ident()
+        if appel == "getattr" and self.suites.pop(fil, None) == chemin:
+            return super().__call__(appel, chemin, *args)
+        r = self.avant(appel, chemin)
         resultat = super().__call__(appel, chemin, *args)
         self.apres(appel, r)
+        if appel in self.AVEC_ATTRIBUTS:
+            self.suites[fil] = chemin
+        else:
+            self.suites.pop(fil, None)
         return resultat
+
+    def getxattr(self, chemin, nom, position=0):
+        raise FuseOSError(errno.ENOSYS)
+
+    def listxattr(self, chemin):
+        raise FuseOSError(errno.ENOSYS)
+
+    def fsyncdir(self, chemin, datasync, fh):
+        raise FuseOSError(errno.ENOSYS)
 
     def access(self, chemin, mode):
         if not os.access(self.reel(chemin), mode):
@@ -79,7 +103,10 @@ class Capricieux(Operations):
     def create(self, chemin, mode, fi=None):
         return os.open(self.reel(chemin), os.O_WRONLY | os.O_CREAT | os.O_EXCL, mode)
 
-    def flush(self, chemin, fh):
+    def flush(self, chemin, fh):  # every close(2); what a write-behind server says there
+        perdue = self.regles().get("ecritures_perdues")
+        if perdue and self.brouillon(chemin):
+            raise FuseOSError(getattr(errno, perdue))
         return os.fsync(fh)
 
     def fsync(self, chemin, datasync, fh):
@@ -110,9 +137,6 @@ class Capricieux(Operations):
 
     def release(self, chemin, fh):
         os.close(fh)
-        perdue = self.regles().get("ecritures_perdues")
-        if perdue and self.brouillon(chemin):
-            raise FuseOSError(getattr(errno, perdue))
 
     def rename(self, ancien, nouveau):
         os.rename(self.reel(ancien), self.reel(nouveau))
@@ -145,4 +169,6 @@ class Capricieux(Operations):
 
 if __name__ == "__main__":
     source, point, fautes = sys.argv[1:4]
-    FUSE(Capricieux(source, fautes), point, foreground=True, use_ino=True, allow_other=True)
+    # hard_remove: an open file renamed over or unlinked is not hidden under a
+    # second name by libfuse (a rename of its own the faults would reach).
+    FUSE(Capricieux(source, fautes), point, foreground=True, use_ino=True, allow_other=True, hard_remove=True)

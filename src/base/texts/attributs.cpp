@@ -3,6 +3,8 @@
 #include "base/texts/disque.h"
 
 #include <QFile>
+#include <QHash>
+#include <QMutex>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -19,11 +21,27 @@ constexpr const char *attributDos = "user.cifs.dosattrib";
 
 bool surCifs(int fd)
 {
+    // A file system's type does not change while it is mounted: asked once
+    // per device, not once per call on a share where each question is a
+    // round trip.
+    static QMutex garde;
+    static QHash<dev_t, bool> connus;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return false;
+    {
+        const QMutexLocker l(&garde);
+        if (const auto i = connus.constFind(st.st_dev); i != connus.constEnd())
+            return *i;
+    }
     struct statfs fs {};
     if (::fstatfs(fd, &fs) != 0)
         return false;
     const auto type = static_cast<unsigned long>(fs.f_type) & 0xFFFFFFFFul;
-    return type == 0xFF534D42ul || type == 0xFE534D42ul || type == 0x517Bul; // CIFS, SMB2, SMB
+    const bool cifs = type == 0xFF534D42ul || type == 0xFE534D42ul || type == 0x517Bul; // CIFS, SMB2, SMB
+    const QMutexLocker l(&garde);
+    connus.insert(st.st_dev, cifs);
+    return cifs;
 }
 
 AppelsXattr AppelsXattr::systeme()

@@ -77,12 +77,21 @@ qint64 ns(const statx_timestamp &t)
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
+// The file a name of the folder is, asked of the server: after a reply lost,
+// what the client remembers of the name is what it believed before the call.
+std::optional<std::pair<dev_t, ino_t>> fichierNomme(int dossier, const QByteArray &nom)
+{
+    struct statx st {};
+    if (::statx(dossier, nom.constData(), AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC, STATX_INO, &st) != 0)
+        return std::nullopt;
+    return std::make_pair(makedev(st.stx_dev_major, st.stx_dev_minor), ino_t(st.stx_ino));
+}
+
 // The entry `nom` of the folder, as the open file `fd`.
 bool nomme(int dossier, const QByteArray &nom, int fd)
 {
-    struct stat a {}, b {};
-    return ::fstat(fd, &a) == 0 && ::fstatat(dossier, nom.constData(), &b, AT_SYMLINK_NOFOLLOW) == 0
-           && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    struct stat a {};
+    return ::fstat(fd, &a) == 0 && fichierNomme(dossier, nom) == std::make_pair(a.st_dev, a.st_ino);
 }
 
 Descripteur ouvrirBrouillon(int dossier, const QByteArray &nom)
@@ -103,7 +112,7 @@ bool toujours(int dossier, const QByteArray &nom, const Identite &attendu)
 
 // Where the file system has no such rename, a hard link does the same;
 // where it has neither, a plain rename is all there is.
-int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &vers)
+int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &vers, bool *perdue)
 {
     if (::renameat2(dossier, de.constData(), dossier, vers.constData(), RENAME_NOREPLACE) == 0)
         return 0;
@@ -113,17 +122,35 @@ int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &v
     // back (the retry's EEXIST, ENOENT) is judged on what the folder holds.
     if (::linkat(dossier, de.constData(), dossier, vers.constData(), 0) != 0) {
         const int erreur = errno;
-        struct stat source {}, cible {};
-        const bool cibleLa = ::fstatat(dossier, vers.constData(), &cible, AT_SYMLINK_NOFOLLOW) == 0;
-        const bool fait = cibleLa && ::fstatat(dossier, de.constData(), &source, AT_SYMLINK_NOFOLLOW) == 0
-                          && source.st_dev == cible.st_dev && source.st_ino == cible.st_ino;
+        const auto cible = fichierNomme(dossier, vers);
+        const bool cibleLa = cible.has_value();
+        const bool fait = cibleLa && fichierNomme(dossier, de) == cible;
         if (!fait && (erreur == EEXIST || cibleLa))
             return EEXIST;
         // Neither: a plain rename is all there is.
         if (!fait)
             return ::renameat(dossier, de.constData(), dossier, vers.constData()) == 0 ? 0 : errno;
+        if (perdue)
+            *perdue = true;
     }
-    return ::unlinkat(dossier, de.constData(), 0) == 0 || errno == ENOENT ? 0 : errno;
+    if (::unlinkat(dossier, de.constData(), 0) == 0)
+        return 0;
+    const int erreur = errno;
+    if (fichierNomme(dossier, de))
+        return erreur;
+    if (perdue)
+        *perdue = true;
+    return 0;
+}
+
+int renommer(int dossier, const QByteArray &de, const QByteArray &vers, const struct stat &fichier)
+{
+    if (::renameat(dossier, de.constData(), dossier, vers.constData()) == 0)
+        return 0;
+    const int erreur = errno;
+    return fichierNomme(dossier, vers) == std::make_pair(fichier.st_dev, fichier.st_ino) && !fichierNomme(dossier, de)
+               ? 0
+               : erreur;
 }
 
 int creerBrouillon(int dossier, QByteArray &nom, const QByteArray &prefixe, unsigned int mode)
@@ -185,7 +212,9 @@ Erreur remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, c
     Erreur err = garde.ok() ? ecrireTout(fd, octets) : garde.erreur();
     if (err.ok())
         err = ::fchmod(fd, existe ? (existant.st_mode & 07777) : (0666 & ~masqueCreation())) == 0 ? 0 : errno;
-    if (err.ok() && existe) {
+    struct stat cree {};
+    if (err.ok() && existe && ::fstat(fd, &cree) == 0
+        && (cree.st_uid != existant.st_uid || cree.st_gid != existant.st_gid)) {
         // Keep the group of a shared folder's file where we are allowed to.
         if (::fchown(fd, existant.st_uid, existant.st_gid) != 0)
             (void)!::fchown(fd, uid_t(-1), existant.st_gid);
@@ -205,17 +234,36 @@ Erreur remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, c
     // The last look before the rename: never replace what is no longer the text.
     if (err.ok() && attendu && !toujours(dossier, nom, *attendu))
         err = cheminChange;
+    bool perdue = false;
     if (err.ok()) {
         err = existe ? (::renameat(dossier, brouillon.constData(), dossier, nom.constData()) == 0 ? 0 : errno)
-                     : renommerSansRemplacer(dossier, brouillon, nom);
+                     : renommerSansRemplacer(dossier, brouillon, nom, &perdue);
         // A reply lost on its way back: what the folder holds says what was done.
-        if (err && nomme(dossier, nom, garde.fd()) && !nomme(dossier, brouillon, garde.fd()))
+        if (err && nomme(dossier, nom, garde.fd()) && !fichierNomme(dossier, brouillon)) {
             err = 0;
+            perdue = true;
+        }
     }
     if (err) {
         if (!nomme(dossier, nom, garde.fd()))
             ::unlinkat(dossier, brouillon.constData(), 0);
         return err;
+    }
+    // A new text got its name by a link and lost the draft's while open: an
+    // NFS client keeps it under a second name as long as that descriptor
+    // lives, and a release refuses a text with two names. After a reply lost,
+    // the client may still believe the draft is where it was. Either way the
+    // text is held by its own name, the draft's descriptor let go.
+    struct stat apres {};
+    if (texte && (perdue || (!existe && (::fstat(garde.fd(), &apres) != 0 || apres.st_nlink != 1)))) {
+        Descripteur parSonNom = ouvrirBrouillon(dossier, nom);
+        if (!parSonNom.ok() && (parSonNom.erreur() == EACCES || parSonNom.erreur() == EPERM)) {
+            const int fd = ::openat(dossier, nom.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            parSonNom = fd >= 0 ? Descripteur::ouvert(fd) : Descripteur::echec(errno);
+        }
+        struct stat lui {};
+        if (parSonNom.ok() && ::fstat(parSonNom.fd(), &lui) == 0 && lui.st_dev == ecrit.st_dev && lui.st_ino == ecrit.st_ino)
+            garde = std::move(parSonNom);
     }
     if (texte)
         *texte = std::move(garde);

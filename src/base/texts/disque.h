@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <optional>
+#include <sys/stat.h>
 
 // Whole-file reads and writes on the class folder's disk, reporting the errno
 // of a failure so that the pupil can be told in French what went wrong.
@@ -91,8 +92,10 @@ constexpr Erreur texteSupprime = Erreur::texteSupprime();
 // only while nothing is there (else EEXIST: another copy created it
 // meanwhile). `avantRenommage` runs on the draft's descriptor just before it
 // takes the file's place, for what the draft must carry from the first
-// instant (a share's mark); `texte`, when given, gets the draft's descriptor
-// once it is the text.
+// instant (a share's mark); `texte`, when given, gets a descriptor of the
+// text once the draft is it: the draft's own, or, where the draft's name was
+// taken away while open (a server that keeps such a file under a second
+// name until it is closed), the text opened again by its name.
 using AvantRenommage = std::function<int(int brouillon)>;
 Erreur remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, const Identite *attendu = nullptr,
                  const AvantRenommage &avantRenommage = {}, Descripteur *texte = nullptr);
@@ -111,8 +114,12 @@ int tailleAdmise(qint64 taille);
 
 // Renames `de` to `vers` in one folder only where nothing is named `vers`
 // (EEXIST), so that a new text never replaces one another copy created under
-// the same name meanwhile. Returns 0 or an errno.
-int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &vers);
+// the same name meanwhile. Returns 0 or an errno; `perdue` is set when a
+// reply was lost and the outcome read on the folder instead.
+int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &vers, bool *perdue = nullptr);
+// renameat, whose error reply is judged on what the folder holds: done when
+// `vers` is the file `de` was (`fichier`, its stat) and `de` is gone.
+int renommer(int dossier, const QByteArray &de, const QByteArray &vers, const struct stat &fichier);
 // A hidden file of the folder, new, for one write that a rename then puts
 // in place: named `prefixe` (the drafts' by default) and six random
 // characters. Returns its descriptor, or minus the errno.

@@ -55,6 +55,7 @@ public:
     int fd() const { return m_dossier.fd(); }
     // The folder's absolute path, as the kernel names it.
     const QString &chemin() const { return m_chemin; }
+    Resolution resolution() const { return m_resolution; }
 
     // Whether `chemin` (absolute, or relative to the class folder) is the
     // class folder or below it, `..` resolved on the path's text: decided by

@@ -39,13 +39,25 @@ Lecture lu(int erreur, const QByteArray &octets)
     return {Lecture::Issue::Lu, cp1252::decode(octets), 0};
 }
 
+// fstat, where a second name is asked of the server again: a client may
+// still count a name taken away a moment ago (a draft's, after a link).
+int statFrais(int fd, struct stat &st)
+{
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    struct statx x {};
+    if (st.st_nlink > 1 && ::statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, STATX_NLINK, &x) == 0)
+        st.st_nlink = x.stx_nlink;
+    return 0;
+}
+
 // Why an open file is no text to write, or 0. A file with a second name
 // (a hard link) would carry its mark and its new bytes to that name too.
 int pasUnTexte(int fd)
 {
     struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        return errno;
+    if (const int e = statFrais(fd, st))
+        return e;
     if (S_ISDIR(st.st_mode))
         return EISDIR;
     if (!S_ISREG(st.st_mode))
@@ -181,10 +193,10 @@ bool FichiersTexte::changeEntreTemps(int fd, int dossier, const QByteArray &nom,
 int FichiersTexte::marquer(int fd)
 {
     const LectureAttribut a = m_attributs.lireFd(fd);
-    if (!(a.ok() && attribut::estMarque(a.mot))) {
-        if (const int err = m_attributs.ecrireFd(fd, attribut::marque))
-            return err;
-    }
+    if (a.ok() && attribut::estMarque(a.mot))
+        return 0;
+    if (const int err = m_attributs.ecrireFd(fd, attribut::marque))
+        return err;
     // A share that ignores the change (a fixed file mode) says so only here.
     const LectureAttribut b = m_attributs.lireFd(fd);
     return !b.ok() ? b.erreur : attribut::estMarque(b.mot) ? 0 : ENOTSUP;
@@ -198,8 +210,8 @@ disque::Erreur FichiersTexte::liberer(const QString &chemin)
     const int fd = t->fichier.fd();
     disque::Erreur err;
     struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        err = errno;
+    if (const int e = statFrais(fd, st))
+        err = e;
     else if (st.st_nlink > 1)
         err = EMLINK; // a second name since: that name would be freed too
     else if (st.st_nlink == 1)
@@ -208,6 +220,9 @@ disque::Erreur FichiersTexte::liberer(const QString &chemin)
     // The claim after the mark: a claim left on a free text is known stale
     // by the next copy; a mark left without its claim would not be.
     retirerPrise(t->dossier.fd(), t->nom, t->tenue.jeton);
+    verrou::lacher(fd);
+    m_aFermer.push_back(std::move(t->fichier));
+    m_aFermer.push_back(std::move(t->dossier));
     m_tenus.erase(m_tenus.begin() + (t - m_tenus.data()));
     changement();
     return err;
@@ -219,6 +234,41 @@ void FichiersTexte::oublier(const Tenue &tenue)
     const Descripteur dossier = m_dossier->contient(tenue.chemin) ? m_dossier->ouvrirParent(tenue.chemin, nom) : Descripteur();
     if (dossier.ok())
         retirerPrise(dossier.fd(), nom, tenue.jeton);
+}
+
+bool FichiersTexte::partiDuPartage(int erreur)
+{
+    return erreur == ENOTCONN || erreur == ESTALE || erreur == ENODEV || erreur == EIO || erreur == EHOSTDOWN;
+}
+
+bool FichiersTexte::reconnecter()
+{
+    auto dossier = std::make_shared<const DossierClasse>(m_dossier->chemin(), m_dossier->resolution());
+    if (dossier->erreur() != 0)
+        return false;
+    m_dossier = std::move(dossier);
+    for (TexteTenu &t : m_tenus) {
+        QByteArray nom;
+        Descripteur parent = m_dossier->ouvrirParent(t.tenue.chemin, nom);
+        Descripteur fichier = parent.ok() ? DossierClasse::ouvrirDans(parent.fd(), nom, O_RDWR | O_NONBLOCK) : Descripteur();
+        const std::optional<disque::Identite> id = fichier.ok() ? disque::identite(fichier.fd()) : std::nullopt;
+        const LectureAttribut a = fichier.ok() ? m_attributs.lireFd(fichier.fd()) : LectureAttribut{0, EBADF};
+        const prise::Lue p = t.tenue.jeton.isEmpty() || !parent.ok() ? prise::Lue{} : prise::lire(parent.fd(), nom);
+        // Its own still: the same file, its mark, its claim; else it stays as it was, which no save reaches.
+        if (!id || !id->memeTexte(t.tenue.identite) || !a.ok() || !attribut::estMarque(a.mot)
+            || (!t.tenue.jeton.isEmpty() && (!p.detenteur || p.detenteur->jeton != t.tenue.jeton))
+            || verrou::tenir(fichier.fd()) != 0)
+            continue;
+        t.fichier = std::move(fichier);
+        t.dossier = std::move(parent);
+        t.nom = nom;
+    }
+    return true;
+}
+
+void FichiersTexte::fermerLesAnciens()
+{
+    m_aFermer.clear();
 }
 
 void FichiersTexte::libererTout()
@@ -407,12 +457,19 @@ disque::AvantRenommage FichiersTexte::marquerLeBrouillon()
     // The new content is marked, and held, before it takes the text's place:
     // on a share it would otherwise come in with the server's default
     // attributes, free for any copy until marked. Where it cannot be, it is
-    // marked right after.
+    // marked right after (pris()).
     return [this](int brouillon) {
         m_attributs.ecrireFd(brouillon, attribut::marque);
         verrou::tenir(brouillon);
         return 0;
     };
+}
+
+int FichiersTexte::pris(const Descripteur &texte)
+{
+    // Held already, unless the text had to be opened again by its name.
+    verrou::tenir(texte.fd());
+    return marquer(texte.fd());
 }
 
 disque::Erreur FichiersTexte::ecrireTenu(int fd, int dossier, const QByteArray &nom, const QString &chemin,
@@ -427,8 +484,7 @@ disque::Erreur FichiersTexte::ecrireTenu(int fd, int dossier, const QByteArray &
     // a read-only file: the old file is let go for the rename only, under
     // the lock, the new one already marked; the rename puts one in the
     // other's place at once.
-    const bool brouillonsPermis = ::faccessat(dossier, ".", W_OK | X_OK, AT_EACCESS) == 0;
-    if ((err == EACCES || err == EPERM) && brouillonsPermis) {
+    if ((err == EACCES || err == EPERM) && ::faccessat(dossier, ".", W_OK | X_OK, AT_EACCESS) == 0) {
         if (m_attributs.ecrireFd(fd, attribut::libre) == 0) {
             err = disque::remplacer(dossier, nom, octets, &*attendu, marquerLeBrouillon(), &texte);
             if (err)
@@ -436,7 +492,7 @@ disque::Erreur FichiersTexte::ecrireTenu(int fd, int dossier, const QByteArray &
         }
     }
     if (err.ok()) {
-        errMarque = marquer(texte.fd());
+        errMarque = pris(texte);
         return 0;
     }
     if (err != EACCES && err != EPERM)
@@ -472,7 +528,7 @@ Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octe
             retirerPrise(dossier.fd(), nom, jeton);
             return {err == EEXIST ? Ecriture::Issue::Prise : Ecriture::Issue::Erreur, err};
         }
-        const int errMarque = marquer(texte.fd());
+        const int errMarque = pris(texte);
         const std::optional<disque::Identite> id = disque::identite(texte.fd());
         tenir({{chemin, id.value_or(disque::Identite{}), jeton, modeAvant}, std::move(texte), std::move(dossier), nom});
         return {errMarque == 0 ? Ecriture::Issue::Ecrit : Ecriture::Issue::EcritNonMarque, errMarque};
@@ -555,8 +611,10 @@ Ecriture FichiersTexte::reecrire(const QString &chemin, const QByteArray &octets
         if (err && err != disque::cheminChange)
             marquer(fd);
     }
-    if (texte.ok())
+    if (texte.ok()) {
+        m_aFermer.push_back(std::move(t->fichier));
         t->fichier = std::move(texte);
+    }
     if (const std::optional<disque::Identite> id = disque::identite(t->fichier.fd()))
         t->tenue.identite = *id;
     changement();

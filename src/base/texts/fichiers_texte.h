@@ -141,6 +141,20 @@ public:
     // it is still that copy's.
     void oublier(const Tenue &tenue);
 
+    // A share that went away and came back (a server restarted, mounted
+    // anew): the class folder is opened again by its path, still beneath it
+    // with no link followed, and each text held by its name, where it is
+    // still this copy's (its identity, its mark, its claim). False while the
+    // share does not answer.
+    bool reconnecter();
+    // Whether an error says the share went away rather than refused.
+    static bool partiDuPartage(int erreur);
+
+    // Closes the files a save replaced and a release let go. A close on a
+    // share waits for the server; the caller does it once the command's
+    // answer is given (the next call does it first).
+    void fermerLesAnciens();
+
     QList<Tenue> tenues() const;
     const DossierClasse &dossier() const { return *m_dossier; }
     // Called after every change of tenues(), for a record that must follow it.
@@ -169,6 +183,8 @@ private:
     // or an errno (ENOTSUP where the mark does not stay).
     int marquer(int fd);
     disque::AvantRenommage marquerLeBrouillon();
+    // The text a draft became, held and marked.
+    int pris(const Descripteur &texte);
     // Writes a text held under the lock `fd` is open with, as `nom` of the
     // open folder `dossier`; `texte` gets the file that is the text
     // afterwards, `errMarque` why it could not be marked.
@@ -181,6 +197,7 @@ private:
     Attributs &m_attributs;
     std::shared_ptr<const DossierClasse> m_dossier;
     std::vector<TexteTenu> m_tenus;
+    std::vector<Descripteur> m_aFermer; // see fermerLesAnciens()
     std::function<void()> m_surChangement;
     std::function<int()> m_surReecriture;
     std::optional<Reecriture> m_reecriture;

@@ -33,6 +33,7 @@ Partage::~Partage()
 void Partage::poster(std::function<void(FichiersTexte &)> travail)
 {
     Fil::poster([this, travail = std::move(travail)] {
+        m_fichiers->fermerLesAnciens();
         travail(*m_fichiers);
         publier();
     });

@@ -26,12 +26,19 @@ public:
 
     // Runs `travail` on the share's thread once the calls before it are done,
     // and returns its result; meanwhile the caller's event loop turns.
+    // A call that finds the share gone is made once more when the share
+    // answers again (FichiersTexte::reconnecter).
     template <typename F>
     auto appeler(F travail) -> decltype(travail(std::declval<FichiersTexte &>()))
     {
         return Fil::appeler([this, &travail] {
+            m_fichiers->fermerLesAnciens();
             auto resultat = travail(*m_fichiers);
+            if (parti(resultat) && m_fichiers->reconnecter())
+                resultat = travail(*m_fichiers);
             publier();
+            // The closes a server makes us wait for come after the answer.
+            Fil::poster([this] { m_fichiers->fermerLesAnciens(); });
             return resultat;
         });
     }
@@ -52,6 +59,12 @@ signals:
 
 private:
     void publier(); // on the share's thread
+    static bool parti(const FichiersTexte::Lecture &l) { return FichiersTexte::partiDuPartage(l.erreur); }
+    static bool parti(const FichiersTexte::Ecriture &e) { return FichiersTexte::partiDuPartage(e.erreur.numero()); }
+    static bool parti(const FichiersTexte::Cible &c) { return FichiersTexte::partiDuPartage(c.erreur); }
+    static bool parti(const disque::Erreur &e) { return FichiersTexte::partiDuPartage(e.numero()); }
+    template <typename T>
+    static bool parti(const T &) { return false; }
     Attributs &m_attributs;
     const QString m_chemin;
     std::unique_ptr<FichiersTexte> m_fichiers; // made, used and left on the share's thread

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace prise {
@@ -34,13 +35,15 @@ int ecrire(int dossier, const Detenteur &d, bool remplacerLAncienne)
         return -fd;
     int err = disque::ecrireTout(fd, encoder(d));
     // Closed before it is named: a share's server has the bytes once the close returns.
+    struct stat ecrite {};
+    if (remplacerLAncienne && err == 0 && ::fstat(fd, &ecrite) != 0)
+        err = errno;
     if (::close(fd) != 0 && err == 0)
         err = errno;
     const QByteArray cible = nom(d.texte);
     if (err == 0)
-        err = remplacerLAncienne
-                  ? (::renameat(dossier, brouillon.constData(), dossier, cible.constData()) == 0 ? 0 : errno)
-                  : disque::renommerSansRemplacer(dossier, brouillon, cible);
+        err = remplacerLAncienne ? disque::renommer(dossier, brouillon, cible, ecrite)
+                                 : disque::renommerSansRemplacer(dossier, brouillon, cible);
     if (err != 0)
         ::unlinkat(dossier, brouillon.constData(), 0);
     return err;
