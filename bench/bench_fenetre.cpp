@@ -54,7 +54,7 @@ void BM_ActualiserFile1(benchmark::State &state)
     ListeFichiers liste;
     liste.definirDossier(dossier.dir.path());
     for (auto _ : state)
-        benchmark::DoNotOptimize(liste.actualiser());
+        liste.actualiser();
     state.counters["noms"] = double(liste.count());
 }
 BENCHMARK(BM_ActualiserFile1)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
@@ -74,7 +74,7 @@ void BM_DefinirDossierFile1(benchmark::State &state)
     const DossierTextes dossier(int(state.range(0)));
     ListeFichiers liste;
     for (auto _ : state)
-        benchmark::DoNotOptimize(liste.definirDossier(dossier.dir.path()));
+        liste.definirDossier(dossier.dir.path());
 }
 BENCHMARK(BM_DefinirDossierFile1)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
@@ -256,7 +256,7 @@ void BM_DefinirDossierDir1(benchmark::State &state)
     ListeDossiers liste;
     const QString classe = QStringLiteral(PLUMOR_DONNEES "/../exemple/classe");
     for (auto _ : state)
-        benchmark::DoNotOptimize(liste.definirDossier(classe));
+        liste.definirDossier(classe);
 }
 BENCHMARK(BM_DefinirDossierDir1)->Unit(benchmark::kMicrosecond);
 

@@ -8,9 +8,10 @@ source "$racine/scripts/dependances.sh"
 
 # Printing is tested on PDF files and on a real CUPS queue; the benchmarks
 # need Google Benchmark and Xlib for the start-up measure; a private Samba
-# server plays the Windows copies.
+# server plays the Windows copies; a FUSE passthrough plays a share that
+# misbehaves.
 installer_manquants "${PAQUETS_CONSTRUCTION[@]}" xvfb xauth poppler-utils cups printer-driver-cups-pdf samba smbclient \
-  libbenchmark-dev libx11-dev at-spi2-core python3-pyatspi dbus
+  libbenchmark-dev libx11-dev at-spi2-core python3-pyatspi dbus fuse3 python3-fusepy xdotool
 construire "$racine" "$racine/build"
 (cd "$racine/build" && ctest --output-on-failure -j"$(nproc)")
 

@@ -47,7 +47,7 @@ Form1::Form1(ServicesForm1 services)
     m_partage = std::make_unique<Partage>(*m_attributs, services.dossierDepart);
     m_finImmediate = services.finImmediate ? std::move(services.finImmediate) : [] { ::_exit(0); };
     m_documents = std::make_unique<Documents>(m_etat, m_c, *this, *m_dialogues, *m_partage);
-    m_navigateur = std::make_unique<Navigateur>(m_etat, m_c, *m_dialogues, *m_documents);
+    m_navigateur = std::make_unique<Navigateur>(m_etat, m_c, *m_dialogues, *m_documents, *m_partage);
     m_edition = std::make_unique<CommandesEdition>(m_etat, m_c, *m_dialogues);
     m_lexique = std::make_unique<LexiqueFenetre>(
         m_etat, m_c, *m_dialogues,

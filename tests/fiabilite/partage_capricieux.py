@@ -2,8 +2,11 @@
 # A share that misbehaves as school networks do: a FUSE passthrough of SOURCE
 # at POINT whose faults a JSON file says, read again at every call:
 #   {"retard_ms": 200}                     every call answers that late
-#   {"bloquer": ["rename"]}                those calls ("*": all) hang until the
-#                                          key is taken out of the file
+#   {"bloquer": ["rename"]}                those calls hang until the key is taken
+#                                          out of the file; "*": all but the closes
+#                                          (flush), which the kernel makes for a
+#                                          process that ends and which no program
+#                                          can abandon
 #   {"ecritures_perdues": "ENOSPC"}        a draft's writes are taken and dropped,
 #                                          its fsync succeeds, its close fails (a
 #                                          server that writes behind)
@@ -24,6 +27,7 @@ import sys
 import threading
 import time
 
+import fusepy
 from fusepy import FUSE, FuseOSError, Operations
 
 
@@ -50,7 +54,11 @@ class Capricieux(Operations):
         if r.get("deconnecte"):
             raise FuseOSError(errno.ENOTCONN)
         time.sleep(r.get("retard_ms", 0) / 1000)
-        while appel in r.get("bloquer", []) or "*" in r.get("bloquer", []):
+        while appel in r.get("bloquer", []) or ("*" in r.get("bloquer", []) and appel != "flush"):
+            # A process killed meanwhile is let go, as NFS and SMB clients let
+            # a killed process go: the kernel interrupts its request.
+            if fusepy._libfuse.fuse_interrupted():
+                raise FuseOSError(errno.EINTR)
             time.sleep(0.05)
             r = self.regles()
         return r
@@ -129,8 +137,12 @@ class Capricieux(Operations):
     def read(self, chemin, taille, position, fh):
         return os.pread(fh, taille, position)
 
-    def readdir(self, chemin, fh):
-        return [".", ".."] + os.listdir(self.reel(chemin))
+    def readdir(self, chemin, fh):  # with each entry's type, as SMB and NFS give it
+        entrees = [(".", None, 0), ("..", None, 0)]
+        with os.scandir(self.reel(chemin)) as dossier:
+            for e in dossier:
+                entrees.append((e.name, {"st_mode": e.stat(follow_symlinks=False).st_mode, "st_ino": e.inode()}, 0))
+        return entrees
 
     def readlink(self, chemin):
         return os.readlink(self.reel(chemin))

@@ -186,6 +186,7 @@ private slots:
         // The current item of a focused list is framed in black too.
         m_classe.ecrire(QStringLiteral("aigle.txt"), "x");
         c.File1->actualiser();
+        f.attendre();
         c.File1->setCurrentRow(1);
         const QRect r = c.File1->visualItemRect(c.File1->item(1));
         QCOMPARE(c.File1->viewport()->grab().toImage().pixelColor(r.center().x(), r.top()), QColor(Qt::black));

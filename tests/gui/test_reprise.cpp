@@ -1,6 +1,7 @@
 // Real copies (tests/support/copie.cpp) killed with SIGKILL while the pupil types, then started
 // again, and that start stopped by SIGTERM, SIGINT or SIGHUP.
 #include "classe.h"
+#include "partage_capricieux.h"
 #include "base/texts/fichiers_texte.h"
 #include "base/texts/prise.h"
 
@@ -77,6 +78,40 @@ private slots:
         QCOMPARE(marqueSurDisque(texte), prisAilleurs);
         // What was answered is never offered again; unsaved work stays.
         QCOMPARE(QDir(etat.filePath(QStringLiteral("plumor"))).entryList(QDir::Files).size(), zone.isEmpty() ? 0 : 1);
+    }
+
+    // A stop while the share hangs: the record is written on this machine
+    // first, the stuck release abandoned, and the next start, the share back,
+    // offers what was typed and holds the text again.
+    void unArretSurUnPartageQuiNeRepondPlus()
+    {
+        if (const QString pourquoi = PartageCapricieux::impossible(); !pourquoi.isEmpty())
+            QSKIP(qPrintable(pourquoi));
+        PartageCapricieux partage;
+        QVERIFY(partage.monter());
+        QTemporaryDir etat;
+        m_env.insert(QStringLiteral("XDG_STATE_HOME"), etat.path());
+        m_env.insert(QStringLiteral("PLUMOR_CLASSE"), partage.point());
+        QFile f(partage.source() + QStringLiteral("/conte.txt"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("Il \xE9tait une fois\r\n") > 0);
+        f.close();
+        const QString texte = partage.point() + QStringLiteral("/conte.txt");
+
+        QProcess arretee;
+        QCOMPARE(lancer(arretee, {QStringLiteral("taper"), texte, QStringLiteral("Le loup. ")}), QStringLiteral("tape"));
+        QVERIFY(partage.fautes(R"({"bloquer": ["*"]})"));
+        ::kill(pid_t(arretee.processId()), SIGTERM);
+        // Frozen, or waiting for the release, it would never end.
+        QVERIFY(arretee.waitForFinished(10000));
+        QVERIFY(partage.fautes("{}"));
+        QVERIFY(marqueSurDisque(texte));
+
+        QProcess suivante;
+        QCOMPARE(lancer(suivante, {QStringLiteral("oui")}), texte + QStringLiteral("\tLe loup. Il était une fois|"));
+        ::kill(pid_t(suivante.processId()), SIGTERM);
+        QVERIFY(suivante.waitForFinished(20000));
+        QVERIFY(!marqueSurDisque(texte));
+        m_env.remove(QStringLiteral("PLUMOR_CLASSE"));
     }
 };
 

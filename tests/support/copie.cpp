@@ -1,6 +1,7 @@
 // A copy of Plumor run by the recovery tests, which kill or stop it; it says
 // one line when ready and waits to be stopped from outside. With its
-// recovery record under $XDG_STATE_HOME:
+// recovery record under $XDG_STATE_HOME, its class folder $PLUMOR_CLASSE
+// (default: the temporary folder):
 //   copie taper TEXTE MOTS      opens TEXTE (none for "-"), types MOTS, says
 //                               "tape" once past the record's delay
 //   copie oui|non               answers the recovery question so, says
@@ -31,7 +32,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     preparerApplication(app);
     const QString mode = QString::fromLocal8Bit(argv[1]);
-    Fenetre f = ouvrirFenetre(QDir::tempPath(), nullptr, {}, recuperation::dossierParDefaut());
+    const QString classe = qEnvironmentVariable("PLUMOR_CLASSE", QDir::tempPath());
+    Fenetre f = ouvrirFenetre(classe, nullptr, {}, recuperation::dossierParDefaut());
     relierArretPropre(*f.form);
     if (mode == QLatin1String("taper")) {
         f.dialogues->fichiers << QString::fromLocal8Bit(argv[2]);

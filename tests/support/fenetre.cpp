@@ -17,7 +17,17 @@ Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attribu
     s.dossierProgramme = dossierProgramme.isEmpty() ? QStringLiteral(PLUMOR_DONNEES) : dossierProgramme;
     s.dossierRecuperation = dossierRecuperation;
     f.form = std::make_unique<Form1>(std::move(s));
+    f.attendre();
     return f;
+}
+
+void Fenetre::attendre()
+{
+    // A reading shown may ask for another: a few rounds settle them all.
+    for (int i = 0; i < 4; ++i) {
+        form->partage().vider(5000);
+        QCoreApplication::processEvents();
+    }
 }
 
 QString titreAffiche(QWidget &w)

@@ -13,9 +13,11 @@ struct Fenetre {
     Controles &c() { return form->controles(); }
     EtatFenetre &etat() { return form->etat(); }
     Documents &documents() { return form->documents(); }
+    // Until the lists show what the folders hold: they are read on the share's thread.
+    void attendre();
 };
 // The program folder defaults to one holding the shipped lexicon; without a
-// recovery folder no recovery record is kept.
+// recovery folder no recovery record is kept. Returns once the lists are filled.
 Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs = nullptr,
                       const QString &dossierProgramme = {}, const QString &dossierRecuperation = {});
 

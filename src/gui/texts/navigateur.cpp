@@ -1,6 +1,7 @@
 #include "gui/texts/navigateur.h"
 
 #include "gui/texts/documents.h"
+#include "base/texts/partage.h"
 #include "gui/fenetre/controles.h"
 #include "gui/widgets/dialogues.h"
 #include "gui/fenetre/etat_fenetre.h"
@@ -9,6 +10,7 @@
 #include "gui/widgets/zone_texte.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -52,9 +54,16 @@ private:
 
 } // namespace
 
-Navigateur::Navigateur(EtatFenetre &etat, Controles &c, Dialogues &dialogues, Documents &documents)
+Navigateur::Navigateur(EtatFenetre &etat, Controles &c, Dialogues &dialogues, Documents &documents, Partage &partage)
     : m_etat(etat), m_c(c), m_dialogues(dialogues), m_documents(documents)
 {
+    const ArrierePlan surLePartage = [&partage](std::function<Suite()> travail) {
+        partage.poster([travail = std::move(travail)](FichiersTexte &) {
+            QMetaObject::invokeMethod(qApp, travail(), Qt::QueuedConnection);
+        });
+    };
+    m_c.Dir1->definirArrierePlan(surLePartage);
+    m_c.File1->definirArrierePlan(surLePartage);
 }
 
 void Navigateur::partirDe(const QString &dossier)
@@ -63,22 +72,34 @@ void Navigateur::partirDe(const QString &dossier)
     QString chemin = !dossier.isEmpty() ? dossier : QDir::currentPath();
     if (chemin.isEmpty())
         chemin = qEnvironmentVariable("PWD");
-    if (!m_c.Dir1->definirDossier(chemin)) {
+    m_c.Dir1->definirDossier(chemin, [this, chemin](bool lu) {
+        if (lu)
+            return montrerFichiers();
         // A share not mounted yet, or a shortcut to a folder that is gone.
         m_dialogues.information(QStringLiteral("Le dossier de départ n'est pas accessible!")
                                 + (chemin.isEmpty() ? QString() : u'\n' + QDir::toNativeSeparators(chemin)));
-        bool montre = false;
-        for (QString d = QDir::cleanPath(QDir(chemin).absolutePath()); !chemin.isEmpty() && !montre;) {
-            const QString parent = QFileInfo(d).path();
-            // The root leads nowhere a pupil knows: the home folder does.
-            if (parent == d || QDir(parent).isRoot())
-                break;
-            d = parent;
-            montre = m_c.Dir1->definirDossier(d);
-        }
-        if (!montre && !m_c.Dir1->definirDossier(QDir::homePath()))
-            m_c.Dir1->definirDossier(QDir::rootPath());
+        essayerParent(chemin.isEmpty() ? QString() : QDir::cleanPath(QDir(chemin).absolutePath()));
+    });
+}
+
+void Navigateur::essayerParent(const QString &dossier)
+{
+    const QString parent = QFileInfo(dossier).path();
+    // The root leads nowhere a pupil knows: the home folder does.
+    if (dossier.isEmpty() || parent == dossier || QDir(parent).isRoot()) {
+        m_c.Dir1->definirDossier(QDir::homePath(), [this](bool lu) {
+            if (lu)
+                montrerFichiers();
+            else
+                m_c.Dir1->definirDossier(QDir::rootPath(), [this](bool) { montrerFichiers(); });
+        });
+        return;
     }
+    m_c.Dir1->definirDossier(parent, [this, parent](bool lu) { lu ? montrerFichiers() : essayerParent(parent); });
+}
+
+void Navigateur::montrerFichiers()
+{
     m_c.File1->definirDossier(m_c.Dir1->dossier());
 }
 
@@ -89,6 +110,7 @@ void Navigateur::relier(QWidget *fenetre)
                      [this] { m_dialogues.information(messageDossierIllisible); });
     QObject::connect(m_c.File1, &ListeFichiers::selectionParLeLecteur, fenetre, [this] { File1_Click(); });
     QObject::connect(m_c.File1, &ListeFichiers::defileParLeLecteur, fenetre, [this] { File1_Scroll(); });
+    QObject::connect(m_c.File1, &ListeFichiers::lue, fenetre, [this](bool lisible) { fichiersLus(lisible); });
     m_c.Text2->viewport()->installEventFilter(new FiltreLecteur(*this, m_c.Text2));
 }
 
@@ -98,14 +120,17 @@ void Navigateur::Dir1_Change()
         return;
     m_c.Label5->setText(QStringLiteral("textes de ce dossier:"));
     m_dossierPerdu = false;
-    if (!m_c.File1->definirDossier(m_c.Dir1->dossier()))
-        actualiserFichiers();
+    montrerFichiers();
 }
 
 void Navigateur::actualiserFichiers()
 {
+    m_c.File1->actualiser();
+}
+
+void Navigateur::fichiersLus(bool lisible)
+{
     // A folder removed or a drive gone: say it once, keep the lists usable.
-    const bool lisible = m_c.File1->actualiser();
     if (!lisible && !m_dossierPerdu)
         m_dialogues.information(messageDossierIllisible);
     m_dossierPerdu = !lisible;

@@ -2,10 +2,13 @@
 
 #include <Qt>
 
+#include <QString>
+
 struct Controles;
 struct EtatFenetre;
 class Dialogues;
 class Documents;
+class Partage;
 class QWidget;
 
 // The folder browser, the reader pane and the periodic refresh of the labels
@@ -13,7 +16,9 @@ class QWidget;
 class Navigateur
 {
 public:
-    Navigateur(EtatFenetre &etat, Controles &c, Dialogues &dialogues, Documents &documents);
+    // The folders are read on the share's thread: a share that does not
+    // answer leaves the lists as they were, never the window waiting.
+    Navigateur(EtatFenetre &etat, Controles &c, Dialogues &dialogues, Documents &documents, Partage &partage);
 
     // Start-up: shows a folder in both lists (empty: the current directory).
     // A folder that cannot be shown is said once, and the lists show its
@@ -36,6 +41,10 @@ public:
 
 private:
     void actualiserFichiers();
+    // The parents of a start folder that could not be shown, nearest first.
+    void essayerParent(const QString &dossier);
+    void montrerFichiers();
+    void fichiersLus(bool lisible);
 
     EtatFenetre &m_etat;
     Controles &m_c;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolTip>
@@ -59,10 +60,12 @@ void ListeDossiers::entrer(QListWidgetItem *item)
     const QString chemin = item->data(roleChemin).toString();
     if (chemin == m_dossier)
         return;
-    if (definirDossier(chemin))
-        emit dossierChange();
-    else
-        emit dossierIllisible(chemin);
+    definirDossier(chemin, [this, chemin](bool lu) {
+        if (lu)
+            emit dossierChange();
+        else
+            emit dossierIllisible(chemin);
+    });
 }
 
 void ListeDossiers::keyPressEvent(QKeyEvent *e)
@@ -75,33 +78,55 @@ void ListeDossiers::keyPressEvent(QKeyEvent *e)
     QListWidget::keyPressEvent(e);
 }
 
-bool ListeDossiers::definirDossier(const QString &chemin)
-{
-    const QDir dir(chemin);
-    if (!dir.exists() || !dir.isReadable())
-        return false;
-    // A link to a folder leads out of the class folder (or anywhere): Plumor
-    // neither shows one nor saves through one.
-    const QStringList sousDossiers =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name | QDir::IgnoreCase);
-    // An unreadable folder lists nothing at all, not even "." and "..".
-    if (sousDossiers.isEmpty() && dir.entryList(QDir::AllEntries | QDir::System | QDir::Hidden).isEmpty())
-        return false;
+// What a folder's reading brings back to the window's thread.
+struct ListeDossiers::Lu {
+    bool lisible = false;
+    QString dossier;
+    QStringList ancetres, sousDossiers;
+};
 
-    m_dossier = QDir::cleanPath(dir.absolutePath());
+void ListeDossiers::definirDossier(const QString &chemin, std::function<void(bool)> apres)
+{
+    const int demande = ++m_demande;
+    m_arrierePlan([chemin, demande, apres = std::move(apres), moi = QPointer<ListeDossiers>(this)] {
+        Lu lu;
+        const QDir dir(chemin);
+        // A link to a folder leads out of the class folder (or anywhere): Plumor
+        // neither shows one nor saves through one.
+        if (dir.exists() && dir.isReadable()) {
+            lu.sousDossiers = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name | QDir::IgnoreCase);
+            // An unreadable folder lists nothing at all, not even "." and "..".
+            lu.lisible = !lu.sousDossiers.isEmpty() || !dir.entryList(QDir::AllEntries | QDir::System | QDir::Hidden).isEmpty();
+        }
+        if (lu.lisible) {
+            lu.dossier = QDir::cleanPath(dir.absolutePath());
+            for (QDir d(lu.dossier);;) {
+                lu.ancetres.prepend(d.absolutePath());
+                if (d.isRoot() || !d.cdUp())
+                    break;
+            }
+        }
+        return Suite([moi, demande, apres, lu = std::move(lu)] {
+            if (!moi || demande != moi->m_demande)
+                return;
+            if (lu.lisible)
+                moi->montrer(lu);
+            if (apres)
+                apres(lu.lisible);
+        });
+    });
+}
+
+void ListeDossiers::montrer(const Lu &lu)
+{
+    m_dossier = lu.dossier;
     clear();
     const QIcon ouvert = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon ferme = style()->standardIcon(QStyle::SP_DirClosedIcon);
 
     // The path from the root, one entry per folder, each indented one step more.
-    QStringList ancetres;
-    for (QDir d(m_dossier);; ) {
-        ancetres.prepend(d.absolutePath());
-        if (d.isRoot() || !d.cdUp())
-            break;
-    }
     int profondeur = 0;
-    for (const QString &a : std::as_const(ancetres)) {
+    for (const QString &a : lu.ancetres) {
         const QString nom = QDir(a).isRoot() ? QDir::toNativeSeparators(a) : QFileInfo(a).fileName();
         auto *item = new QListWidgetItem(ouvert, nom, this);
         item->setData(roleChemin, a);
@@ -110,11 +135,11 @@ bool ListeDossiers::definirDossier(const QString &chemin)
     }
     setCurrentRow(count() - 1);
     QListWidgetItem *courant = currentItem();
-    for (const QString &nom : sousDossiers) {
+    const QDir dir(m_dossier);
+    for (const QString &nom : lu.sousDossiers) {
         auto *item = new QListWidgetItem(ferme, nom, this);
         item->setData(roleChemin, dir.absoluteFilePath(nom));
         item->setData(roleProfondeur, profondeur);
     }
     scrollToItem(courant, QAbstractItemView::PositionAtTop);
-    return true;
 }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -65,22 +66,46 @@ QStringList ListeFichiers::nomsTextes(const QString &dossier, bool *lisible)
     return tries;
 }
 
-bool ListeFichiers::definirDossier(const QString &chemin)
+void ListeFichiers::definirDossier(const QString &chemin)
 {
     m_dossier = chemin;
     const QSignalBlocker bloque(this);
     clear();
-    return actualiser();
+    actualiser();
 }
 
-bool ListeFichiers::actualiser()
+void ListeFichiers::actualiser()
 {
+    // A burst of wheel notches on a slow share reads the folder twice, not
+    // once a notch.
+    if (m_enLecture) {
+        m_encore = true;
+        return;
+    }
+    m_enLecture = true;
+    m_arrierePlan([dossier = m_dossier, moi = QPointer<ListeFichiers>(this)] {
+        bool lisible = false;
+        QStringList noms = nomsTextes(dossier, &lisible);
+        return Suite([moi, dossier, noms = std::move(noms), lisible] {
+            if (moi)
+                moi->montrer(dossier, noms, lisible);
+        });
+    });
+}
+
+void ListeFichiers::montrer(const QString &dossier, const QStringList &noms, bool lisible)
+{
+    m_enLecture = false;
+    // Another folder asked for meanwhile: this reading is no longer wanted.
+    if (dossier != m_dossier || m_encore) {
+        m_encore = false;
+        actualiser();
+        if (dossier != m_dossier)
+            return;
+    }
     m_actualisation = true;
     const QString selection = nomSelectionne();
     const int defilement = verticalScrollBar()->value();
-    bool lisible = false;
-    const QStringList noms = nomsTextes(m_dossier, &lisible);
-
     bool identique = noms.size() == count();
     for (int i = 0; identique && i < count(); ++i)
         identique = item(i)->text() == noms.at(i);
@@ -95,7 +120,7 @@ bool ListeFichiers::actualiser()
         verticalScrollBar()->setValue(defilement);
     }
     m_actualisation = false;
-    return lisible;
+    emit lue(lisible);
 }
 
 QString ListeFichiers::nomSelectionne() const

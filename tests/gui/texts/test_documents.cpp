@@ -335,21 +335,27 @@ private slots:
         // What other copies save shows at the pupil's next click, or next scroll.
         classe.ecrire(QStringLiteral("c.txt"), "x");
         f.c().File1->setCurrentRow(0);
+        f.attendre();
         classe.ecrire(QStringLiteral("d.txt"), "x");
         const qsizetype apresClic = noms(f.c().File1).size();
         emit f.c().File1->defileParLeLecteur();
+        f.attendre();
         QCOMPARE(QString::number(apresClic) + noms(f.c().File1).join(u' '), QStringLiteral("6A.TXT b.txt c.txt d.txt long.txt vide.txt é.txt"));
 
         // Changing folder: the list follows, the reader pane keeps its text, the label changes for good.
         emit f.c().Dir1->itemDoubleClicked(f.c().Dir1->item(f.c().Dir1->count() - 1));
+        f.attendre();
         QCOMPARE(noms(f.c().File1), QStringList{"conte.txt"});
         emit f.c().Dir1->itemDoubleClicked(f.c().Dir1->item(f.c().Dir1->count() - 2));
+        f.attendre();
         QCOMPARE(QString::number(noms(f.c().File1).size()) + f.c().Label5->text(), QStringLiteral("7textes de ce dossier:"));
 
         // A folder gone: said once, the lists stay usable.
         QDir(classe.chemin(QStringLiteral("CM1"))).removeRecursively();
         emit f.c().Dir1->itemDoubleClicked(f.c().Dir1->item(f.c().Dir1->count() - 1));
+        f.attendre();
         f.form->navigateur().File1_Scroll();
+        f.attendre();
         QCOMPARE(f.dialogues->textes().last(), QStringLiteral("Ce dossier n'est pas accessible!"));
         QCOMPARE(f.c().Dir1->dossier(), QDir(classe.dossier()).canonicalPath());
 

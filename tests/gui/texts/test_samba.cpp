@@ -112,6 +112,7 @@ private slots:
         m_racine.ecrire(QStringLiteral("w.txt"), "\xAB Caf\xE9 \x9C\x80 \xBB\r\nfin\r\n");
         smb(QStringLiteral("lcd %1; put w.txt c.txt").arg(m_racine.dossier()));
         f.c().File1->actualiser();
+        f.attendre();
         f.c().File1->setCurrentRow(2);
         QCOMPARE(f.c().Text2->texteCrLf(), QStringLiteral("« Café œ€ »\r\nfin\r\n"));
     }

@@ -1,0 +1,56 @@
+// The window on a share that hangs (tests/fiabilite/partage_capricieux.py):
+// the pupil types on while a save waits, no other command starts, the pupil
+// is told the drive does not answer, and the save ends when it answers again.
+#include "fenetre.h"
+#include "partage_capricieux.h"
+#include "gui/texts/documents.h"
+#include "gui/widgets/zone_texte.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTest>
+
+class TestPartageLent : public QObject
+{
+    Q_OBJECT
+private slots:
+    void uneSauvegardeQuiAttendLePartage()
+    {
+        if (const QString pourquoi = PartageCapricieux::impossible(); !pourquoi.isEmpty())
+            QSKIP(qPrintable(pourquoi));
+        commeLeProgramme(022);
+        PartageCapricieux partage;
+        QVERIFY(partage.monter());
+        const QString source = partage.source() + QStringLiteral("/conte.txt");
+        QFile f(source);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("Il \xE9tait une fois\r\n") > 0);
+        f.close();
+        Fenetre w = ouvrirFenetre(partage.point());
+        w.dialogues->fichiers << partage.point() + QStringLiteral("/conte.txt");
+        w.documents().ouvrir_Click();
+        taper(w.c().Text1, QStringLiteral("Le loup. "));
+
+        QVERIFY(partage.fautes(R"({"bloquer": ["rename"]})"));
+        bool commandesCoupees = false;
+        QTimer::singleShot(1000, [&] {
+            taper(w.c().Text1, QStringLiteral("Il court. "));
+            commandesCoupees = !w.c().Command2->isEnabled() && !w.c().enregistrer->isEnabled();
+            w.documents().Command2_Click(); // nothing while the first one waits
+        });
+        QTimer::singleShot(Fil::silenceMs + 1000, [&] { QVERIFY(partage.fautes("{}")); });
+        const qint64 attente = plusLongueAttente([&] { w.documents().Command2_Click(); });
+        // Frozen, the window would have waited for the whole hang.
+        QVERIFY2(attente < 1000, qPrintable(QString::number(attente)));
+        QVERIFY(commandesCoupees);
+        QCOMPARE(w.dialogues->avisMontres, (QStringList{QStringLiteral(
+            "Le lecteur réseau ne répond pas. Votre texte est gardé sur ce poste : vous pouvez continuer à écrire, "
+            "ou quitter Plumor."), QString()}));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("Le loup. Il \xE9tait une fois\r\n"));
+        QCOMPARE(w.c().Text1->texteCrLf(), QStringLiteral("Le loup. Il court. Il était une fois\r\n"));
+        QVERIFY(marqueSurDisque(source) && w.etat().ecriture_en_cours == 1);
+    }
+};
+
+QTEST_MAIN(TestPartageLent)
+#include "test_partage_lent.moc"

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <QTimer>
+
+// A share that misbehaves (tests/fiabilite/partage_capricieux.py, a FUSE
+// passthrough): source() seen at point(), its faults given as JSON.
+class PartageCapricieux
+{
+public:
+    PartageCapricieux();
+    ~PartageCapricieux();
+    // Why the share cannot be mounted here (root, /dev/fuse and python3-fusepy
+    // are needed), or an empty string.
+    static QString impossible();
+    QString source() const { return m_dir.filePath(QStringLiteral("source")); }
+    QString point() const { return m_dir.filePath(QStringLiteral("point")); }
+    bool monter();
+    // The server gone: every call on the mount fails from then on.
+    void arreter();
+    bool fautes(const QByteArray &json);
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_processus;
+};
+
+// The longest the caller's event loop went without turning while `f` ran.
+template <typename F>
+qint64 plusLongueAttente(F f)
+{
+    QElapsedTimer depuis;
+    qint64 pire = 0;
+    QTimer battement;
+    QObject::connect(&battement, &QTimer::timeout, [&] {
+        pire = std::max(pire, depuis.restart());
+    });
+    depuis.start();
+    battement.start(10);
+    f();
+    return std::max(pire, depuis.elapsed());
+}
