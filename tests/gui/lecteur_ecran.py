@@ -4,6 +4,8 @@ spoken by the status, once each.   lecteur_ecran.py CLASS_FOLDER"""
 import os, sys, time
 import pyatspi
 from gi.repository import GLib
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'support'))
+from atspi_aide import pomper, tous  # noqa: E402
 
 dits = []
 
@@ -14,21 +16,6 @@ def noter(e):
             dits.append(e.source.name)
     except GLib.GError:
         pass  # an object of the dialog, gone with it
-
-
-def pomper(secondes, jusqua=lambda: False):
-    fin = time.monotonic() + secondes
-    while time.monotonic() < fin and not jusqua():
-        GLib.MainContext.default().iteration(False)
-        time.sleep(0.01)
-    return jusqua()
-
-
-def tous(a):
-    yield a
-    for enfant in (a.getChildAtIndex(i) for i in range(a.childCount)):
-        if enfant is not None:
-            yield from tous(enfant)
 
 
 def chercher(racine, role, nom=None):

@@ -4,12 +4,86 @@
 #include "gui/widgets/titre.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 
+#include <atomic>
+#include <memory>
+#include <thread>
+
 namespace {
+// Qt's file dialog asks the disk about the chosen name on the window's
+// thread when the pupil presses Return, several times over: on a share that
+// drags or hangs, the window stopped with it. The name is asked about once,
+// on a thread of its own; the dialog stays alive meanwhile (Cancel works),
+// and a second Return is not a second question.
+class DialogueFichier : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+    QString choisi() const { return m_choisi; }
+
+    void accept() override
+    {
+        auto *ligne = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        const QString nom = ligne ? ligne->text().trimmed() : QString();
+        if (m_question || nom.isEmpty() || nom.contains(u'"'))
+            return nom.contains(u'"') ? QFileDialog::accept() : void();
+        m_question = true;
+        const QString chemin = QFileInfo(nom).isAbsolute() ? nom : directory().absolutePath() + u'/' + nom;
+        std::thread([chemin, moi = QPointer<DialogueFichier>(this)] {
+            const QFileInfo info(chemin);
+            const bool existe = info.exists(), dossier = existe && info.isDir();
+            QMetaObject::invokeMethod(qApp, [=] {
+                if (moi)
+                    moi->conclure(chemin, existe, dossier);
+            }, Qt::QueuedConnection);
+        }).detach();
+    }
+
+private:
+    void conclure(QString chemin, bool existe, bool dossier)
+    {
+        m_question = false;
+        const bool enregistrer = acceptMode() == AcceptSave;
+        if (enregistrer && !dossier && !existe && QFileInfo(chemin).suffix().isEmpty() && !defaultSuffix().isEmpty())
+            chemin += u'.' + defaultSuffix();
+        // A folder, or a text that is not there to open: Qt's own answers.
+        if (dossier || (!enregistrer && !existe))
+            return QFileDialog::accept();
+        m_choisi = chemin;
+        QDialog::accept();
+    }
+
+    bool m_question = false;
+    QString m_choisi;
+};
+
+// The dialog reads its folder's attributes on the window's thread as it is
+// built. They are asked for here first, on a thread of their own, while the
+// window goes on painting and answering (the pupil's input waits): the
+// dialog is then built from what the system just kept of the folder.
+void attendreLeDossier(const QString &dossier)
+{
+    auto repondu = std::make_shared<std::atomic<bool>>(false);
+    QEventLoop boucle;
+    std::thread([dossier, repondu, b = QPointer<QEventLoop>(&boucle)] {
+        (void)QFileInfo(dossier).isDir();
+        *repondu = true;
+        QMetaObject::invokeMethod(qApp, [b] {
+            if (b)
+                b->quit();
+        }, Qt::QueuedConnection);
+    }).detach();
+    if (!*repondu)
+        boucle.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
 // Gives the window back its activation and the focus it had once a dialog
 // is gone. That was left to the window manager; where none hands it back
 // (none running, or one that does not), Plumor had no active window after
@@ -93,9 +167,11 @@ std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QStri
     // swallowed the pupil's next click. The folder and the name it ended on
     // are remembered instead.
     const RetourDeFocus retour(m_parent);
-    QFileDialog dialogue(m_parent);
+    const QString depart = m_dernierDossier.isEmpty() ? dossier : m_dernierDossier;
+    attendreLeDossier(depart);
+    DialogueFichier dialogue(m_parent);
     dialogue.setNameFilter(QStringLiteral("text files (*.txt)"));
-    dialogue.setDirectory(m_dernierDossier.isEmpty() ? dossier : m_dernierDossier);
+    dialogue.setDirectory(depart);
     // The program asks before overwriting, in its own words.
     dialogue.setOption(QFileDialog::DontConfirmOverwrite);
     const bool enregistrer = mode == ModeFichier::Enregistrer;
@@ -105,11 +181,14 @@ std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QStri
     dialogue.setWindowTitle(enregistrer ? QStringLiteral("Enregistrer sous") : QStringLiteral("Ouvrir"));
     if (!m_dernierNom.isEmpty())
         dialogue.selectFile(m_dernierNom);
-    const bool choisi = dialogue.exec() == QDialog::Accepted && !dialogue.selectedFiles().isEmpty();
+    const bool choisi = dialogue.exec() == QDialog::Accepted;
     m_dernierDossier = dialogue.directory().absolutePath();
-    if (!choisi)
+    // Through the dialog's own checks (a folder typed, then a text in it), or ours.
+    const QString nom = !choisi ? QString() : !dialogue.choisi().isEmpty() ? dialogue.choisi()
+                                            : dialogue.selectedFiles().value(0);
+    if (nom.isEmpty())
         return std::nullopt;
-    const QFileInfo chemin(dialogue.selectedFiles().constFirst());
+    const QFileInfo chemin(nom);
     m_dernierNom = chemin.fileName();
     return chemin.absoluteFilePath();
 }

@@ -6,7 +6,10 @@
 #include "gui/texts/documents.h"
 #include "gui/widgets/zone_texte.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -49,6 +52,35 @@ private slots:
         QCOMPARE(f.readAll(), QByteArray("Le loup. Il \xE9tait une fois\r\n"));
         QCOMPARE(w.c().Text1->texteCrLf(), QStringLiteral("Le loup. Il court. Il était une fois\r\n"));
         QVERIFY(marqueSurDisque(source) && w.etat().ecriture_en_cours == 1);
+    }
+
+    // Return in the save dialog while the share hangs: the name is asked
+    // about off the window's thread, and the answer ends the dialog.
+    void unDialogueQuiAttendLePartage()
+    {
+        if (const QString pourquoi = PartageCapricieux::impossible(); !pourquoi.isEmpty())
+            QSKIP(qPrintable(pourquoi));
+        PartageCapricieux partage;
+        QVERIFY(partage.monter());
+        QFile(partage.source() + QStringLiteral("/conte.txt")).open(QIODevice::WriteOnly);
+        QWidget fenetre;
+        DialoguesQt dialogues(&fenetre);
+        QTimer::singleShot(500, [&] {
+            auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            auto *nom = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            nom->setText(QStringLiteral("conte"));
+            QVERIFY(partage.fautes(R"({"bloquer": ["*"]})"));
+            // Once the kernel no longer answers from what it kept of the folder.
+            QTimer::singleShot(1500, [&, nom] {
+                QTest::keyClick(nom, Qt::Key_Return);
+                QTest::keyClick(nom, Qt::Key_Return); // not a second question
+                QTimer::singleShot(2000, [&] { QVERIFY(partage.fautes("{}")); });
+            });
+        });
+        std::optional<QString> chemin;
+        const qint64 attente = plusLongueAttente([&] { chemin = dialogues.choisirFichier(Dialogues::ModeFichier::Enregistrer, partage.point()); });
+        QVERIFY2(attente < 1000, qPrintable(QString::number(attente)));
+        QCOMPARE(chemin.value_or(QString()), partage.point() + QStringLiteral("/conte.txt"));
     }
 };
 
