@@ -367,7 +367,7 @@ int main(int argc, char *argv[])
         }
         // Each copy is started from the class folder, as Plumor is.
         p->setWorkingDirectory(dossier);
-        harnais::lancer(*p, false, arguments);
+        harnais::lancer(*p, arguments);
     };
     if (hostile)
         demarrer({QStringLiteral("--hostile-eleve"), dossier, leurre.path(), QString::number(graine),

@@ -3,15 +3,12 @@
 // their own program, the "ready, go" exchange with them, the versions copies
 // write, and what a file outside the class looked like.
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
-#include <grp.h>
-#include <unistd.h>
 
 namespace harnais {
 
@@ -37,31 +34,11 @@ inline qint64 attendreDepart()
     return std::fgets(ligne, sizeof ligne, stdin) ? std::strtoll(ligne, nullptr, 10) : -1;
 }
 
-// A copy of this program in the temporary folder, which uid 65534 reaches
-// wherever the build folder lies; removed when this program ends.
-inline const QString &copieAccessible()
+// This program again, its errors on ours.
+inline void lancer(QProcess &p, const QStringList &arguments)
 {
-    static const QString c = QDir::tempPath() + QStringLiteral("/plumor-harnais-%1").arg(QCoreApplication::applicationPid());
-    static const bool faite = [] {
-        QFile::remove(c);
-        std::atexit([] { QFile::remove(c); });
-        return QFile::copy(QCoreApplication::applicationFilePath(), c)
-               && QFile::setPermissions(c, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
-    }();
-    Q_UNUSED(faite);
-    return c;
-}
-
-// This program again, its errors on ours; as uid 65534 when `personne`.
-inline void lancer(QProcess &p, bool personne, const QStringList &arguments)
-{
-    if (personne)
-        p.setChildProcessModifier([] {
-            if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0)
-                ::_exit(2);
-        });
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    p.start(personne ? copieAccessible() : QCoreApplication::applicationFilePath(), arguments);
+    p.start(QCoreApplication::applicationFilePath(), arguments);
 }
 
 inline bool estPret(QProcess &p)
