@@ -7,7 +7,7 @@ source "$racine/scripts/dependances.sh"
 installer_manquants clang libclang-rt-14-dev
 dossier=$(cd "$1/.." && pwd)/build-fuzz
 runs=${PLUMOR_FUZZ_RUNS:-20000}
-cibles=(fuzz_cp1252 fuzz_lexique fuzz_mise_en_page fuzz_lecteur fuzz_recuperation)
+cibles=(fuzz_lexique fuzz_mise_en_page fuzz_lecteur fuzz_recuperation)
 
 debut=$(date +%s)
 CC=clang CXX=clang++ cmake -S "$racine" -B "$dossier" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLUMOR_TESTS=OFF -DPLUMOR_FUZZ=ON >/dev/null

@@ -21,6 +21,11 @@ private slots:
                  QStringLiteral("€œ\u0081é"));
         // U+0080 is not the euro: only undefined positions are their own C1 character.
         QCOMPARE(cp1252::encode(QStringLiteral("a\u0080b\u4E2D")), QByteArray("a?b?"));
+        // Whatever a pupil pastes can be stored: every character of the first plane, a sample beyond.
+        for (char32_t u = 0; u <= 0x10FFFF; u += u < 0x10000 ? 1 : 0x101) {
+            const QString a = cp1252::adapter(QString::fromUcs4(&u, 1));
+            QVERIFY2(std::all_of(a.cbegin(), a.cend(), cp1252::encodable), qPrintable(QString::number(u, 16)));
+        }
     }
 
     void adapter_data()

@@ -1,15 +1,13 @@
 // The layer under the file-and-mark protocol: whole-file writes and bounded
-// reads, paths resolved under the class folder, and the recovery record.
+// reads, and the recovery record.
 #include "classe.h"
 #include "base/texts/disque.h"
-#include "base/texts/dossier_classe.h"
 #include "base/texts/recuperation.h"
 
 #include <QTest>
 
 #include <atomic>
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,24 +39,6 @@ private slots:
             return 0;
         }), EEXIST);
         QVERIFY(classe.octets(QStringLiteral("neuf.txt")) == "l'autre" && classe.fichiers().size() == 2);
-    }
-
-    // What test_fichiers_texte::hostile leaves out: paths outside the class
-    // folder and relative paths. The walk a tool makes from a folder's
-    // descriptor: test_plumor_outils::hostile.
-    void resoudre()
-    {
-        Classe classe, ailleurs;
-        classe.ecrire(QStringLiteral("CM1/a.txt"), "a");
-        ailleurs.ecrire(QStringLiteral("prive/b.txt"), "b");
-        QVERIFY(::symlink(QFile::encodeName(ailleurs.chemin(QStringLiteral("prive"))).constData(),
-                          QFile::encodeName(classe.chemin(QStringLiteral("CE2"))).constData()) == 0);
-        const DossierClasse d(classe.dossier());
-        const auto erreur = [&](const QString &c) { return d.ouvrir(c, O_RDONLY).erreur(); };
-        QVERIFY(d.erreur() == 0 && erreur(QStringLiteral("CM1/./a.txt")) == 0);
-        QVERIFY(d.contient(classe.chemin(QStringLiteral("CE2/../x"))) && !d.contient(classe.chemin(QStringLiteral("../x"))));
-        // Outside the class folder only the last component may not be a link.
-        QCOMPARE(erreur(ailleurs.chemin(QStringLiteral("prive/b.txt"))), 0);
     }
 
     // The recovery record keeps up with the copy after its folder refused a write.

@@ -32,31 +32,6 @@ private slots:
     // A class folder's group may write: a released text gets group write back.
     void initTestCase() { commeLeProgramme(002); }
 
-    void posixLectureSeuleEstLaMarque()
-    {
-        Classe classe;
-        ::chmod(QFile::encodeName(classe.dossier()).constData(), 0755);
-        const QString c = classe.ecrire(QStringLiteral("conte.txt"), "x");
-        ::chmod(QFile::encodeName(c).constData(), 0640);
-        AttributsSysteme a;
-        QCOMPARE(a.lire(c).mot, quint16(0));
-        QCOMPARE(a.ecrire(c, attribut::marque), 0);
-        QCOMPARE(classe.mode(QStringLiteral("conte.txt")), 0440);
-        QCOMPARE(a.lire(c).mot, quint16(1));
-        // Owner write comes back; a folder nobody else may write keeps others out.
-        QCOMPARE(a.ecrire(c, attribut::libre), 0);
-        QCOMPARE(classe.mode(QStringLiteral("conte.txt")), 0640);
-        // A file that may already be written is left as it is.
-        ::chmod(QFile::encodeName(c).constData(), 0664);
-        QCOMPARE(a.ecrire(c, attribut::libre), 0);
-        QCOMPARE(classe.mode(QStringLiteral("conte.txt")), 0664);
-        // The word Samba shows: archive when the owner may execute; marking leaves exactly read-only.
-        ::chmod(QFile::encodeName(c).constData(), 0764);
-        QCOMPARE(a.lire(c).mot, quint16(0x20));
-        QCOMPARE(a.ecrire(c, attribut::marque), 0);
-        QCOMPARE(classe.mode(QStringLiteral("conte.txt")), 0444);
-    }
-
     // On a CIFS mount the DOS word itself is read and written, shared with
     // Windows; anywhere else the attribute is any writer's to forge and the
     // mode alone is the word.

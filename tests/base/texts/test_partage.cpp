@@ -12,11 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
-
 using Ecriture = FichiersTexte::Ecriture::Issue;
-
-} // namespace
 
 class TestPartage : public QObject
 {

@@ -20,11 +20,15 @@ class TestPartageLent : public QObject
 {
     Q_OBJECT
 private slots:
-    void uneSauvegardeQuiAttendLePartage()
+    void initTestCase()
     {
+        commeLeProgramme(022);
         if (const QString pourquoi = PartageCapricieux::impossible(); !pourquoi.isEmpty())
             QSKIP(qPrintable(pourquoi));
-        commeLeProgramme(022);
+    }
+
+    void uneSauvegardeQuiAttendLePartage()
+    {
         PartageCapricieux partage;
         QVERIFY(partage.monter());
         const QString source = partage.source() + QStringLiteral("/conte.txt");
@@ -61,8 +65,6 @@ private slots:
     // about off the window's thread, and the answer ends the dialog.
     void unDialogueQuiAttendLePartage()
     {
-        if (const QString pourquoi = PartageCapricieux::impossible(); !pourquoi.isEmpty())
-            QSKIP(qPrintable(pourquoi));
         PartageCapricieux partage;
         QVERIFY(partage.monter());
         QFile(partage.source() + QStringLiteral("/conte.txt")).open(QIODevice::WriteOnly);
