@@ -85,8 +85,7 @@ private slots:
     // offers what was typed and holds the text again.
     void unArretSurUnPartageQuiNeRepondPlus()
     {
-        if (const QString pourquoi = PartageCapricieux::impossible(); !pourquoi.isEmpty())
-            QSKIP(qPrintable(pourquoi));
+        SANS_PARTAGE_CAPRICIEUX_PASSER();
         PartageCapricieux partage;
         QVERIFY(partage.monter());
         QTemporaryDir etat;

@@ -29,6 +29,11 @@ private:
     QProcess m_processus;
 };
 
+// In a test function: skipped, with the reason, where the share cannot be mounted.
+#define SANS_PARTAGE_CAPRICIEUX_PASSER()                                                  \
+    if (const QString pourquoi = PartageCapricieux::impossible(); !pourquoi.isEmpty()) \
+    QSKIP(qPrintable(pourquoi))
+
 // The longest the caller's event loop went without turning while `f` ran.
 template <typename F>
 qint64 plusLongueAttente(F f)

@@ -21,8 +21,7 @@ private slots:
     void initTestCase()
     {
         commeLeProgramme(022);
-        if (const QString pourquoi = PartageCapricieux::impossible(); !pourquoi.isEmpty())
-            QSKIP(qPrintable(pourquoi));
+        SANS_PARTAGE_CAPRICIEUX_PASSER();
     }
 
     void unPartageQuiFlanche_data()
