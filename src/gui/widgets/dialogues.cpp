@@ -1,6 +1,7 @@
 #include "gui/widgets/dialogues.h"
 
 #include "gui/widgets/dialogue_police.h"
+#include "gui/widgets/arriere_plan.h"
 #include "gui/widgets/titre.h"
 
 #include <QApplication>
@@ -12,11 +13,18 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include <atomic>
-#include <memory>
 #include <thread>
 
 namespace {
+// A thread of its own for one question to the disk, left behind if the disk
+// never answers; the answer is taken on the window's thread.
+void surUnFil(std::function<Suite()> travail)
+{
+    std::thread([travail = std::move(travail)] {
+        QMetaObject::invokeMethod(qApp, travail(), Qt::QueuedConnection);
+    }).detach();
+}
+
 // Qt's file dialog asks the disk about the chosen name on the window's
 // thread when the pupil presses Return, several times over: on a share that
 // drags or hangs, the window stopped with it. The name is asked about once,
@@ -36,14 +44,14 @@ public:
             return nom.contains(u'"') ? QFileDialog::accept() : void();
         m_question = true;
         const QString chemin = QFileInfo(nom).isAbsolute() ? nom : directory().absolutePath() + u'/' + nom;
-        std::thread([chemin, moi = QPointer<DialogueFichier>(this)] {
+        surUnFil([chemin, moi = QPointer<DialogueFichier>(this)] {
             const QFileInfo info(chemin);
             const bool existe = info.exists(), dossier = existe && info.isDir();
-            QMetaObject::invokeMethod(qApp, [=] {
+            return Suite([=] {
                 if (moi)
                     moi->conclure(chemin, existe, dossier);
-            }, Qt::QueuedConnection);
-        }).detach();
+            });
+        });
     }
 
 private:
@@ -70,18 +78,15 @@ private:
 // dialog is then built from what the system just kept of the folder.
 void attendreLeDossier(const QString &dossier)
 {
-    auto repondu = std::make_shared<std::atomic<bool>>(false);
     QEventLoop boucle;
-    std::thread([dossier, repondu, b = QPointer<QEventLoop>(&boucle)] {
+    surUnFil([dossier, b = QPointer<QEventLoop>(&boucle)] {
         (void)QFileInfo(dossier).isDir();
-        *repondu = true;
-        QMetaObject::invokeMethod(qApp, [b] {
+        return Suite([b] {
             if (b)
                 b->quit();
-        }, Qt::QueuedConnection);
-    }).detach();
-    if (!*repondu)
-        boucle.exec(QEventLoop::ExcludeUserInputEvents);
+        });
+    });
+    boucle.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 // Gives the window back its activation and the focus it had once a dialog
