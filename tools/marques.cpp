@@ -9,10 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -46,7 +42,7 @@ bool enMarche(int fd, const std::optional<prise::Detenteur> &d)
     return (fd >= 0 && verrou::detenteur(fd) == verrou::Detenteur::Vivant) || (d && d->enMarcheIci());
 }
 
-EntreeClasse entree(const QByteArray &relatif, const struct stat &st)
+EntreeClasse entree(const QByteArray &relatif, const struct sys::stat &st)
 {
     EntreeClasse e;
     e.chemin = relatif;
@@ -59,15 +55,15 @@ EntreeClasse entree(const QByteArray &relatif, const struct stat &st)
 void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attributs &attributs, ReleveMarques &r)
 {
     QList<QByteArray> prises, marques;
-    DIR *d = ::fdopendir(fd);
+    sys::DIR *d = sys::fdopendir(fd);
     if (!d) {
         r.nonLus.append({relatif, errno});
-        ::close(fd);
+        sys::close(fd);
         return;
     }
     for (;;) {
         errno = 0;
-        const dirent *e = ::readdir(d);
+        const sys::dirent *e = sys::readdir(d);
         if (!e) {
             if (errno != 0)
                 r.nonLus.append({relatif, errno});
@@ -77,8 +73,8 @@ void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attribut
         if (nom == "." || nom == "..")
             continue;
         const QByteArray rel = relatif.isEmpty() ? nom : relatif + '/' + nom;
-        struct stat st {};
-        if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        struct sys::stat st {};
+        if (sys::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT) // gone meanwhile: nothing to list
                 r.nonLus.append({rel, errno});
             continue;
@@ -91,7 +87,7 @@ void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attribut
         } else if (S_ISDIR(st.st_mode)) {
             const int sous = profondeur >= profondeurMax
                 ? (errno = ENAMETOOLONG, -1)
-                : ::openat(fd, e->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                : sys::openat(fd, e->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (sous < 0)
                 r.nonLus.append({rel, errno});
             else
@@ -101,7 +97,7 @@ void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attribut
         } else if (estTexte(nom) && S_ISREG(st.st_mode)) {
             // The file opened is the one judged: its link count and its word.
             const Descripteur texte = ouvrirTexte(fd, nom);
-            if (texte.ok() && ::fstat(texte.fd(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1) {
+            if (texte.ok() && sys::fstat(texte.fd(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1) {
                 r.plusieursNoms.append(entree(rel, st));
                 continue;
             }
@@ -121,26 +117,26 @@ void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attribut
     for (const QByteArray &p : std::as_const(prises)) {
         if (marques.contains(p))
             continue;
-        struct stat st {};
+        struct sys::stat st {};
         const Descripteur f = DossierClasse::ouvrirDans(fd, p, O_RDONLY | O_NONBLOCK);
         QByteArray octets;
         const std::optional<prise::Detenteur> d =
             f.ok() && disque::lire(f.fd(), 4096, octets) == 0 ? prise::decoder(octets) : std::nullopt;
         if (d && prise::nom(d->texte) == p) {
             // The text's size and date where it is still there.
-            const bool texte = ::fstatat(fd, d->texte.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-            if (!texte && ::fstat(f.fd(), &st) == 0)
+            const bool texte = sys::fstatat(fd, d->texte.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+            if (!texte && sys::fstat(f.fd(), &st) == 0)
                 st.st_size = 0;
             EntreeClasse e = entree((relatif.isEmpty() ? d->texte : relatif + '/' + d->texte) + (texte ? "" : " (disparu)"), st);
             e.detenteur = d;
             r.prisesSansMarque.append(e);
         }
     }
-    ::closedir(d);
+    sys::closedir(d);
 }
 
 // Why a file may not be released, or nothing.
-std::optional<QString> refus(const struct stat &st, const QByteArray &nom)
+std::optional<QString> refus(const struct sys::stat &st, const QByteArray &nom)
 {
     if (S_ISLNK(st.st_mode))
         return QStringLiteral("c'est un lien, pas un texte");
@@ -159,7 +155,7 @@ ReleveMarques releverMarques(int dossier, const Attributs &attributs)
 {
     ReleveMarques r;
     // A reading position of its own: the caller's descriptor stays untouched.
-    const int fd = ::openat(dossier, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = sys::openat(dossier, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         r.nonLus.append({".", errno});
     else
@@ -240,7 +236,7 @@ TexteResolu resoudre(int racine, const QByteArray &chemin)
         t.refus = QStringLiteral("c'est un dossier : nommez les textes un par un");
         return t;
     }
-    t.dossier = Descripteur::ouvert(::fcntl(racine, F_DUPFD_CLOEXEC, 0));
+    t.dossier = Descripteur::ouvert(sys::fcntl(racine, F_DUPFD_CLOEXEC, 0));
     t.nom = parties.takeLast();
     for (const QByteArray &partie : std::as_const(parties)) {
         // Each folder from the one before, never through a link: a folder
@@ -253,8 +249,8 @@ TexteResolu resoudre(int racine, const QByteArray &chemin)
         }
         t.dossier = std::move(suivant);
     }
-    struct stat st {};
-    if (::fstatat(t.dossier.fd(), t.nom.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    struct sys::stat st {};
+    if (sys::fstatat(t.dossier.fd(), t.nom.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         t.refus = errno == ENOENT ? QStringLiteral("introuvable") : qt_error_string(errno);
     else if (const std::optional<QString> r = refus(st, t.nom))
         t.refus = *r;
@@ -268,8 +264,8 @@ ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs, bool 
     if (!f.ok())
         return {Liberation::Echec, f.erreur() == ELOOP ? QStringLiteral("c'est un lien, pas un texte")
                                                        : qt_error_string(f.erreur())};
-    struct stat st {};
-    if (::fstat(f.fd(), &st) != 0)
+    struct sys::stat st {};
+    if (sys::fstat(f.fd(), &st) != 0)
         return {Liberation::Echec, qt_error_string(errno)};
     if (const std::optional<QString> r = refus(st, texte.nom))
         return {Liberation::Echec, *r};

@@ -4,15 +4,19 @@
 #include "gui/reprise.h"
 #include "gui/texts/documents.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QSessionManager>
 #include <QSocketNotifier>
 
 #include <csignal>
+#ifndef _WIN32
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
+#ifndef _WIN32
 int g_tube[2] = {-1, -1};
 
 // Only async-signal-safe work here: hand the signal to the event loop.
@@ -21,6 +25,7 @@ void surSignal(int numero)
     const unsigned char octet = static_cast<unsigned char>(numero);
     (void)!::write(g_tube[0], &octet, 1);
 }
+#endif
 
 } // namespace
 
@@ -28,6 +33,14 @@ void relierArretPropre(Form1 &fenetre)
 {
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &fenetre,
                      [&fenetre] { fenetre.documents().abandonnerSansQuestion(); });
+    // The end of the session (WM_ENDSESSION on Windows): the words first,
+    // then the texts let go; no question may wait for a pupil who logs out.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &fenetre, [&fenetre](QSessionManager &) {
+        if (Reprise *r = fenetre.reprise())
+            r->ecrireMaintenant(1000);
+        fenetre.documents().abandonnerSansQuestion();
+    });
+#ifndef _WIN32
 
     if (g_tube[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_tube) != 0)
         return;
@@ -54,4 +67,5 @@ void relierArretPropre(Form1 &fenetre)
     action.sa_flags = SA_RESTART;
     for (int numero : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(numero, &action, nullptr);
+#endif
 }

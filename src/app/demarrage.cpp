@@ -14,7 +14,9 @@ void preparerApplication(QApplication &app)
 {
     // A write past a file-size limit must fail with EFBIG, not kill the
     // program and the pupil's text with it.
+#ifdef SIGXFSZ
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
 
     app.setApplicationName(QStringLiteral("plumor"));
     // Ties the window to its menu entry and icon on Wayland desktops.

@@ -28,7 +28,6 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <unistd.h>
 
 Form1::Form1(ServicesForm1 services)
 {

@@ -6,12 +6,9 @@
 #include <QHash>
 #include <QMutex>
 
+#include "base/texts/systeme.h"
+
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/vfs.h>
-#include <sys/xattr.h>
-#include <unistd.h>
 
 namespace {
 
@@ -25,20 +22,16 @@ bool surCifs(int fd)
     // per device, not once per call on a share where each question is a
     // round trip.
     static QMutex garde;
-    static QHash<dev_t, bool> connus;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
+    static QHash<quint64, bool> connus;
+    struct sys::stat st {};
+    if (sys::fstat(fd, &st) != 0)
         return false;
     {
         const QMutexLocker l(&garde);
         if (const auto i = connus.constFind(st.st_dev); i != connus.constEnd())
             return *i;
     }
-    struct statfs fs {};
-    if (::fstatfs(fd, &fs) != 0)
-        return false;
-    const auto type = static_cast<unsigned long>(fs.f_type) & 0xFFFFFFFFul;
-    const bool cifs = type == 0xFF534D42ul || type == 0xFE534D42ul || type == 0x517Bul; // CIFS, SMB2, SMB
+    const bool cifs = sys::surCifs(fd);
     const QMutexLocker l(&garde);
     connus.insert(st.st_dev, cifs);
     return cifs;
@@ -47,17 +40,8 @@ bool surCifs(int fd)
 AppelsXattr AppelsXattr::systeme()
 {
     AppelsXattr a;
-    a.lire = [](int fd, const char *nom, QByteArray &valeur) {
-        char tampon[16];
-        const ssize_t n = ::fgetxattr(fd, nom, tampon, sizeof tampon);
-        if (n < 0)
-            return errno;
-        valeur = QByteArray(tampon, int(n));
-        return 0;
-    };
-    a.ecrire = [](int fd, const char *nom, const QByteArray &valeur) {
-        return ::fsetxattr(fd, nom, valeur.constData(), size_t(valeur.size()), 0) == 0 ? 0 : errno;
-    };
+    a.lire = sys::lireAttributEtendu;
+    a.ecrire = sys::ecrireAttributEtendu;
     a.surCifs = ::surCifs;
     return a;
 }
@@ -97,8 +81,8 @@ namespace {
 // reached for its mode.
 int ouvrirSansSuivre(const QByteArray &natif)
 {
-    const int fd = ::open(natif.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    return fd >= 0 || errno != EACCES ? fd : ::open(natif.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = sys::open(natif.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    return fd >= 0 || errno != EACCES ? fd : sys::open(natif.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
 }
 
 } // namespace
@@ -109,7 +93,7 @@ LectureAttribut AttributsSysteme::lireNatif(const QByteArray &natif) const
     if (fd < 0)
         return {0, errno};
     const LectureAttribut a = lireFd(fd);
-    ::close(fd);
+    sys::close(fd);
     return a;
 }
 
@@ -119,7 +103,7 @@ int AttributsSysteme::ecrireNatif(const QByteArray &natif, quint16 mot)
     if (fd < 0)
         return errno;
     const int err = ecrireFd(fd, mot);
-    ::close(fd);
+    sys::close(fd);
     return err;
 }
 
@@ -133,8 +117,8 @@ LectureAttribut AttributsSysteme::lireFd(int fd) const
             return {quint16(o[0] | (o[1] << 8)), 0};
         }
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
+    struct sys::stat st {};
+    if (sys::fstat(fd, &st) != 0)
         return {0, errno};
     return {motDepuisMode(st.st_mode), 0};
 }
@@ -163,8 +147,8 @@ int AttributsSysteme::libererFd(int fd, int modeAvant)
 
 int AttributsSysteme::ecrireMode(int fd, quint16 mot, int modeAvant)
 {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
+    struct sys::stat st {};
+    if (sys::fstat(fd, &st) != 0)
         return errno;
     if (!S_ISREG(st.st_mode))
         return EINVAL;
@@ -174,11 +158,11 @@ int AttributsSysteme::ecrireMode(int fd, quint16 mot, int modeAvant)
     } else if ((mode & S_IWUSR) == 0) {
         unsigned int modeDossier = 0;
         if (modeAvant < 0) {
-            struct stat dossier {};
+            struct sys::stat dossier {};
             const QByteArray chemin = DossierClasse::cheminDe(fd);
             const qsizetype barre = chemin.lastIndexOf('/');
             const QByteArray parent = barre < 0 ? QByteArray(".") : barre == 0 ? QByteArray("/") : chemin.left(barre);
-            modeDossier = ::stat(parent.constData(), &dossier) == 0 ? dossier.st_mode : 0;
+            modeDossier = sys::stat(parent.constData(), &dossier) == 0 ? dossier.st_mode : 0;
         }
         mode = (mode & ~mode_t(0222)) | bitsEcritureLiberee(modeAvant, modeDossier, disque::masqueCreation());
     }
@@ -186,5 +170,5 @@ int AttributsSysteme::ecrireMode(int fd, quint16 mot, int modeAvant)
     mode = (mot & attribut::archive) ? (mode | S_IXUSR) : (mode & ~mode_t(S_IXUSR));
     if (mode == (st.st_mode & 07777))
         return 0;
-    return ::fchmod(fd, mode) == 0 ? 0 : errno;
+    return sys::fchmod(fd, mode) == 0 ? 0 : errno;
 }

@@ -1,4 +1,5 @@
 #include "base/texts/disque.h"
+#include "base/texts/systeme.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -7,12 +8,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
-#include <fcntl.h>
-#include <stdio.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <unistd.h>
 
 namespace disque {
 
@@ -21,7 +16,7 @@ int ecrireTout(int fd, const QByteArray &octets)
     const char *p = octets.constData();
     qsizetype reste = octets.size();
     while (reste > 0) {
-        const ssize_t n = ::write(fd, p, size_t(reste));
+        const ssize_t n = sys::write(fd, p, size_t(reste));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -35,25 +30,25 @@ int ecrireTout(int fd, const QByteArray &octets)
 
 int synchroniserDossier(const QByteArray &dossier)
 {
-    const int fd = ::open(dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = sys::open(dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return errno;
     const int err = synchroniserDossier(fd);
-    ::close(fd);
+    sys::close(fd);
     return err;
 }
 
 int synchroniserDossier(int dossier)
 {
-    return ::fsync(dossier) == 0 ? 0 : errno;
+    return sys::fsync(dossier) == 0 ? 0 : errno;
 }
 
 unsigned int masqueCreation()
 {
     // umask can only be read by setting it; read it once, on the UI thread.
     static const unsigned int masque = [] {
-        const mode_t m = ::umask(022);
-        ::umask(m);
+        const mode_t m = sys::umask(022);
+        sys::umask(m);
         return static_cast<unsigned int>(m);
     }();
     return masque;
@@ -65,46 +60,46 @@ namespace {
 // still leave room for its draft.
 const QLatin1String prefixeBrouillon(".plumor-");
 
-Identite depuis(const struct stat &st)
+Identite depuis(const struct sys::stat &st)
 {
     return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
             qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
             qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec, 0};
 }
 
-qint64 ns(const statx_timestamp &t)
+qint64 ns(const sys::statx_timestamp &t)
 {
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
 // The file a name of the folder is, asked of the server: after a reply lost,
 // what the client remembers of the name is what it believed before the call.
-std::optional<std::pair<dev_t, ino_t>> fichierNomme(int dossier, const QByteArray &nom)
+std::optional<std::pair<quint64, quint64>> fichierNomme(int dossier, const QByteArray &nom)
 {
-    struct statx st {};
-    if (::statx(dossier, nom.constData(), AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC, STATX_INO, &st) != 0)
+    struct sys::statx st {};
+    if (sys::statx(dossier, nom.constData(), AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC, STATX_INO, &st) != 0)
         return std::nullopt;
-    return std::make_pair(makedev(st.stx_dev_major, st.stx_dev_minor), ino_t(st.stx_ino));
+    return std::make_pair(quint64(makedev(st.stx_dev_major, st.stx_dev_minor)), quint64(st.stx_ino));
 }
 
 // The entry `nom` of the folder, as the open file `fd`.
 bool nomme(int dossier, const QByteArray &nom, int fd)
 {
-    struct stat a {};
-    return ::fstat(fd, &a) == 0 && fichierNomme(dossier, nom) == std::make_pair(a.st_dev, a.st_ino);
+    struct sys::stat a {};
+    return sys::fstat(fd, &a) == 0 && fichierNomme(dossier, nom) == std::make_pair(quint64(a.st_dev), quint64(a.st_ino));
 }
 
 Descripteur ouvrirBrouillon(int dossier, const QByteArray &nom)
 {
-    const int fd = ::openat(dossier, nom.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = sys::openat(dossier, nom.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     return fd >= 0 ? Descripteur::ouvert(fd) : Descripteur::echec(errno);
 }
 
 // Whether the name still names the expected file, not following a link.
 bool toujours(int dossier, const QByteArray &nom, const Identite &attendu)
 {
-    struct stat st {};
-    return ::fstatat(dossier, nom.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)
+    struct sys::stat st {};
+    return sys::fstatat(dossier, nom.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)
            && depuis(st).memeFichier(attendu);
 }
 
@@ -114,13 +109,13 @@ bool toujours(int dossier, const QByteArray &nom, const Identite &attendu)
 // where it has neither, a plain rename is all there is.
 int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &vers, bool *perdue)
 {
-    if (::renameat2(dossier, de.constData(), dossier, vers.constData(), RENAME_NOREPLACE) == 0)
+    if (sys::renameat2(dossier, de.constData(), dossier, vers.constData(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
         return errno;
     // A second name, then the first one taken away; a reply lost on the way
     // back (the retry's EEXIST, ENOENT) is judged on what the folder holds.
-    if (::linkat(dossier, de.constData(), dossier, vers.constData(), 0) != 0) {
+    if (sys::linkat(dossier, de.constData(), dossier, vers.constData(), 0) != 0) {
         const int erreur = errno;
         const auto cible = fichierNomme(dossier, vers);
         const bool cibleLa = cible.has_value();
@@ -129,11 +124,11 @@ int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &v
             return EEXIST;
         // Neither: a plain rename is all there is.
         if (!fait)
-            return ::renameat(dossier, de.constData(), dossier, vers.constData()) == 0 ? 0 : errno;
+            return sys::renameat(dossier, de.constData(), dossier, vers.constData()) == 0 ? 0 : errno;
         if (perdue)
             *perdue = true;
     }
-    if (::unlinkat(dossier, de.constData(), 0) == 0)
+    if (sys::unlinkat(dossier, de.constData(), 0) == 0)
         return 0;
     const int erreur = errno;
     if (fichierNomme(dossier, de))
@@ -143,12 +138,12 @@ int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &v
     return 0;
 }
 
-int renommer(int dossier, const QByteArray &de, const QByteArray &vers, const struct stat &fichier)
+int renommer(int dossier, const QByteArray &de, const QByteArray &vers, const struct sys::stat &fichier)
 {
-    if (::renameat(dossier, de.constData(), dossier, vers.constData()) == 0)
+    if (sys::renameat(dossier, de.constData(), dossier, vers.constData()) == 0)
         return 0;
     const int erreur = errno;
-    return fichierNomme(dossier, vers) == std::make_pair(fichier.st_dev, fichier.st_ino) && !fichierNomme(dossier, de)
+    return fichierNomme(dossier, vers) == std::make_pair(quint64(fichier.st_dev), quint64(fichier.st_ino)) && !fichierNomme(dossier, de)
                ? 0
                : erreur;
 }
@@ -160,7 +155,7 @@ int creerBrouillon(int dossier, QByteArray &nom, const QByteArray &prefixe, unsi
         nom = prefixe.isEmpty() ? QByteArray(prefixeBrouillon.data(), prefixeBrouillon.size()) : prefixe;
         for (int i = 0; i < 6; ++i)
             nom += lettres[QRandomGenerator::global()->bounded(int(sizeof lettres - 1))];
-        const int fd = ::openat(dossier, nom.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        const int fd = sys::openat(dossier, nom.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd >= 0 ? fd : -errno;
     }
@@ -169,16 +164,16 @@ int creerBrouillon(int dossier, QByteArray &nom, const QByteArray &prefixe, unsi
 
 std::optional<Identite> identite(const QString &chemin)
 {
-    struct stat st {};
-    if (::lstat(QFile::encodeName(chemin).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    struct sys::stat st {};
+    if (sys::lstat(QFile::encodeName(chemin).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     return depuis(st);
 }
 
 std::optional<Identite> identite(int fd, bool frais)
 {
-    struct statx st {};
-    if (::statx(fd, "", AT_EMPTY_PATH | (frais ? AT_STATX_FORCE_SYNC : AT_STATX_SYNC_AS_STAT), STATX_BASIC_STATS | STATX_BTIME, &st) != 0
+    struct sys::statx st {};
+    if (sys::statx(fd, "", AT_EMPTY_PATH | (frais ? AT_STATX_FORCE_SYNC : AT_STATX_SYNC_AS_STAT), STATX_BASIC_STATS | STATX_BTIME, &st) != 0
         || !S_ISREG(st.stx_mode))
         return std::nullopt;
     return Identite{quint64(makedev(st.stx_dev_major, st.stx_dev_minor)), quint64(st.stx_ino), qint64(st.stx_size),
@@ -195,8 +190,8 @@ Erreur remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, c
 {
     if (attendu && !toujours(dossier, nom, *attendu))
         return cheminChange;
-    struct stat existant {};
-    const bool existe = ::fstatat(dossier, nom.constData(), &existant, AT_SYMLINK_NOFOLLOW) == 0;
+    struct sys::stat existant {};
+    const bool existe = sys::fstatat(dossier, nom.constData(), &existant, AT_SYMLINK_NOFOLLOW) == 0;
     if (existe && S_ISLNK(existant.st_mode))
         return ELOOP;
     if (existe && S_ISDIR(existant.st_mode))
@@ -211,23 +206,23 @@ Erreur remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, c
     Descripteur garde = ouvrirBrouillon(dossier, brouillon);
     Erreur err = garde.ok() ? ecrireTout(fd, octets) : garde.erreur();
     if (err.ok())
-        err = ::fchmod(fd, existe ? (existant.st_mode & 07777) : (0666 & ~masqueCreation())) == 0 ? 0 : errno;
-    struct stat cree {};
-    if (err.ok() && existe && ::fstat(fd, &cree) == 0
+        err = sys::fchmod(fd, existe ? (existant.st_mode & 07777) : (0666 & ~masqueCreation())) == 0 ? 0 : errno;
+    struct sys::stat cree {};
+    if (err.ok() && existe && sys::fstat(fd, &cree) == 0
         && (cree.st_uid != existant.st_uid || cree.st_gid != existant.st_gid)) {
         // Keep the group of a shared folder's file where we are allowed to.
-        if (::fchown(fd, existant.st_uid, existant.st_gid) != 0)
-            (void)!::fchown(fd, uid_t(-1), existant.st_gid);
+        if (sys::fchown(fd, existant.st_uid, existant.st_gid) != 0)
+            (void)!sys::fchown(fd, sys::uid_t(-1), existant.st_gid);
     }
-    if (err.ok() && ::fsync(fd) != 0 && errno != EINVAL)
+    if (err.ok() && sys::fsync(fd) != 0 && errno != EINVAL)
         err = errno;
     // The draft is closed, and the close checked, before it takes the text's
     // place: a server that writes behind says only there that the bytes did
     // not fit. Its size then says they are there.
-    if (::close(fd) != 0 && err.ok())
+    if (sys::close(fd) != 0 && err.ok())
         err = errno;
-    struct stat ecrit {};
-    if (err.ok() && (::fstat(garde.fd(), &ecrit) != 0 || ecrit.st_size != octets.size()))
+    struct sys::stat ecrit {};
+    if (err.ok() && (sys::fstat(garde.fd(), &ecrit) != 0 || ecrit.st_size != octets.size()))
         err = EIO;
     if (err.ok() && avantRenommage)
         err = avantRenommage(garde.fd());
@@ -236,7 +231,7 @@ Erreur remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, c
         err = cheminChange;
     bool perdue = false;
     if (err.ok()) {
-        err = existe ? (::renameat(dossier, brouillon.constData(), dossier, nom.constData()) == 0 ? 0 : errno)
+        err = existe ? (sys::renameat(dossier, brouillon.constData(), dossier, nom.constData()) == 0 ? 0 : errno)
                      : renommerSansRemplacer(dossier, brouillon, nom, &perdue);
         // A reply lost on its way back: what the folder holds says what was done.
         if (err && nomme(dossier, nom, garde.fd()) && !fichierNomme(dossier, brouillon)) {
@@ -246,7 +241,7 @@ Erreur remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, c
     }
     if (err) {
         if (!nomme(dossier, nom, garde.fd()))
-            ::unlinkat(dossier, brouillon.constData(), 0);
+            sys::unlinkat(dossier, brouillon.constData(), 0);
         return err;
     }
     // A new text got its name by a link and lost the draft's while open: an
@@ -254,15 +249,15 @@ Erreur remplacer(int dossier, const QByteArray &nom, const QByteArray &octets, c
     // lives, and a release refuses a text with two names. After a reply lost,
     // the client may still believe the draft is where it was. Either way the
     // text is held by its own name, the draft's descriptor let go.
-    struct stat apres {};
-    if (texte && (perdue || (!existe && (::fstat(garde.fd(), &apres) != 0 || apres.st_nlink != 1)))) {
+    struct sys::stat apres {};
+    if (texte && (perdue || (!existe && (sys::fstat(garde.fd(), &apres) != 0 || apres.st_nlink != 1)))) {
         Descripteur parSonNom = ouvrirBrouillon(dossier, nom);
         if (!parSonNom.ok() && (parSonNom.erreur() == EACCES || parSonNom.erreur() == EPERM)) {
-            const int fd = ::openat(dossier, nom.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            const int fd = sys::openat(dossier, nom.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
             parSonNom = fd >= 0 ? Descripteur::ouvert(fd) : Descripteur::echec(errno);
         }
-        struct stat lui {};
-        if (parSonNom.ok() && ::fstat(parSonNom.fd(), &lui) == 0 && lui.st_dev == ecrit.st_dev && lui.st_ino == ecrit.st_ino)
+        struct sys::stat lui {};
+        if (parSonNom.ok() && sys::fstat(parSonNom.fd(), &lui) == 0 && lui.st_dev == ecrit.st_dev && lui.st_ino == ecrit.st_ino)
             garde = std::move(parSonNom);
     }
     if (texte)
@@ -276,20 +271,20 @@ Erreur remplacer(const QString &chemin, const QByteArray &octets, const Identite
                  const AvantRenommage &avantRenommage)
 {
     const QFileInfo info(chemin);
-    const int dossier = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dossier = sys::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dossier < 0)
         return errno;
     const Erreur err = remplacer(dossier, QFile::encodeName(info.fileName()), octets, attendu, avantRenommage);
-    ::close(dossier);
+    sys::close(dossier);
     return err;
 }
 
 int tailleAdmise(qint64 taille)
 {
     // A write past the process's file-size limit would stop midway.
-    rlimit limite {};
-    return ::getrlimit(RLIMIT_FSIZE, &limite) == 0 && limite.rlim_cur != RLIM_INFINITY
-                   && rlim_t(taille) > limite.rlim_cur
+    struct sys::rlimit limite {};
+    return sys::getrlimit(RLIMIT_FSIZE, &limite) == 0 && limite.rlim_cur != RLIM_INFINITY
+                   && sys::rlim_t(taille) > limite.rlim_cur
                ? EFBIG : 0;
 }
 
@@ -302,13 +297,13 @@ int reecrireSurPlace(int fd, const QByteArray &octets)
     if (const int e = tailleAdmise(qMax(octets.size(), avant.size())))
         return e;
     // Blocks are reserved before a byte changes: a full disk leaves the text whole.
-    if (octets.size() > avant.size() && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(octets.size())) != 0
+    if (octets.size() > avant.size() && sys::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(octets.size())) != 0
         && errno != EOPNOTSUPP && errno != ENOSYS && errno != EINTR)
         return errno;
     const auto ecrireDessus = [fd](const QByteArray &o) {
         qsizetype fait = 0;
         while (fait < o.size()) {
-            const ssize_t n = ::pwrite(fd, o.constData() + fait, size_t(o.size() - fait), off_t(fait));
+            const ssize_t n = sys::pwrite(fd, o.constData() + fait, size_t(o.size() - fait), off_t(fait));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
@@ -316,9 +311,9 @@ int reecrireSurPlace(int fd, const QByteArray &octets)
             fait += n;
         }
         // Cut only once the whole new content is there.
-        if (::ftruncate(fd, off_t(o.size())) != 0)
+        if (sys::ftruncate(fd, off_t(o.size())) != 0)
             return errno;
-        return ::fsync(fd) != 0 && errno != EINVAL ? errno : 0;
+        return sys::fsync(fd) != 0 && errno != EINVAL ? errno : 0;
     };
     err = ecrireDessus(octets);
     if (err != 0)
@@ -331,19 +326,19 @@ int lire(const QString &chemin, qint64 limite, QByteArray &octets)
     octets.clear();
     // O_NONBLOCK: a FIFO named like a text would otherwise block the window
     // until someone writes into it; it is refused below as not a file.
-    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = sys::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errno;
     const int err = lire(fd, limite, octets);
-    ::close(fd);
+    sys::close(fd);
     return err;
 }
 
 int lire(int fd, qint64 limite, QByteArray &octets)
 {
     octets.clear();
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
+    struct sys::stat st {};
+    if (sys::fstat(fd, &st) != 0)
         return errno;
     if (!S_ISREG(st.st_mode))
         return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
@@ -356,7 +351,7 @@ int lire(int fd, qint64 limite, QByteArray &octets)
                 break;
             octets.resize(qsizetype(qMin<qint64>(limite + 1, qint64(octets.size()) * 2 + 4096)));
         }
-        const ssize_t n = ::pread(fd, octets.data() + lus, size_t(octets.size() - lus), off_t(lus));
+        const ssize_t n = sys::pread(fd, octets.data() + lus, size_t(octets.size() - lus), off_t(lus));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "base/texts/dossier_classe.h"
+#include "base/texts/systeme.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
 #include <optional>
-#include <sys/stat.h>
 
 // Whole-file reads and writes on the class folder's disk, reporting the errno
 // of a failure so that the pupil can be told in French what went wrong.
@@ -119,7 +119,7 @@ int tailleAdmise(qint64 taille);
 int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &vers, bool *perdue = nullptr);
 // renameat, whose error reply is judged on what the folder holds: done when
 // `vers` is the file `de` was (`fichier`, its stat) and `de` is gone.
-int renommer(int dossier, const QByteArray &de, const QByteArray &vers, const struct stat &fichier);
+int renommer(int dossier, const QByteArray &de, const QByteArray &vers, const struct sys::stat &fichier);
 // A hidden file of the folder, new, for one write that a rename then puts
 // in place: named `prefixe` (the drafts' by default) and six random
 // characters. Returns its descriptor, or minus the errno.

@@ -3,12 +3,9 @@
 #include <QDir>
 #include <QFile>
 
+#include "base/texts/systeme.h"
+
 #include <cerrno>
-#include <fcntl.h>
-#include <linux/openat2.h>
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 Descripteur::~Descripteur()
 {
@@ -35,7 +32,7 @@ int Descripteur::fermer()
 {
     if (m_fd < 0)
         return 0;
-    const int err = ::close(m_fd) == 0 ? 0 : errno;
+    const int err = sys::close(m_fd) == 0 ? 0 : errno;
     m_fd = -1;
     return err;
 }
@@ -63,13 +60,13 @@ Descripteur depuis(int fd)
 // the user may cross but not list).
 Descripteur dossierDans(int dossier, const char *nom, int suivre)
 {
-    int fd = ::openat(dossier, nom, O_RDONLY | O_DIRECTORY | toujours | suivre);
+    int fd = sys::openat(dossier, nom, O_RDONLY | O_DIRECTORY | toujours | suivre);
     if (fd < 0 && errno == EACCES)
-        fd = ::openat(dossier, nom, O_PATH | O_DIRECTORY | toujours | suivre);
+        fd = sys::openat(dossier, nom, O_PATH | O_DIRECTORY | toujours | suivre);
     if (fd < 0 && errno == ENOTDIR && suivre) {
         // O_NOFOLLOW with O_DIRECTORY says ENOTDIR for a link: say what it is.
-        struct stat st {};
-        if (::fstatat(dossier, nom, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+        struct sys::stat st {};
+        if (sys::fstatat(dossier, nom, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
             errno = ELOOP;
     }
     return depuis(fd);
@@ -105,8 +102,8 @@ QByteArray DossierClasse::relatif(const QString &chemin) const
 
 bool DossierClasse::estLeDossier(int fd) const
 {
-    struct stat a {}, b {};
-    return ::fstat(fd, &a) == 0 && ::fstat(m_dossier.fd(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    struct sys::stat a {}, b {};
+    return sys::fstat(fd, &a) == 0 && sys::fstat(m_dossier.fd(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 QByteArray DossierClasse::parAutreNom(const QByteArray &absolu) const
@@ -117,16 +114,16 @@ QByteArray DossierClasse::parAutreNom(const QByteArray &absolu) const
     noms.removeAll(QByteArray());
     if (noms.isEmpty())
         return {};
-    Descripteur courant = depuis(::open("/", O_PATH | O_DIRECTORY | toujours));
+    Descripteur courant = depuis(sys::open("/", O_PATH | O_DIRECTORY | toujours));
     for (qsizetype i = 0; courant.ok() && i + 1 < noms.size(); ++i) {
-        courant = depuis(::openat(courant.fd(), noms[i].constData(), O_PATH | O_DIRECTORY | toujours));
+        courant = depuis(sys::openat(courant.fd(), noms[i].constData(), O_PATH | O_DIRECTORY | toujours));
         if (courant.ok() && estLeDossier(courant.fd()))
             return QList<QByteArray>(noms.begin() + i + 1, noms.end()).join('/');
     }
     // Or a name of one of its sub-folders: their parents lead up to it.
     const QList<QByteArray> noyau = cheminDe(courant.fd()).split('/');
     for (qsizetype remonte = 1; courant.ok() && remonte < noyau.size() && remonte <= 64; ++remonte) {
-        courant = depuis(::openat(courant.fd(), "..", O_PATH | O_DIRECTORY | toujours));
+        courant = depuis(sys::openat(courant.fd(), "..", O_PATH | O_DIRECTORY | toujours));
         if (courant.ok() && estLeDossier(courant.fd()))
             return (QList<QByteArray>(noyau.end() - remonte, noyau.end()) << noms.constLast()).join('/');
     }
@@ -143,7 +140,7 @@ Descripteur DossierClasse::ouvrir(const QString &chemin, int options, mode_t mod
     const QByteArray rel = relatif(chemin);
     if (rel.isNull()) {
         const QByteArray natif = QFile::encodeName(chemin);
-        return depuis(::open(natif.constData(), options | O_NOFOLLOW | toujoursAvec(options), mode));
+        return depuis(sys::open(natif.constData(), options | O_NOFOLLOW | toujoursAvec(options), mode));
     }
     return resoudre(rel, options, mode);
 }
@@ -177,18 +174,9 @@ Descripteur DossierClasse::ouvrirParent(const QString &chemin, QByteArray &nom) 
 Descripteur DossierClasse::resoudre(const QByteArray &rel, int options, mode_t mode) const
 {
     if (m_resolution == Resolution::Automatique) {
-        open_how comment {};
-        comment.flags = quint64(options | toujoursAvec(options));
-        comment.mode = (options & (O_CREAT | O_TMPFILE)) ? mode : 0;
-        comment.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-        for (int essai = 0; essai < 8; ++essai) {
-            const long fd = ::syscall(SYS_openat2, m_dossier.fd(), rel.constData(), &comment, sizeof comment);
-            if (fd >= 0)
-                return Descripteur::ouvert(int(fd));
-            // EAGAIN: a rename somewhere in the file system raced the lookup.
-            if (errno != EAGAIN && errno != EINTR)
-                break;
-        }
+        const int fd = sys::ouvrirDessous(m_dossier.fd(), rel, options | toujoursAvec(options), mode);
+        if (fd >= 0)
+            return Descripteur::ouvert(fd);
         if (errno != ENOSYS)
             return Descripteur::echec(errno);
     }
@@ -207,14 +195,14 @@ Descripteur DossierClasse::parcourir(const QByteArray &rel, int options, mode_t 
         noms.append(p);
     }
     if (noms.isEmpty())
-        return depuis(::openat(m_dossier.fd(), ".", options | toujoursAvec(options), mode));
+        return depuis(sys::openat(m_dossier.fd(), ".", options | toujoursAvec(options), mode));
     Descripteur courant;
     int fd = m_dossier.fd();
     for (qsizetype i = 0; i + 1 < noms.size(); ++i) {
-        Descripteur suivant = depuis(::openat(fd, noms[i].constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | toujours));
+        Descripteur suivant = depuis(sys::openat(fd, noms[i].constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | toujours));
         if (!suivant.ok()) {
-            struct stat st {};
-            if (::fstatat(fd, noms[i].constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+            struct sys::stat st {};
+            if (sys::fstatat(fd, noms[i].constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
                 return Descripteur::echec(ELOOP);
             return suivant;
         }
@@ -228,10 +216,10 @@ Descripteur DossierClasse::ouvrirDans(int dossier, const QByteArray &nom, int op
 {
     if (!composantSimple(nom))
         return Descripteur::echec(EINVAL);
-    Descripteur d = depuis(::openat(dossier, nom.constData(), options | O_NOFOLLOW | toujoursAvec(options), mode));
+    Descripteur d = depuis(sys::openat(dossier, nom.constData(), options | O_NOFOLLOW | toujoursAvec(options), mode));
     if (!d.ok() && d.erreur() == ENOTDIR && (options & O_DIRECTORY)) {
-        struct stat st {};
-        if (::fstatat(dossier, nom.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+        struct sys::stat st {};
+        if (sys::fstatat(dossier, nom.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
             return Descripteur::echec(ELOOP);
     }
     return d;
@@ -246,8 +234,5 @@ Descripteur DossierClasse::ouvrirSousDossier(int dossier, const QByteArray &nom)
 
 QByteArray DossierClasse::cheminDe(int fd)
 {
-    char tampon[4096];
-    const QByteArray lien = "/proc/self/fd/" + QByteArray::number(fd);
-    const ssize_t n = ::readlink(lien.constData(), tampon, sizeof tampon);
-    return n > 0 ? QByteArray(tampon, int(n)) : QByteArray();
+    return sys::cheminDe(fd);
 }

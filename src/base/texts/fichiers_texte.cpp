@@ -1,4 +1,5 @@
 #include "base/texts/fichiers_texte.h"
+#include "base/texts/systeme.h"
 
 #include "base/texts/attributs.h"
 #include "base/cp1252.h"
@@ -10,9 +11,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using Lecture = FichiersTexte::Lecture;
 using Ecriture = FichiersTexte::Ecriture;
@@ -41,12 +39,12 @@ Lecture lu(int erreur, const QByteArray &octets)
 
 // fstat, where a second name is asked of the server again: a client may
 // still count a name taken away a moment ago (a draft's, after a link).
-int statFrais(int fd, struct stat &st)
+int statFrais(int fd, struct sys::stat &st)
 {
-    if (::fstat(fd, &st) != 0)
+    if (sys::fstat(fd, &st) != 0)
         return errno;
-    struct statx x {};
-    if (st.st_nlink > 1 && ::statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, STATX_NLINK, &x) == 0)
+    struct sys::statx x {};
+    if (st.st_nlink > 1 && sys::statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, STATX_NLINK, &x) == 0)
         st.st_nlink = x.stx_nlink;
     return 0;
 }
@@ -55,7 +53,7 @@ int statFrais(int fd, struct stat &st)
 // (a hard link) would carry its mark and its new bytes to that name too.
 int pasUnTexte(int fd)
 {
-    struct stat st {};
+    struct sys::stat st {};
     if (const int e = statFrais(fd, st))
         return e;
     if (S_ISDIR(st.st_mode))
@@ -68,20 +66,20 @@ int pasUnTexte(int fd)
 
 bool ecriture(int fd)
 {
-    return (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDWR;
+    return (sys::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDWR;
 }
 
 // Two open files of one file.
 bool memeOuvert(int a, int b)
 {
-    struct stat sa {}, sb {};
-    return ::fstat(a, &sa) == 0 && ::fstat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    struct sys::stat sa {}, sb {};
+    return sys::fstat(a, &sa) == 0 && sys::fstat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 int permissions(int fd)
 {
-    struct stat st {};
-    return ::fstat(fd, &st) == 0 ? int(st.st_mode & 07777) : -1;
+    struct sys::stat st {};
+    return sys::fstat(fd, &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
 // Whether a living copy holds the open text: its lock says so even where its
@@ -181,8 +179,8 @@ int FichiersTexte::revendiquer(int dossier, const QByteArray &nom, int texte, in
 bool FichiersTexte::changeEntreTemps(int fd, int dossier, const QByteArray &nom, const QByteArray &jeton)
 {
     const LectureAttribut a = m_attributs.lireFd(fd);
-    struct stat ouvert {}, nomme {};
-    const bool nomme_ = ::fstat(fd, &ouvert) == 0 && ::fstatat(dossier, nom.constData(), &nomme, AT_SYMLINK_NOFOLLOW) == 0
+    struct sys::stat ouvert {}, nomme {};
+    const bool nomme_ = sys::fstat(fd, &ouvert) == 0 && sys::fstatat(dossier, nom.constData(), &nomme, AT_SYMLINK_NOFOLLOW) == 0
                         && ouvert.st_nlink > 0 && ouvert.st_dev == nomme.st_dev && ouvert.st_ino == nomme.st_ino;
     if (nomme_ && !(a.ok() && attribut::estMarque(a.mot)))
         return false;
@@ -209,7 +207,7 @@ disque::Erreur FichiersTexte::liberer(const QString &chemin)
         return 0;
     const int fd = t->fichier.fd();
     disque::Erreur err;
-    struct stat st {};
+    struct sys::stat st {};
     if (const int e = statFrais(fd, st))
         err = e;
     else if (st.st_nlink > 1)
@@ -437,8 +435,7 @@ disque::Erreur FichiersTexte::surPlace(int fd, const QString &chemin, const QByt
         // marked again before a byte is written: no copy ever sees it free.
         err = m_attributs.ecrireFd(fd, attribut::libre);
         if (err == 0) {
-            const QByteArray lui = "/proc/self/fd/" + QByteArray::number(fd);
-            const int w = ::open(lui.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+            const int w = sys::rouvrirEnEcriture(fd);
             ouvert = w >= 0 ? Descripteur::ouvert(w) : Descripteur::echec(errno);
             const int errMarque = m_attributs.ecrireFd(fd, attribut::marque);
             err = !ouvert.ok() ? disque::Erreur(ouvert.erreur())
@@ -479,12 +476,16 @@ disque::Erreur FichiersTexte::ecrireTenu(int fd, int dossier, const QByteArray &
     const std::optional<disque::Identite> attendu = disque::identite(fd);
     if (!attendu)
         return EINVAL;
-    disque::Erreur err = disque::remplacer(dossier, nom, octets, &*attendu, marquerLeBrouillon(), &texte);
+    // Where no file open anywhere may be replaced by a rename (Windows, this
+    // copy's own hold included), the text is rewritten in place at once.
+    disque::Erreur err = sys::remplaceFichierOuvert()
+                             ? disque::remplacer(dossier, nom, octets, &*attendu, marquerLeBrouillon(), &texte)
+                             : disque::Erreur(EACCES);
     // A folder that lets drafts be made but a share that refuses to replace
     // a read-only file: the old file is let go for the rename only, under
     // the lock, the new one already marked; the rename puts one in the
     // other's place at once.
-    if ((err == EACCES || err == EPERM) && ::faccessat(dossier, ".", W_OK | X_OK, AT_EACCESS) == 0) {
+    if ((err == EACCES || err == EPERM) && sys::faccessat(dossier, ".", W_OK | X_OK, AT_EACCESS) == 0) {
         if (m_attributs.ecrireFd(fd, attribut::libre) == 0) {
             err = disque::remplacer(dossier, nom, octets, &*attendu, marquerLeBrouillon(), &texte);
             if (err)
@@ -512,8 +513,8 @@ Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octe
     Descripteur dossier = m_dossier->ouvrirParent(chemin, nom);
     if (!dossier.ok())
         return {Ecriture::Issue::Erreur, dossier.erreur()};
-    struct stat st {};
-    if (::fstatat(dossier.fd(), nom.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    struct sys::stat st {};
+    if (sys::fstatat(dossier.fd(), nom.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT)
             return {Ecriture::Issue::Erreur, errno};
         // A new text, claimed, then put in place only where nothing has its
@@ -587,14 +588,14 @@ Ecriture FichiersTexte::reecrire(const QString &chemin, const QByteArray &octets
     if (!t)
         return {Ecriture::Issue::Erreur, disque::cheminChange};
     const int fd = t->fichier.fd();
-    struct stat ouvert {}, nomme {};
-    if (::fstat(fd, &ouvert) != 0)
+    struct sys::stat ouvert {}, nomme {};
+    if (sys::fstat(fd, &ouvert) != 0)
         return {Ecriture::Issue::Erreur, errno};
     // Deleted: written again only under a name the pupil chooses.
     if (ouvert.st_nlink == 0)
         return {Ecriture::Issue::Erreur, disque::texteSupprime};
     // A save never goes where the text is not: its name must still name it.
-    if (::fstatat(t->dossier.fd(), t->nom.constData(), &nomme, AT_SYMLINK_NOFOLLOW) != 0
+    if (sys::fstatat(t->dossier.fd(), t->nom.constData(), &nomme, AT_SYMLINK_NOFOLLOW) != 0
         || nomme.st_dev != ouvert.st_dev || nomme.st_ino != ouvert.st_ino)
         return {Ecriture::Issue::Erreur, disque::cheminChange};
     if (const int e = pasUnTexte(fd))

@@ -1,4 +1,5 @@
 #include "base/texts/prise.h"
+#include "base/texts/systeme.h"
 
 #include "base/texts/disque.h"
 
@@ -8,9 +9,6 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace prise {
 
@@ -35,17 +33,17 @@ int ecrire(int dossier, const Detenteur &d, bool remplacerLAncienne)
         return -fd;
     int err = disque::ecrireTout(fd, encoder(d));
     // Closed before it is named: a share's server has the bytes once the close returns.
-    struct stat ecrite {};
-    if (remplacerLAncienne && err == 0 && ::fstat(fd, &ecrite) != 0)
+    struct sys::stat ecrite {};
+    if (remplacerLAncienne && err == 0 && sys::fstat(fd, &ecrite) != 0)
         err = errno;
-    if (::close(fd) != 0 && err == 0)
+    if (sys::close(fd) != 0 && err == 0)
         err = errno;
     const QByteArray cible = nom(d.texte);
     if (err == 0)
         err = remplacerLAncienne ? disque::renommer(dossier, brouillon, cible, ecrite)
                                  : disque::renommerSansRemplacer(dossier, brouillon, cible);
     if (err != 0)
-        ::unlinkat(dossier, brouillon.constData(), 0);
+        sys::unlinkat(dossier, brouillon.constData(), 0);
     return err;
 }
 
@@ -128,13 +126,13 @@ int poser(int dossier, const Detenteur &d)
 
 Lue lire(int dossier, const QByteArray &nomTexte)
 {
-    const int fd = ::openat(dossier, nom(nomTexte).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = sys::openat(dossier, nom(nomTexte).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return {std::nullopt, errno};
     QByteArray octets;
     const int err = disque::lire(fd, 4096, octets);
     const std::optional<disque::Identite> id = disque::identite(fd);
-    ::close(fd);
+    sys::close(fd);
     if (err != 0)
         return {std::nullopt, err};
     std::optional<Detenteur> d = decoder(octets);
@@ -150,13 +148,13 @@ int remplacer(int dossier, const Detenteur &d, const QByteArray &jeton)
     if (!toujours())
         return ESTALE;
     const QByteArray successeur = nom(d.texte) + '-' + jeton.left(16);
-    const int fd = ::openat(dossier, successeur.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd = sys::openat(dossier, successeur.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         return errno == EEXIST ? ESTALE : errno;
-    ::close(fd);
+    sys::close(fd);
     // Checked again once the race is won: the teacher may have removed it meanwhile.
     const int err = toujours() ? ecrire(dossier, d, true) : ESTALE;
-    ::unlinkat(dossier, successeur.constData(), 0);
+    sys::unlinkat(dossier, successeur.constData(), 0);
     return err;
 }
 
@@ -167,7 +165,7 @@ int retirer(int dossier, const QByteArray &nomTexte, const QByteArray &jeton)
         return 0;
     if (!jeton.isEmpty() && (!l.detenteur || l.detenteur->jeton != jeton))
         return 0; // another's claim: not this copy's to remove
-    return ::unlinkat(dossier, nom(nomTexte).constData(), 0) == 0 || errno == ENOENT ? 0 : errno;
+    return sys::unlinkat(dossier, nom(nomTexte).constData(), 0) == 0 || errno == ENOENT ? 0 : errno;
 }
 
 } // namespace prise

@@ -1,4 +1,5 @@
 #include "base/texts/recuperation.h"
+#include "base/texts/systeme.h"
 
 #include "base/texts/disque.h"
 #include "base/texts/processus.h"
@@ -10,10 +11,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace recuperation {
 
@@ -28,11 +25,11 @@ constexpr qint64 tailleMaximale = 64 * 1024 * 1024;
 QByteArray lireSansSuivre(const QByteArray &chemin)
 {
     QByteArray octets;
-    const int fd = ::open(chemin.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = sys::open(chemin.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0 && disque::lire(fd, tailleMaximale, octets) != 0)
         octets.clear();
     if (fd >= 0)
-        ::close(fd);
+        sys::close(fd);
     return octets;
 }
 
@@ -141,17 +138,12 @@ bool terminer(Releve &r, FichiersTexte &fichiers)
 
 QString dossierParDefaut()
 {
-    // A relative XDG_STATE_HOME is invalid and ignored, as the XDG base directories require.
-    const QString etat = qEnvironmentVariable("XDG_STATE_HOME");
-    const QString base = QDir::isAbsolutePath(etat) ? etat : QDir::homePath() + QStringLiteral("/.local/state");
-    return base + QStringLiteral("/plumor");
+    return sys::dossierEtat();
 }
 
 QString dossierDeSecours()
 {
-    // The temporary folder that outlives a reboot, unless TMPDIR names another.
-    const QString tmp = qEnvironmentVariable("TMPDIR");
-    return (QDir::isAbsolutePath(tmp) ? tmp : QStringLiteral("/var/tmp")) + QStringLiteral("/plumor-%1").arg(::geteuid());
+    return sys::dossierTemporaire();
 }
 
 Dossier::Dossier(const QString &chemin) : m_chemin(chemin), m_nom(processus::nomDe(processus::cetteCopie()))
@@ -165,18 +157,18 @@ Dossier::Dossier(const QString &chemin) : m_chemin(chemin), m_nom(processus::nom
 int Dossier::verifier(bool creer) const
 {
     const QByteArray c = QFile::encodeName(m_chemin);
-    struct stat st {};
-    if (::lstat(c.constData(), &st) != 0) {
+    struct sys::stat st {};
+    if (sys::lstat(c.constData(), &st) != 0) {
         if (errno != ENOENT || !creer)
             return errno;
         QDir().mkpath(QFileInfo(m_chemin).absolutePath());
-        if (::mkdir(c.constData(), 0700) != 0 && errno != EEXIST)
+        if (sys::mkdir(c.constData(), 0700) != 0 && errno != EEXIST)
             return errno;
-        if (::lstat(c.constData(), &st) != 0)
+        if (sys::lstat(c.constData(), &st) != 0)
             return errno;
     }
     // Pupils' texts are kept here: nobody else may read them or put records in.
-    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+    if (!S_ISDIR(st.st_mode) || st.st_uid != sys::geteuid())
         return EPERM;
     if ((st.st_mode & 077) != 0 && ::chmod(c.constData(), 0700) != 0)
         return errno;
@@ -189,10 +181,10 @@ QList<Dossier::Perdu> Dossier::perdus(int *illisibles)
     if (m_erreur != 0 || verifier(false) != 0)
         return trouves;
     const QByteArray racine = QFile::encodeName(m_chemin) + '/';
-    DIR *d = ::opendir(racine.constData());
+    sys::DIR *d = sys::opendir(racine.constData());
     if (!d)
         return trouves;
-    while (const dirent *e = ::readdir(d)) {
+    while (const sys::dirent *e = sys::readdir(d)) {
         const QByteArray nom(e->d_name);
         // A draft is named after its record with a leading dot.
         const bool brouillon = nom.startsWith('.');
@@ -200,8 +192,8 @@ QList<Dossier::Perdu> Dossier::perdus(int *illisibles)
         if (!copie || processus::enVie(*copie))
             continue;
         const QByteArray chemin = racine + nom;
-        struct stat st {};
-        if (::lstat(chemin.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+        struct sys::stat st {};
+        if (sys::lstat(chemin.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != sys::geteuid())
             continue;
         std::optional<Releve> r;
         if (!brouillon && st.st_size <= tailleMaximale)
@@ -212,9 +204,9 @@ QList<Dossier::Perdu> Dossier::perdus(int *illisibles)
         }
         if (!brouillon && illisibles)
             ++*illisibles;
-        ::unlink(chemin.constData());
+        sys::unlink(chemin.constData());
     }
-    ::closedir(d);
+    sys::closedir(d);
     std::sort(trouves.begin(), trouves.end(), [](const Perdu &a, const Perdu &b) { return a.date > b.date; });
     return trouves;
 }
@@ -222,7 +214,7 @@ QList<Dossier::Perdu> Dossier::perdus(int *illisibles)
 int Dossier::renommer(const QString &de, const QString &vers) const
 {
     const QByteArray racine = QFile::encodeName(m_chemin) + '/';
-    if (::rename((racine + QFile::encodeName(de)).constData(), (racine + QFile::encodeName(vers)).constData()) != 0)
+    if (sys::rename((racine + QFile::encodeName(de)).constData(), (racine + QFile::encodeName(vers)).constData()) != 0)
         return errno;
     return disque::synchroniserDossier(racine);
 }
@@ -246,7 +238,7 @@ int Dossier::adopter(Perdu &p)
 
 void Dossier::oublier(const Perdu &p)
 {
-    ::unlink(QFile::encodeName(m_chemin + QLatin1Char('/') + p.nom).constData());
+    sys::unlink(QFile::encodeName(m_chemin + QLatin1Char('/') + p.nom).constData());
 }
 
 int Dossier::ecrire(const QByteArray &octets)
@@ -255,18 +247,18 @@ int Dossier::ecrire(const QByteArray &octets)
         return err;
     const QByteArray racine = QFile::encodeName(m_chemin) + '/';
     const QByteArray cible = racine + QFile::encodeName(m_nom), brouillon = racine + '.' + QFile::encodeName(m_nom);
-    const int fd = ::open(brouillon.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = sys::open(brouillon.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return errno;
     int err = disque::ecrireTout(fd, octets);
-    if (err == 0 && ::fsync(fd) != 0)
+    if (err == 0 && sys::fsync(fd) != 0)
         err = errno;
-    if (::close(fd) != 0 && err == 0)
+    if (sys::close(fd) != 0 && err == 0)
         err = errno;
-    if (err == 0 && ::rename(brouillon.constData(), cible.constData()) != 0)
+    if (err == 0 && sys::rename(brouillon.constData(), cible.constData()) != 0)
         err = errno;
     if (err != 0) {
-        ::unlink(brouillon.constData());
+        sys::unlink(brouillon.constData());
         return err;
     }
     return disque::synchroniserDossier(racine);
@@ -275,7 +267,7 @@ int Dossier::ecrire(const QByteArray &octets)
 int Dossier::supprimer()
 {
     const QByteArray racine = QFile::encodeName(m_chemin) + '/';
-    if (::unlink((racine + QFile::encodeName(m_nom)).constData()) != 0)
+    if (sys::unlink((racine + QFile::encodeName(m_nom)).constData()) != 0)
         return errno == ENOENT ? 0 : errno;
     return disque::synchroniserDossier(racine);
 }

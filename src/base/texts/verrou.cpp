@@ -1,10 +1,10 @@
 #include "base/texts/verrou.h"
 
+#include "base/texts/systeme.h"
+
 #include <cerrno>
-#include <ctime>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <chrono>
+#include <thread>
 
 namespace {
 // Holders keep the short lock for a few file-system calls; a holder slower
@@ -17,17 +17,17 @@ constexpr off_t octetEchange = octetTenue + 1;
 
 bool ecriture(int fd)
 {
-    return (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDWR;
+    return (sys::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDWR;
 }
 
 int poser(int fd, short type, off_t octet)
 {
-    struct flock l {};
+    struct sys::flock l {};
     l.l_type = type;
     l.l_whence = SEEK_SET;
     l.l_start = octet;
     l.l_len = 1;
-    if (::fcntl(fd, F_OFD_SETLK, &l) == 0)
+    if (sys::fcntl(fd, F_OFD_SETLK, &l) == 0)
         return 0;
     return errno == EACCES ? EAGAIN : errno;
 }
@@ -47,8 +47,8 @@ Descripteur ouvrir(int dossier, const QByteArray &nom)
 
 bool nommeParLeChemin(int fd, int dossier, const QByteArray &nom)
 {
-    struct stat ouvert {}, st {};
-    return ::fstat(fd, &ouvert) == 0 && ::fstatat(dossier, nom.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
+    struct sys::stat ouvert {}, st {};
+    return sys::fstat(fd, &ouvert) == 0 && sys::fstatat(dossier, nom.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
            && ouvert.st_dev == st.st_dev && ouvert.st_ino == st.st_ino;
 }
 
@@ -63,8 +63,7 @@ int echange(int fd)
 
 void patienter()
 {
-    const timespec ms{0, 1000000};
-    ::nanosleep(&ms, nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 } // namespace
@@ -84,12 +83,12 @@ void lacher(int fd)
 
 Detenteur detenteur(int fd)
 {
-    struct flock l {};
+    struct sys::flock l {};
     l.l_type = F_WRLCK;
     l.l_whence = SEEK_SET;
     l.l_start = octetTenue;
     l.l_len = 1;
-    if (::fcntl(fd, F_OFD_GETLK, &l) != 0)
+    if (sys::fcntl(fd, F_OFD_GETLK, &l) != 0)
         return Detenteur::Inconnu;
     return l.l_type == F_UNLCK ? Detenteur::Aucun : Detenteur::Vivant;
 }
