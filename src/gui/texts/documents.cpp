@@ -5,6 +5,7 @@
 
 #include "base/cp1252.h"
 #include "base/texts/disque.h"
+#include "base/texts/noms.h"
 #include "base/texts/partage.h"
 #include "gui/fenetre/controles.h"
 #include "gui/widgets/annonceur.h"
@@ -228,6 +229,12 @@ Documents::Resultat Documents::etapeEnregistrerSous()
         return Resultat::Annule;
     if (refuserNomIllisible(*choix))
         return Resultat::NonEcrit;
+    // Windows classmates read the same folder: the rule holds on Linux too.
+    if (const QString raison = noms::pasPortable(QFileInfo(*choix).fileName()); !raison.isEmpty()) {
+        m_dialogues.information(QStringLiteral("Ce nom ne peut pas être lu par tous les ordinateurs de la classe : "
+                                               "%1 Choisissez un autre nom.").arg(raison));
+        return Resultat::NonEcrit;
+    }
     m_etat.fichier_precedent = m_etat.fichier_courant;
     m_etat.fichier_courant = *choix;
     if (!closefile(m_etat.fichier_courant)) {

@@ -80,7 +80,7 @@ private slots:
         QFETCH(QByteArray, octets);
         QFETCH(QString, message);
         Classe classe;
-        const QString a = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
+        const QString a = classe.ecrire(QStringLiteral("a [*].txt"), "A\r\n");
         QString b = classe.ecrire(QStringLiteral("b.txt"), octets);
         if (sorte == u"pris")
             QFile::setPermissions(b, QFile::ReadOwner);
@@ -102,9 +102,9 @@ private slots:
         ouvrir(f, sorte == u"annule" ? std::nullopt : std::optional<QString>(sorte.endsWith(u".txt") ? classe.chemin(sorte) : b));
         QCOMPARE(f.dialogues->textes(), message.isEmpty() ? QStringList() : QStringList{message});
         QVERIFY2(attente < 500, qPrintable(QString::number(attente)));
-        QCOMPARE(f.etat().fichier_courant + u'|' + f.form->windowTitle() + u'|' + f.c().Text1->texteCrLf(),
+        QCOMPARE(f.etat().fichier_courant + u'|' + titreAffiche(*f.form) + u'|' + f.c().Text1->texteCrLf(),
                  a + u'|' + a + QStringLiteral("|A\r\n"));
-        QVERIFY(classe.marqueSurDisque(QStringLiteral("a.txt")));
+        QVERIFY(classe.marqueSurDisque(QStringLiteral("a [*].txt")));
         QCOMPARE(classe.marqueSurDisque(QStringLiteral("b.txt")), sorte == u"pris");
     }
 
@@ -184,7 +184,7 @@ private slots:
         // 3200 characters are not too many.
         f.c().Text1->definirTexteCrLf(QString(3198, u'x'));
         ajouter(f, QStringLiteral("\n"));
-        const QString nom = QStringLiteral("<b>Noël<i> [*] & « fête ».txt");
+        const QString nom = QStringLiteral("Noël & « fête ».txt");
         f.dialogues->reponses << R::Oui;
         ouvrir(f, classe.chemin(nom));
         QCOMPARE(f.dialogues->modesDemandes, QList<Dialogues::ModeFichier>{Dialogues::ModeFichier::Enregistrer});
@@ -202,6 +202,9 @@ private slots:
         const QStringList rien, question{enregistrer};
         const auto puis = [](const QString &m) { return QStringList{enregistrer, m}; };
         const QString annule = QStringLiteral("erreur_fermer32755");
+        const auto refuse = [&](const QString &raison) {
+            return puis(QStringLiteral("Ce nom ne peut pas être lu par tous les ordinateurs de la classe : %1 Choisissez un autre nom.").arg(raison));
+        };
         QTest::newRow("fermer, zone vide") << "vide" << rien;
         QTest::newRow("fermer, texte efface") << "efface" << rien;
         QTest::newRow("fermer, non") << "ouvert-non" << question;
@@ -210,6 +213,17 @@ private slots:
         QTest::newRow("fermer, ne pas ecraser") << "nouveau-ecraser" << puis(ecraser);
         QTest::newRow("fermer, dialogue annule") << "nouveau-annule" << puis(annule);
         QTest::newRow("fermer, trop long") << "nouveau-long" << puis(tropLong);
+        // Names a Windows classmate would see under another name, or not at all.
+        QTest::newRow("fermer, espace final") << "nouveau:espace.txt " << refuse("il finit par un espace.");
+        QTest::newRow("fermer, point final") << "nouveau:point.txt." << refuse("il finit par un point.");
+        QTest::newRow("fermer, CON") << "nouveau:CON.txt" << refuse("« CON » est un nom réservé à l'ordinateur.");
+        QTest::newRow("fermer, nul") << "nouveau:nul.txt" << refuse("« nul » est un nom réservé à l'ordinateur.");
+        QTest::newRow("fermer, COM1") << "nouveau:COM1.txt" << refuse("« COM1 » est un nom réservé à l'ordinateur.");
+        QTest::newRow("fermer, lpt1 en exposant") << "nouveau:lpt¹ .txt" << refuse("« lpt¹ » est un nom réservé à l'ordinateur.");
+        QTest::newRow("fermer, barre oblique inverse") << "nouveau:a\\b.txt" << refuse("il contient le signe « \\ ».");
+        QTest::newRow("fermer, retour a la ligne") << "nouveau:a\nb.txt"
+                                                   << refuse("il contient un signe invisible, comme un retour à la ligne.");
+        QTest::newRow("fermer, nom accepte") << "nouveau:conte été.txt" << question;
         QTest::newRow("quitter, inchange") << "ouvert" << rien;
         QTest::newRow("quitter, oui") << "ouvert-oui" << question;
         QTest::newRow("quitter, disque plein") << "ouvert-plein" << puis(plein);
@@ -234,9 +248,9 @@ private slots:
             ajouter(f, cas == u"nouveau-long" ? QString(3201, u'x') : QStringLiteral("B"));
         const QString avant = f.c().Text1->texteCrLf();
         f.dialogues->reponses << (cas.endsWith(u"non") ? R::Non : R::Oui) << R::Non;
+        const QString nom = cas.startsWith(u"nouveau:") ? cas.mid(8) : QLatin1String(cas == u"nouveau-oui" ? "neuf.txt" : "a.txt");
         if (nouveau)
-            f.dialogues->fichiers << (cas == u"nouveau-annule" ? std::nullopt
-                                      : std::optional<QString>(classe.chemin(cas == u"nouveau-oui" ? "neuf.txt" : "a.txt")));
+            f.dialogues->fichiers << (cas == u"nouveau-annule" ? std::nullopt : std::optional<QString>(classe.chemin(nom)));
         bool ferme = false;
         const auto commande = [&] { quitter ? void(ferme = f.form->close()) : f.documents().Fermer_Click(); };
         cas.endsWith(u"plein") ? avecDisquePlein(commande) : commande();
@@ -244,8 +258,8 @@ private slots:
         QCOMPARE(f.dialogues->textes(), messages);
         QCOMPARE(classe.octets(QStringLiteral("a.txt")), cas.endsWith(u"-oui") && !nouveau ? "A\r\nB\r\n" : "A\r\n");
         QCOMPARE(classe.marqueSurDisque(QStringLiteral("a.txt")), !lache && !nouveau);
-        QCOMPARE(classe.octets(QStringLiteral("neuf.txt")), cas == u"nouveau-oui" ? "B\r\n" : "<absent>");
-        QVERIFY(!classe.marqueSurDisque(QStringLiteral("neuf.txt")) && ferme == (quitter && lache));
+        QCOMPARE(QDir(classe.dossier()).entryList(QDir::Files), (nouveau && lache ? QStringList{"a.txt", nom} : QStringList{"a.txt"}));
+        QVERIFY(!(nouveau && (classe.marqueSurDisque(nom) || (lache && classe.octets(nom) != "B\r\n"))) && ferme == (quitter && lache));
         // Kept: the text stays, and a later "Quitter" asks again.
         QCOMPARE(f.c().Text1->texteCrLf(), lache ? QString() : avant);
         // Blank, yet not empty: an empty title bar would show the program's name.
