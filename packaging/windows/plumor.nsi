@@ -103,6 +103,10 @@ Function MontrerPageClasse
 FunctionEnd
 
 Function QuitterPageClasse
+  ${If} $DossierClasse == ""
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Choisissez le dossier de la classe."
+    Abort
+  ${EndIf}
   GetInstDirError $0
   ${If} $0 == 1
     MessageBox MB_YESNO|MB_ICONQUESTION "Ce poste ne voit pas ce dossier pour le moment (lecteur réseau non connecté ?) :$\r$\n$DossierClasse$\r$\n$\r$\nGarder ce chemin quand même ?" /SD IDYES IDYES +2
