@@ -6,7 +6,6 @@
 #include <QProcess>
 
 #include <cerrno>
-#include <sys/stat.h>
 
 QString Classe::chemin(const QString &nom) const
 {
@@ -35,8 +34,8 @@ QByteArray Classe::octets(const QString &nom) const
 
 int Classe::mode(const QString &nom) const
 {
-    struct stat st {};
-    return ::stat(QFile::encodeName(chemin(nom)).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+    struct sys::stat st {};
+    return sys::stat(QFile::encodeName(chemin(nom)).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
 bool Classe::marqueSurDisque(const QString &nom) const
@@ -46,9 +45,40 @@ bool Classe::marqueSurDisque(const QString &nom) const
 
 bool marqueSurDisque(const QString &chemin)
 {
-    struct stat st {};
-    return ::stat(QFile::encodeName(chemin).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
+    struct sys::stat st {};
+    return sys::stat(QFile::encodeName(chemin).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
 }
+
+#ifdef _WIN32
+bool changerMode(const QString &chemin, unsigned int mode)
+{
+    // Only the read-only attribute is kept: what the write bits say.
+    QFile::Permissions p = QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther;
+    if (mode & 0222)
+        p |= QFile::WriteOwner | QFile::WriteUser;
+    return QFile::setPermissions(chemin, p);
+}
+bool creerTube(const QString &) { return false; }
+bool lienSymbolique(const QString &, const QString &) { return false; }
+bool lienPhysique(const QString &, const QString &) { return false; }
+#else
+bool changerMode(const QString &chemin, unsigned int mode)
+{
+    return ::chmod(QFile::encodeName(chemin).constData(), mode) == 0;
+}
+bool creerTube(const QString &chemin)
+{
+    return ::mkfifo(QFile::encodeName(chemin).constData(), 0644) == 0;
+}
+bool lienSymbolique(const QString &cible, const QString &lien)
+{
+    return ::symlink(QFile::encodeName(cible).constData(), QFile::encodeName(lien).constData()) == 0;
+}
+bool lienPhysique(const QString &cible, const QString &lien)
+{
+    return ::link(QFile::encodeName(cible).constData(), QFile::encodeName(lien).constData()) == 0;
+}
+#endif
 
 QString sortie(const QString &programme, const QStringList &arguments, bool erreurs)
 {

@@ -8,9 +8,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "base/texts/systeme.h"
+
+#include <QtTest/qtestcase.h>
+
 #include <csignal>
-#include <sys/resource.h>
-#include <sys/stat.h>
 
 // A temporary class folder with helpers to put texts in and look at the bytes
 // and marks on disk.
@@ -50,15 +52,35 @@ public:
     int ecrireNatif(const QByteArray &chemin, quint16 mot) override;
 };
 
+// What the rigs below need of the system; on Windows they are refused and
+// the case that needs one is skipped (SANS_WINDOWS).
+bool changerMode(const QString &chemin, unsigned int mode);
+bool creerTube(const QString &chemin);
+bool lienSymbolique(const QString &cible, const QString &lien);
+bool lienPhysique(const QString &cible, const QString &lien);
+#ifdef _WIN32
+#define SANS_WINDOWS(pourquoi) QSKIP(pourquoi)
+#else
+#define SANS_WINDOWS(pourquoi) (void)0
+#endif
+
 // A test process as the program runs: SIGXFSZ ignored (a write past a limit
 // is an error, not the end), files created under `masque`.
-inline void commeLeProgramme(mode_t masque) { std::signal(SIGXFSZ, SIG_IGN); ::umask(masque); }
+inline void commeLeProgramme(unsigned int masque)
+{
+#ifndef _WIN32
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+    sys::umask(masque);
+}
 
 // Runs `f` with writes limited to a few bytes, as on a full disk. SIGXFSZ
-// must be ignored, as the program does.
+// must be ignored, as the program does. Windows has no such limit: callers
+// skip there.
 template <typename F>
 void avecDisquePlein(F f)
 {
+#ifndef _WIN32
     rlimit avant {};
     ::getrlimit(RLIMIT_FSIZE, &avant);
     rlimit petite = avant;
@@ -66,4 +88,7 @@ void avecDisquePlein(F f)
     ::setrlimit(RLIMIT_FSIZE, &petite);
     f();
     ::setrlimit(RLIMIT_FSIZE, &avant);
+#else
+    Q_UNUSED(f);
+#endif
 }
