@@ -94,12 +94,25 @@ QStringList Classe::fichiers() const
     return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
+// The key a test gave the file, whatever name the system now gives it (on
+// Windows, an open file's path may come back under another drive letter).
+static QString cle(const QHash<QString, quint16> &mots, const QString &chemin)
+{
+    if (mots.contains(chemin))
+        return chemin;
+    const QString canonique = QFileInfo(chemin).canonicalFilePath();
+    for (auto i = mots.cbegin(); i != mots.cend(); ++i)
+        if (QFileInfo(i.key()).canonicalFilePath() == canonique)
+            return i.key();
+    return chemin;
+}
+
 LectureAttribut AttributsMemoire::lireNatif(const QByteArray &natif) const
 {
     const QString chemin = QFile::decodeName(natif);
     if (!QFileInfo::exists(chemin))
         return {0, ENOENT};
-    return {mots.value(chemin, motParDefaut), 0};
+    return {mots.value(cle(mots, chemin), motParDefaut), 0};
 }
 
 int AttributsMemoire::ecrireNatif(const QByteArray &natif, quint16 mot)
@@ -107,6 +120,6 @@ int AttributsMemoire::ecrireNatif(const QByteArray &natif, quint16 mot)
     const QString chemin = QFile::decodeName(natif);
     if (!QFileInfo::exists(chemin))
         return ENOENT;
-    mots[chemin] = mot;
+    mots[cle(mots, chemin)] = mot;
     return 0;
 }

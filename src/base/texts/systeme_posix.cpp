@@ -1,6 +1,5 @@
+// Linux: what systeme.h adds to the system's own calls.
 #include "base/texts/systeme.h"
-
-#include "base/texts/disque.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,11 +15,18 @@ namespace sys {
 
 namespace {
 
+// A small file of /proc or /etc; empty, with errno set, when it cannot be read.
 QByteArray lireTout(const char *chemin, qint64 limite)
 {
-    QByteArray octets;
-    errno = disque::lire(QFile::decodeName(chemin), limite, octets);
-    return octets.size() > limite ? QByteArray() : octets;
+    const int fd = ::open(chemin, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QByteArray octets(limite + 1, Qt::Uninitialized);
+    const ssize_t n = ::read(fd, octets.data(), size_t(octets.size()));
+    const int err = errno;
+    ::close(fd);
+    errno = n < 0 ? err : 0;
+    return n < 0 || n > limite ? QByteArray() : octets.left(n);
 }
 
 } // namespace

@@ -1,3 +1,5 @@
+// Windows: the calls of systeme.h answered from Win32, and from the NT
+// calls under it where only they open a name relative to a folder.
 #include "base/texts/systeme.h"
 
 #include <QDir>
@@ -196,11 +198,11 @@ int ouvrir(HANDLE racine, const std::wstring &nom, int options, unsigned int mod
     else
         droits = (acces == O_WRONLY ? FILE_READ_ATTRIBUTES : FILE_GENERIC_READ)
                  | (acces != O_RDONLY ? FILE_GENERIC_WRITE : 0);
-    // A file open for writing keeps every other opener from writing it: the
-    // hold. Renames stay allowed, as a draft is renamed while still open.
-    const ULONG partage = acces != O_RDONLY && !dossier
-                              ? FILE_SHARE_READ | FILE_SHARE_DELETE
-                              : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    // Every open shares everything: a copy keeps a draft open twice and
+    // renames it while open. What keeps other writers out of a held text is
+    // its read-only attribute, which no open for writing passes, and the
+    // hold's byte-range lock, which the server passes on to every machine.
+    const ULONG partage = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     ULONG disposition = FILE_OPEN;
     if (options & O_CREAT)
         disposition = (options & O_EXCL) ? FILE_CREATE : (options & O_TRUNC) ? FILE_OVERWRITE_IF : FILE_OPEN_IF;
@@ -241,6 +243,15 @@ timespec versTimespec(qint64 ns)
     return t;
 }
 
+// Wine shows every file as archive, whatever was set, and its creation time
+// moves with any change of the file: there neither says anything, and a
+// read-only file must still read as the mark.
+bool sousWine()
+{
+    static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
 int etatDe(HANDLE h, struct stat *st)
 {
     BY_HANDLE_FILE_INFORMATION i {};
@@ -256,13 +267,14 @@ int etatDe(HANDLE h, struct stat *st)
     if (a & FILE_ATTRIBUTE_REPARSE_POINT)
         st->st_mode = S_IFLNK | 0777;
     else if (a & FILE_ATTRIBUTE_DIRECTORY)
-        st->st_mode = S_IFDIR | 0777;
+        st->st_mode = S_IFDIR | 0700; // this user's, as far as a POSIX caller needs to know
     else
-        st->st_mode = S_IFREG | ((a & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666) | ((a & FILE_ATTRIBUTE_ARCHIVE) ? S_IXUSR : 0);
+        st->st_mode = S_IFREG | ((a & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666) | ((a & FILE_ATTRIBUTE_ARCHIVE) && !sousWine() ? S_IXUSR : 0);
     st->st_atim = versTimespec(versNs(b.LastAccessTime));
     st->st_mtim = versTimespec(versNs(b.LastWriteTime));
     st->st_ctim = versTimespec(versNs(b.ChangeTime));
-    st->st_birthtim = versTimespec(versNs(b.CreationTime));
+    if (!sousWine())
+        st->st_birthtim = versTimespec(versNs(b.CreationTime));
     return 0;
 }
 
@@ -288,9 +300,11 @@ int renommerPar(HANDLE h, int dossierVers, const char *vers, bool remplacer)
     info->RootDirectory = dossierVers == AT_FDCWD ? nullptr : poignee(dossierVers);
     info->FileNameLength = DWORD(cible.size() * sizeof(wchar_t));
     memcpy(info->FileName, cible.data(), info->FileNameLength);
-    if (!SetFileInformationByHandle(h, FileRenameInfo, info, DWORD(taille)))
-        return echec(GetLastError());
-    return 0;
+    // NT's own call: Win32's takes the new name for a path, never relative
+    // to the folder's handle.
+    IO_STATUS_BLOCK io {};
+    const NTSTATUS s = NtSetInformationFile(h, &io, info, ULONG(taille), FILE_INFORMATION_CLASS(10)); // FileRenameInformation
+    return s < 0 ? echecNt(s) : 0;
 }
 
 int renommer(int dossierDe, const char *de, int dossierVers, const char *vers, bool remplacer)
