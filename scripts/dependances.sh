@@ -21,3 +21,6 @@ construire() {
   cmake -S "$racine" -B "$dossier" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$dossier" -j"$(nproc)"
 }
+
+# What the Windows build and its tests under Wine need.
+PAQUETS_WINDOWS=(g++-mingw-w64-x86-64-posix dpkg-dev ninja-build cmake qt6-base-dev wine64 wine nsis zip unzip)

@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Plumor for Windows, cross-built here: its base suites pass under Wine, its
+# window shows under Wine, and a class of one Windows copy (Wine) and one
+# Linux copy on one folder keeps one mark and one hold between them.
+set -euo pipefail
+racine=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+linux=$1
+windows=$racine/build-windows
+source "$racine/scripts/dependances.sh"
+
+if [ "${CI:-}" != true ] && ! { command -v wine && command -v x86_64-w64-mingw32-g++-posix; } >/dev/null; then
+  echo "windows: skipped, Wine or mingw-w64 is missing (scripts/windows.sh builds it; CI runs it)"
+  exit 0
+fi
+debut=$(date +%s)
+installer_manquants "${PAQUETS_WINDOWS[@]}" xvfb xauth xdotool openbox
+bash "$racine/scripts/windows.sh" "$windows"
+qt=$(bash "$racine/scripts/qt-windows.sh")
+echo "windows: built in $(( $(date +%s) - debut )) s"
+
+export WINEPREFIX=$windows/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+[ -f "$WINEPREFIX/system.reg" ] || xvfb-run -a wine wineboot -i >/dev/null 2>&1
+# The DLLs the built programs need, as Windows paths.
+WINEPATH="$(winepath -w "$qt/bin");$(winepath -w /usr/lib/gcc/x86_64-w64-mingw32/12-posix);$(winepath -w /usr/x86_64-w64-mingw32/lib)"
+export WINEPATH QT_PLUGIN_PATH=$(winepath -w "$qt/plugins")
+
+# The base suites.
+for suite in test_cp1252 test_lexique test_decoupe_mise_en_page test_disque test_fichiers_texte; do
+  exe=$(find "$windows/tests" -name "$suite.exe" | head -1)
+  # QtTest writes to a file under Wine, not to the console.
+  journal=$windows/$suite.txt
+  if ! (cd "$(dirname "$exe")" && QT_QPA_PLATFORM=offscreen timeout 300 wine "$exe" -o "$(winepath -w "$journal"),txt"); then
+    grep -A4 '^FAIL' "$journal" || true
+    echo "windows: $suite failed under Wine"
+    exit 1
+  fi
+  echo "windows: $suite under Wine: $(grep Totals "$journal")"
+done
+
+classe=$(mktemp -d)
+trap 'rm -rf "$classe"; wineserver -k 2>/dev/null || true' EXIT
+
+# The window, titled as the Linux one, on a display of its own: Wine's own
+# processes, started by the suites without a display, go first.
+wineserver -k 2>/dev/null || true
+(cd "$classe" && xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  openbox >/dev/null 2>&1 &
+  wine "$0" >/dev/null 2>&1 &
+  for _ in $(seq 120); do
+    xdotool search --name "^b$" >/dev/null 2>&1 && exit 0
+    sleep 0.5
+  done
+  exit 1' "$windows/src/app/plumor.exe") \
+  || { echo "windows: plumor.exe showed no window titled b"; exit 1; }
+wineserver -k 2>/dev/null || true
+echo "windows: plumor.exe shows its window under Wine"
+
+# The mixed class: each copy answers one line per command.
+mkfifo "$classe/.l-in" "$classe/.l-out" "$classe/.w-in" "$classe/.w-out"
+(cd "$classe" && exec "$linux/tests/fiabilite/copie_mixte" <.l-in >.l-out) &
+(cd "$classe" && exec wine "$windows/tests/fiabilite/copie_mixte.exe" <.w-in >.w-out 2>/dev/null) &
+exec 3>"$classe/.l-in" 4<"$classe/.l-out" 5>"$classe/.w-in" 6<"$classe/.w-out"
+demander() { # copy (l|w), command, expected answer
+  local entree=3 sortie=4 reponse
+  [ "$1" = w ] && { entree=5; sortie=6; }
+  echo "$2" >&"$entree"
+  IFS= read -r -t 60 reponse <&"$sortie" || reponse="(no answer)"
+  reponse=${reponse%$'\r'}
+  if [ "$reponse" != "$3" ]; then
+    echo "windows: mixed class: $1 '$2' answered '$reponse', expected '$3'"
+    exit 1
+  fi
+}
+printf 'Le h\xe9risson\r\n' >"$classe/a.txt"
+printf 'La for\xeat\r\n' >"$classe/b.txt"
+demander w "prendre a.txt" lu
+demander l "prendre a.txt" pris
+demander l "prendre b.txt" lu
+demander w "prendre b.txt" pris
+[ "$(stat -c %a "$classe/a.txt")" = 444 ] || { echo "windows: the Windows copy's mark is not read-only for Linux"; exit 1; }
+ecrit_w=$(printf '\xc0 la fen\xeatre, No\xebl.\r\n' | od -An -tx1 | tr -d ' \n')
+ecrit_l=$(printf '\x80 pour le g\xe2teau\r\n' | od -An -tx1 | tr -d ' \n')
+demander w "ecrire a.txt $ecrit_w" ecrit
+demander l "ecrire b.txt $ecrit_l" ecrit
+demander l "octets a.txt" "$ecrit_w"
+demander w "octets b.txt" "$ecrit_l"
+demander w "liberer a.txt" libre
+demander l "liberer b.txt" libre
+demander l "prendre a.txt" lu
+demander w "prendre b.txt" lu
+exec 3>&- 5>&-
+wait
+echo "windows: mixed class: each copy refused the text the other held, and read its words byte for byte"
+
+# The packages: the zip holds what the programs load; the installer puts
+# them in Program Files with a Start-menu entry that starts in the class
+# folder, and its uninstaller leaves the pupils' texts.
+zip=$(ls "$windows"/paquets/*-windows-x64.zip)
+for f in plumor.exe plumor-outils.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6PrintSupport.dll \
+         platforms/qwindows.dll translations/qtbase_fr.qm lexique.stw libstdc++-6.dll \
+         libgcc_s_seh-1.dll libwinpthread-1.dll LISEZMOI.txt; do
+  unzip -Z1 "$zip" | grep -qx "Plumor/$f" || { echo "windows: $f missing from the zip"; exit 1; }
+done
+c=$WINEPREFIX/drive_c
+cp "$windows"/paquets/*-installation.exe "$c/inst.exe"
+# From a batch file: /D= must come last and unquoted.
+printf '@echo off\r\nC:\\inst.exe /S /CLASSE=C:\\classe /D=C:\\Program Files\\Plumor\r\n' >"$c/i.bat"
+wine cmd /c 'C:\i.bat' >/dev/null 2>&1; wineserver -w
+[ -f "$c/Program Files/Plumor/plumor.exe" ] \
+  && [ -f "$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Plumor/Plumor.lnk" ] \
+  || { echo "windows: the installer did not install Plumor and its Start-menu entry"; exit 1; }
+echo texte >"$c/classe/t.txt"
+wine "$c/Program Files/Plumor/desinstaller.exe" /S >/dev/null 2>&1; wineserver -w
+sleep 2
+[ ! -e "$c/Program Files/Plumor/plumor.exe" ] && [ -f "$c/classe/t.txt" ] \
+  || { echo "windows: the uninstaller left the program or took a pupil's text"; exit 1; }
+rm -rf "$c/classe" "$c/inst.exe" "$c/i.bat"
+echo "windows: $(basename "$zip") $(stat -c %s "$zip") bytes, installer $(stat -c %s "$windows"/paquets/*-installation.exe) bytes; installed and uninstalled under Wine"
+echo "windows: $(( $(date +%s) - debut )) s"
