@@ -27,19 +27,26 @@ void surSignal(int numero)
 }
 #endif
 
+// What the pupil typed since the last record is kept for the next start,
+// first; then the texts this copy holds are let go, as far as the share
+// answers within a second.
+void garderPuisLacher(Form1 &fenetre)
+{
+    if (Reprise *r = fenetre.reprise())
+        r->ecrireMaintenant(1000);
+    fenetre.documents().abandonnerSansQuestion();
+}
+
 } // namespace
 
 void relierArretPropre(Form1 &fenetre)
 {
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &fenetre,
                      [&fenetre] { fenetre.documents().abandonnerSansQuestion(); });
-    // The end of the session (WM_ENDSESSION on Windows): the words first,
-    // then the texts let go; no question may wait for a pupil who logs out.
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &fenetre, [&fenetre](QSessionManager &) {
-        if (Reprise *r = fenetre.reprise())
-            r->ecrireMaintenant(1000);
-        fenetre.documents().abandonnerSansQuestion();
-    });
+    // The end of the session (WM_ENDSESSION on Windows): no question may
+    // wait for a pupil who logs out.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &fenetre,
+                     [&fenetre](QSessionManager &) { garderPuisLacher(fenetre); });
 #ifndef _WIN32
 
     if (g_tube[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_tube) != 0)
@@ -49,12 +56,7 @@ void relierArretPropre(Form1 &fenetre)
         unsigned char numero = 0;
         if (::read(g_tube[1], &numero, 1) != 1)
             return;
-        // What the pupil typed since the last record is kept for the next start,
-        // first; then the texts this copy holds are let go, as far as the share
-        // answers within a second.
-        if (Reprise *r = fenetre.reprise())
-            r->ecrireMaintenant(1000);
-        fenetre.documents().abandonnerSansQuestion();
+        garderPuisLacher(fenetre);
         // End as the signal would have, without running handlers that might
         // write the text again or wait for a pupil's answer.
         std::signal(numero, SIG_DFL);
