@@ -478,28 +478,28 @@ disque::Erreur FichiersTexte::ecrireTenu(int fd, int dossier, const QByteArray &
         return EINVAL;
     // Where no file open anywhere may be replaced by a rename (Windows, this
     // copy's own hold included), the text is rewritten in place at once.
-    disque::Erreur err = sys::remplaceFichierOuvert()
-                             ? disque::remplacer(dossier, nom, octets, &*attendu, marquerLeBrouillon(), &texte)
-                             : disque::Erreur(EACCES);
-    // A folder that lets drafts be made but a share that refuses to replace
-    // a read-only file: the old file is let go for the rename only, under
-    // the lock, the new one already marked; the rename puts one in the
-    // other's place at once.
-    if ((err == EACCES || err == EPERM) && sys::faccessat(dossier, ".", W_OK | X_OK, AT_EACCESS) == 0) {
-        if (m_attributs.ecrireFd(fd, attribut::libre) == 0) {
-            err = disque::remplacer(dossier, nom, octets, &*attendu, marquerLeBrouillon(), &texte);
-            if (err)
-                m_attributs.ecrireFd(fd, attribut::marque);
+    if (sys::remplaceFichierOuvert()) {
+        disque::Erreur err = disque::remplacer(dossier, nom, octets, &*attendu, marquerLeBrouillon(), &texte);
+        // A folder that lets drafts be made but a share that refuses to replace
+        // a read-only file: the old file is let go for the rename only, under
+        // the lock, the new one already marked; the rename puts one in the
+        // other's place at once.
+        if ((err == EACCES || err == EPERM) && sys::faccessat(dossier, ".", W_OK | X_OK, AT_EACCESS) == 0) {
+            if (m_attributs.ecrireFd(fd, attribut::libre) == 0) {
+                err = disque::remplacer(dossier, nom, octets, &*attendu, marquerLeBrouillon(), &texte);
+                if (err)
+                    m_attributs.ecrireFd(fd, attribut::marque);
+            }
         }
+        if (err.ok()) {
+            errMarque = pris(texte);
+            return 0;
+        }
+        if (err != EACCES && err != EPERM)
+            return err;
     }
-    if (err.ok()) {
-        errMarque = pris(texte);
-        return 0;
-    }
-    if (err != EACCES && err != EPERM)
-        return err;
     // A folder where no draft may be created: in place.
-    err = surPlace(fd, chemin, octets, jeton);
+    const disque::Erreur err = surPlace(fd, chemin, octets, jeton);
     if (err.ok())
         errMarque = marquer(fd);
     return err;
