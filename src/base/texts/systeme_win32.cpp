@@ -290,6 +290,24 @@ NTSTATUS ouvrirPour(int dossier, const char *nom, ACCESS_MASK acces, HANDLE &h)
                     FILE_OPEN_REPARSE_POINT, 0, h);
 }
 
+// Where a call on the open file starts: Windows takes the offset beside
+// the call, not from the descriptor.
+OVERLAPPED aLaPosition(qint64 position)
+{
+    OVERLAPPED o {};
+    o.Offset = DWORD(position);
+    o.OffsetHigh = DWORD(quint64(position) >> 32);
+    return o;
+}
+
+// Sets a file's attribute word, its times left as they are (zero).
+bool poserAttributs(HANDLE h, DWORD attributs)
+{
+    FILE_BASIC_INFO n {};
+    n.FileAttributes = attributs ? attributs : FILE_ATTRIBUTE_NORMAL; // NORMAL only alone
+    return SetFileInformationByHandle(h, FileBasicInfo, &n, sizeof n);
+}
+
 int renommerPar(HANDLE h, int dossierVers, const char *vers, bool remplacer)
 {
     const std::wstring cible = large(vers);
@@ -353,9 +371,7 @@ ssize_t write(int fd, const void *octets, size_t taille)
 
 ssize_t pread(int fd, void *octets, size_t taille, qint64 position)
 {
-    OVERLAPPED o {};
-    o.Offset = DWORD(position);
-    o.OffsetHigh = DWORD(quint64(position) >> 32);
+    OVERLAPPED o = aLaPosition(position);
     DWORD lus = 0;
     if (!ReadFile(poignee(fd), octets, DWORD(taille), &lus, &o)) {
         const DWORD e = GetLastError();
@@ -366,9 +382,7 @@ ssize_t pread(int fd, void *octets, size_t taille, qint64 position)
 
 ssize_t pwrite(int fd, const void *octets, size_t taille, qint64 position)
 {
-    OVERLAPPED o {};
-    o.Offset = DWORD(position);
-    o.OffsetHigh = DWORD(quint64(position) >> 32);
+    OVERLAPPED o = aLaPosition(position);
     DWORD ecrits = 0;
     if (!WriteFile(poignee(fd), octets, DWORD(taille), &ecrits, &o))
         return echec(GetLastError());
@@ -431,14 +445,12 @@ int fchmod(int fd, unsigned int mode)
     FILE_BASIC_INFO b {};
     if (!GetFileInformationByHandleEx(h, FileBasicInfo, &b, sizeof b))
         return echec(GetLastError());
-    DWORD a = b.FileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL);
+    DWORD mot = b.FileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL);
     if (!(mode & 0222))
-        a |= FILE_ATTRIBUTE_READONLY;
+        mot |= FILE_ATTRIBUTE_READONLY;
     if (mode & S_IXUSR)
-        a |= FILE_ATTRIBUTE_ARCHIVE;
-    FILE_BASIC_INFO n {}; // times at zero are left as they are
-    n.FileAttributes = a ? a : FILE_ATTRIBUTE_NORMAL;
-    if (!SetFileInformationByHandle(h, FileBasicInfo, &n, sizeof n))
+        mot |= FILE_ATTRIBUTE_ARCHIVE;
+    if (!poserAttributs(h, mot))
         return echec(GetLastError());
     return 0;
 }
@@ -505,10 +517,9 @@ int fcntl(int fd, int commande, struct flock *v)
         return -1;
     }
     const HANDLE h = poignee(fd);
-    OVERLAPPED ov {};
-    ov.Offset = DWORD(v->l_start);
-    ov.OffsetHigh = DWORD(quint64(v->l_start) >> 32);
+    OVERLAPPED ov = aLaPosition(v->l_start);
     const DWORD longueur = DWORD(v->l_len);
+    const DWORD sorte = LOCKFILE_FAIL_IMMEDIATELY | (v->l_type == F_WRLCK ? LOCKFILE_EXCLUSIVE_LOCK : 0);
     const bool mien = o->verrous.contains(v->l_start);
     if (commande == F_OFD_GETLK) {
         // POSIX never reports a descriptor's own lock to it; other holders
@@ -517,7 +528,6 @@ int fcntl(int fd, int commande, struct flock *v)
             v->l_type = F_UNLCK;
             return 0;
         }
-        const DWORD sorte = LOCKFILE_FAIL_IMMEDIATELY | (v->l_type == F_WRLCK ? LOCKFILE_EXCLUSIVE_LOCK : 0);
         if (LockFileEx(h, sorte, 0, longueur, 0, &ov)) {
             UnlockFileEx(h, 0, longueur, 0, &ov);
             v->l_type = F_UNLCK;
@@ -538,7 +548,6 @@ int fcntl(int fd, int commande, struct flock *v)
     // A descriptor that locks a byte again keeps the lock it has, as POSIX does.
     if (mien)
         return 0;
-    const DWORD sorte = LOCKFILE_FAIL_IMMEDIATELY | (v->l_type == F_WRLCK ? LOCKFILE_EXCLUSIVE_LOCK : 0);
     if (!LockFileEx(h, sorte, 0, longueur, 0, &ov))
         return echec(GetLastError());
     o->verrous.insert(v->l_start);
@@ -580,10 +589,7 @@ int unlinkat(int dossier, const char *nom, int)
     FILE_BASIC_INFO b {};
     if (GetLastError() == ERROR_ACCESS_DENIED && GetFileInformationByHandleEx(p.h, FileBasicInfo, &b, sizeof b)
         && (b.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
-        FILE_BASIC_INFO n {};
-        n.FileAttributes = (b.FileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY)) ? (b.FileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY))
-                                                                                : FILE_ATTRIBUTE_NORMAL;
-        if (SetFileInformationByHandle(p.h, FileBasicInfo, &n, sizeof n)
+        if (poserAttributs(p.h, b.FileAttributes & ~DWORD(FILE_ATTRIBUTE_READONLY))
             && SetFileInformationByHandle(p.h, FileDispositionInfo, &effacer, sizeof effacer))
             return 0;
     }
