@@ -52,22 +52,9 @@ apt-get "${apt_prive[@]}" update -qq >&2
 (cd "$travail/src" && apt-get "${apt_prive[@]}" source -qq "qt6-base=$version" >&2)
 source_qt=$(find "$travail/src" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -1)
 
-cat > "$travail/mingw.cmake" <<'EOF'
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
-EOF
-
 debut=$(date +%s)
 cmake -S "$source_qt" -B "$travail/build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$travail/mingw.cmake" -DCMAKE_INSTALL_PREFIX="$prefixe" \
+  -DCMAKE_TOOLCHAIN_FILE="$racine/scripts/mingw64.cmake" -DCMAKE_INSTALL_PREFIX="$prefixe" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
   "${options[@]}" >"$travail/configure.log" 2>&1 || { tail -40 "$travail/configure.log" >&2; exit 1; }
 nice cmake --build "$travail/build" -j"$(nproc)" >"$travail/build.log" 2>&1 || { tail -40 "$travail/build.log" >&2; exit 1; }
