@@ -38,15 +38,16 @@ fi
 
 travail=$cache/travail-$empreinte
 rm -rf "$travail"
-mkdir -p "$travail/apt/lists/partial" "$travail/apt/archives/partial" "$travail/src"
-# A private apt configuration: the deb-src line and its lists stay in the
-# cache, the machine's sources and lists are left as they are.
-cat > "$travail/apt/sources.list" <<EOF
-deb-src http://deb.debian.org/debian bookworm main
-deb-src http://deb.debian.org/debian bookworm-updates main
-deb-src http://deb.debian.org/debian-security bookworm-security main
-EOF
-apt_prive=(-o "Dir::Etc::SourceList=$travail/apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
+mkdir -p "$travail/apt/lists/partial" "$travail/apt/archives/partial" "$travail/apt/sources.list.d" "$travail/src"
+# A private apt configuration: the machine's own Debian sources (a school's
+# mirror or proxy included), turned into source lines; they and their lists
+# stay in the cache, the machine's sources and lists are left as they are.
+sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
+  >"$travail/apt/sources.list" 2>/dev/null || true
+for f in /etc/apt/sources.list.d/*.sources; do
+  if [ -f "$f" ]; then sed 's/^Types:.*$/Types: deb-src/' "$f" >"$travail/apt/sources.list.d/$(basename "$f")"; fi
+done
+apt_prive=(-o "Dir::Etc::SourceList=$travail/apt/sources.list" -o "Dir::Etc::SourceParts=$travail/apt/sources.list.d"
   -o "Dir::State::Lists=$travail/apt/lists" -o "Dir::Cache=$travail/apt" -o APT::Sandbox::User=root)
 apt-get "${apt_prive[@]}" update -qq >&2
 (cd "$travail/src" && apt-get "${apt_prive[@]}" source -qq "qt6-base=$version" >&2)

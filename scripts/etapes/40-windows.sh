@@ -96,10 +96,13 @@ echo "windows: mixed class: each copy refused the text the other held, and read 
 # them in Program Files with a Start-menu entry that starts in the class
 # folder, and its uninstaller leaves the pupils' texts.
 zip=$(ls "$windows"/paquets/*-windows-x64.zip)
+# The listing is read whole first: a grep that stops at its match must not
+# kill the lister mid-write and fail the step by chance.
+contenu=$(unzip -Z1 "$zip")
 for f in plumor.exe plumor-outils.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6PrintSupport.dll \
          platforms/qwindows.dll translations/qtbase_fr.qm lexique.stw libstdc++-6.dll \
          libgcc_s_seh-1.dll libwinpthread-1.dll LISEZMOI.txt; do
-  unzip -Z1 "$zip" | grep -qx "Plumor/$f" || { echo "windows: $f missing from the zip"; exit 1; }
+  grep -qxF "Plumor/$f" <<<"$contenu" || { echo "windows: $f missing from the zip"; exit 1; }
 done
 c=$WINEPREFIX/drive_c
 cp "$windows"/paquets/*-installation.exe "$c/inst.exe"
