@@ -70,7 +70,6 @@ int main(int argc, char *argv[])
     }
 
     form.documents().ouvrir_Click();
-    zone->moveCursor(QTextCursor::End);
     const QString phrase = QStringLiteral("Le petit renard est entré dans la classe, très doucement. ");
     int tapes = 0;
     QTimer touche;
@@ -84,6 +83,12 @@ int main(int argc, char *argv[])
         std::printf("%d %lld\n", tapes, static_cast<long long>(maintenant.tv_sec) * 1000000000 + maintenant.tv_nsec);
         std::fflush(stdout);
     });
-    touche.start(20);
+    // Typing starts once the text is shown: the zone takes no keys before.
+    QObject::connect(&form.documents(), &Documents::termine, &touche, [&] {
+        if (touche.isActive())
+            return;
+        zone->moveCursor(QTextCursor::End);
+        touche.start(20);
+    });
     return app.exec();
 }

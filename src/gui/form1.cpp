@@ -144,11 +144,10 @@ void Form1::relier()
     m_edition->relier();
     m_lexique->relier();
 
-    // After each command, a screen reader hears the panes as they now are,
+    // After each command ends, a screen reader hears the panes as they now are,
     // without waiting for the tick; after opening a text or choosing a font
     // the pupil goes on writing, so the focus goes back to the writing zone
     // (it stayed on the picture button, or on the menu bar).
-    const auto decrire = [this] { decrireTextes(m_etat, m_c); };
     const auto ecrire = [this] {
         decrireTextes(m_etat, m_c);
         m_c.Text1->setFocus(Qt::OtherFocusReason);
@@ -156,10 +155,11 @@ void Form1::relier()
     connect(m_c.Command1, &QPushButton::clicked, this, ecrire);
     connect(m_c.ouvrir, &QAction::triggered, this, ecrire);
     connect(m_c.police, &QAction::triggered, this, ecrire);
-    for (QAction *a : {m_c.enregistrer, m_c.enregistrer_sous, m_c.Fermer})
-        connect(a, &QAction::triggered, this, decrire);
-    connect(m_c.Command2, &QPushButton::clicked, this, decrire);
-    connect(m_c.File1, &ListeFichiers::selectionParLeLecteur, this, decrire);
+    // The commands come back at once, before what the command says is heard.
+    connect(m_documents.get(), &Documents::termine, this, [this] {
+        m_navigateur->majLongueurEtCommandes();
+        decrireTextes(m_etat, m_c);
+    });
 }
 
 void Form1::resizeEvent(QResizeEvent *e)
@@ -201,16 +201,23 @@ void Form1::quitterSansLePartage()
 
 void Form1::closeEvent(QCloseEvent *e)
 {
+    if (m_fermetureAccordee) {
+        e->accept();
+        return;
+    }
+    e->ignore();
     // A command waits for the share: a short wait is let end; a share that
     // no longer answers is not waited for.
     if (m_documents->occupe()) {
-        e->ignore();
         if (m_partage->silencieux())
             quitterSansLePartage();
         return;
     }
-    if (m_documents->Form_Unload())
-        e->accept();
-    else
-        e->ignore();
+    // The close comes again once the text is saved and let go.
+    m_documents->Form_Unload([this](bool fermer) {
+        if (!fermer)
+            return;
+        m_fermetureAccordee = true;
+        close();
+    });
 }

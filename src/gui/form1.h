@@ -80,4 +80,6 @@ private:
     // Last, so that it writes its final record while everything else stands.
     std::unique_ptr<Reprise> m_reprise;
     std::function<void()> m_finImmediate;
+    // The closing sequence said yes: the next close ends the window.
+    bool m_fermetureAccordee = false;
 };

@@ -171,6 +171,7 @@ private slots:
         c.Command1->setFocus();
         f.dialogues->fichiers << chemin;
         QTest::keyClick(c.Command1, Qt::Key_Return);
+        f.attendre();
         QCOMPARE(c.Text1->texteCrLf() + u'|' + QApplication::focusWidget()->objectName(), QStringLiteral("L'ours\r\n|Text1"));
         // The font chosen from the menu bar: back to writing, not to the bar.
         f.form->menuBar()->setFocus();

@@ -39,6 +39,7 @@ int main(int argc, char *argv[])
         f.dialogues->fichiers << QString::fromLocal8Bit(argv[2]);
         if (f.dialogues->fichiers.constFirst() != QLatin1String("-"))
             f.documents().ouvrir_Click();
+        f.attendre();
         taper(f.c().Text1, QString::fromUtf8(argv[3]));
         QTimer::singleShot(2 * Reprise::delaiMs, [] { dire(QStringLiteral("tape")); });
     } else {

@@ -1,7 +1,11 @@
 #include "fenetre.h"
 
+#include "gui/texts/documents.h"
+
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
+#include <QThread>
 #include <QWindow>
 
 Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attributs, const QString &dossierProgramme,
@@ -23,10 +27,16 @@ Fenetre ouvrirFenetre(const QString &dossier, std::unique_ptr<Attributs> attribu
 
 void Fenetre::attendre()
 {
-    // A reading shown may ask for another: a few rounds settle them all.
-    for (int i = 0; i < 4; ++i) {
-        form->partage().vider(5000);
-        QCoreApplication::processEvents();
+    // Each step of a command comes back through the event loop and may launch
+    // the next; a reading shown may ask for another. Done once a few rounds
+    // in a row find nothing under way; the window's events go on meanwhile.
+    const QDeadlineTimer fin(60000);
+    for (int calmes = 0; calmes < 4 && !fin.hasExpired();) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        const bool calme = !form->documents().occupe() && form->partage().vider(0);
+        calmes = calme ? calmes + 1 : 0;
+        if (!calme)
+            QThread::msleep(1);
     }
 }
 

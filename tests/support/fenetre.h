@@ -13,7 +13,8 @@ struct Fenetre {
     Controles &c() { return form->controles(); }
     EtatFenetre &etat() { return form->etat(); }
     Documents &documents() { return form->documents(); }
-    // Until the lists show what the folders hold: they are read on the share's thread.
+    // Until the commands launched have ended and the lists show what the
+    // folders hold: both go through the share's thread.
     void attendre();
 };
 // The program folder defaults to one holding the shipped lexicon; without a

@@ -1,15 +1,16 @@
 #include "base/texts/fil.h"
 
 #include <QElapsedTimer>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <utility>
 
 // What the thread and its callers share: it outlives the Fil when a call
 // stuck in a disk keeps the thread to the end.
@@ -18,11 +19,21 @@ struct Fil::Etat {
     std::condition_variable condition;
     std::deque<std::function<void()>> travaux;
     bool enCours = false, fin = false, termine = false;
+    // Where answers are queued; cleared, under the mutex, before the Fil
+    // goes, so that a call ending late never posts to a freed object.
+    QObject *recepteur = nullptr;
     QElapsedTimer appel; // valid while a call runs
 };
 
-Fil::Fil() : m_etat(std::make_shared<Etat>())
+Fil::Fil() : m_etat(std::make_shared<Etat>()), m_minuterie(new QTimer(this))
 {
+    m_etat->recepteur = this;
+    m_minuterie->setSingleShot(true);
+    m_minuterie->setInterval(silenceMs);
+    connect(m_minuterie, &QTimer::timeout, this, [this] {
+        m_silence = true;
+        emit silence();
+    });
     m_fil = std::thread([etat = m_etat] {
         std::unique_lock<std::mutex> verrou(etat->mutex);
         for (;;) {
@@ -48,6 +59,7 @@ Fil::Fil() : m_etat(std::make_shared<Etat>())
 Fil::~Fil()
 {
     std::unique_lock<std::mutex> verrou(m_etat->mutex);
+    m_etat->recepteur = nullptr;
     m_etat->fin = true;
     m_etat->condition.notify_all();
     // A call stuck in a disk is never waited for: the thread is left to it.
@@ -75,33 +87,47 @@ bool Fil::vider(int ms)
                                       [this] { return m_etat->travaux.empty() && !m_etat->enCours; });
 }
 
-void Fil::attendre(std::function<void()> travail)
+void Fil::debutAttente()
 {
-    QEventLoop boucle;
-    auto fini = std::make_shared<std::atomic<bool>>(false);
-    poster([travail = std::move(travail), fini, quitter = QPointer<QEventLoop>(&boucle), moi = QPointer<Fil>(this)] {
+    if (m_attentes++ == 0)
+        m_minuterie->start();
+}
+
+void Fil::finAttente()
+{
+    if (--m_attentes > 0)
+        return;
+    m_minuterie->stop();
+    if (std::exchange(m_silence, false))
+        emit reponse();
+}
+
+void Fil::lancerBrut(QObject *contexte, std::function<void()> travail, std::function<void()> suite)
+{
+    debutAttente();
+    poster([etat = m_etat, travail = std::move(travail), contexte = QPointer<QObject>(contexte),
+            suite = std::move(suite)]() mutable {
         travail();
-        *fini = true;
-        // Quits the loop on the caller's thread, where it lives.
-        QMetaObject::invokeMethod(moi, [quitter] {
-            if (quitter)
-                quitter->quit();
+        std::lock_guard<std::mutex> verrou(etat->mutex);
+        if (!etat->recepteur)
+            return;
+        auto *moi = static_cast<Fil *>(etat->recepteur);
+        QMetaObject::invokeMethod(moi, [moi, contexte, suite = std::move(suite)]() mutable {
+            moi->finAttente();
+            if (contexte)
+                suite();
         }, Qt::QueuedConnection);
     });
-    ++m_attentes;
-    bool silence = false;
-    QTimer minuterie;
-    minuterie.setSingleShot(true);
-    connect(&minuterie, &QTimer::timeout, this, [&] {
-        silence = true;
-        emit this->silence();
-    });
-    minuterie.start(silenceMs);
-    while (!*fini)
-        boucle.exec();
-    --m_attentes;
-    if (silence)
-        emit reponse();
+}
+
+void Fil::attendre(std::function<void()> travail)
+{
+    bool fini = false;
+    lancerBrut(this, std::move(travail), [&] { fini = true; });
+    // Not a QEventLoop::exec(): once the application quits, exec() returns at
+    // once without waiting, and the wait would spin.
+    while (!fini)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 bool Fil::silencieux() const

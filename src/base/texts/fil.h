@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -9,11 +10,11 @@
 
 // A thread of its own for the calls that reach a disk the window must never
 // wait for (the class's share, a home folder on the network): calls run there
-// one at a time, in the order they were made, and a caller that waits for
-// an answer does so with its own events going on (a pupil types on while a
-// save is under way). A call left unanswered for a few seconds is said once
-// (silence()), and said again when it ends (reponse()); a call stuck there is
-// never waited for at the end.
+// one at a time, in the order they were made. A command launches its call and
+// gets the answer later, queued to the caller's thread (lancer()); the older
+// appeler() waits for it with the caller's events going on. A call left
+// unanswered for a few seconds is said once (silence()), and said again when
+// it ends (reponse()); a call stuck there is never waited for at the end.
 class Fil : public QObject
 {
     Q_OBJECT
@@ -31,6 +32,17 @@ public:
         std::optional<decltype(travail())> resultat;
         attendre([&] { resultat.emplace(travail()); });
         return std::move(*resultat);
+    }
+    // Runs `travail` on the thread once the calls before it are done, then
+    // `suite` with its result on the caller's thread, through its event loop,
+    // unless `contexte` is gone by then.
+    template <typename F, typename S>
+    void lancer(QObject *contexte, F travail, S suite)
+    {
+        using R = decltype(travail());
+        auto resultat = std::make_shared<std::optional<R>>();
+        lancerBrut(contexte, [resultat, travail = std::move(travail)]() mutable { resultat->emplace(travail()); },
+                   [resultat, suite = std::move(suite)]() mutable { suite(std::move(**resultat)); });
     }
     // Posts `travail` and returns at once.
     void poster(std::function<void()> travail);
@@ -51,8 +63,13 @@ signals:
 private:
     struct Etat;
     void attendre(std::function<void()> travail);
+    void lancerBrut(QObject *contexte, std::function<void()> travail, std::function<void()> suite);
+    void debutAttente();
+    void finAttente();
 
     std::shared_ptr<Etat> m_etat;
     int m_attentes = 0;
+    bool m_silence = false; // said, and not yet said again
+    QTimer *m_minuterie;
     std::thread m_fil;
 };

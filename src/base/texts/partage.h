@@ -31,16 +31,15 @@ public:
     template <typename F>
     auto appeler(F travail) -> decltype(travail(std::declval<FichiersTexte &>()))
     {
-        return Fil::appeler([this, &travail] {
-            m_fichiers->fermerLesAnciens();
-            auto resultat = travail(*m_fichiers);
-            if (parti(resultat) && m_fichiers->reconnecter())
-                resultat = travail(*m_fichiers);
-            publier();
-            // The closes a server makes us wait for come after the answer.
-            Fil::poster([this] { m_fichiers->fermerLesAnciens(); });
-            return resultat;
-        });
+        return Fil::appeler([this, &travail] { return executer(travail); });
+    }
+    // The same, without waiting: `suite` gets the result on the caller's
+    // thread once the calls are done, unless `contexte` is gone by then.
+    template <typename F, typename S>
+    void lancer(QObject *contexte, F travail, S suite)
+    {
+        Fil::lancer(contexte, [this, travail = std::move(travail)]() mutable { return executer(travail); },
+                    std::move(suite));
     }
     // Posts `travail` and returns at once.
     void poster(std::function<void(FichiersTexte &)> travail);
@@ -58,6 +57,19 @@ signals:
     void changement();
 
 private:
+    // On the share's thread.
+    template <typename F>
+    auto executer(F &travail) -> decltype(travail(std::declval<FichiersTexte &>()))
+    {
+        m_fichiers->fermerLesAnciens();
+        auto resultat = travail(*m_fichiers);
+        if (parti(resultat) && m_fichiers->reconnecter())
+            resultat = travail(*m_fichiers);
+        publier();
+        // The closes a server makes us wait for come after the answer.
+        Fil::poster([this] { m_fichiers->fermerLesAnciens(); });
+        return resultat;
+    }
     void publier(); // on the share's thread
     static bool parti(const FichiersTexte::Lecture &l) { return FichiersTexte::partiDuPartage(l.erreur); }
     static bool parti(const FichiersTexte::Ecriture &e) { return FichiersTexte::partiDuPartage(e.erreur.numero()); }

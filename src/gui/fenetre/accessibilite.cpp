@@ -68,7 +68,9 @@ void decrireTextes(const EtatFenetre &etat, Controles &c)
                               ? QFileInfo(etat.fichier_courant).fileName()
                           : c.Text1->estVide() ? QStringLiteral("aucun texte")
                                                : QStringLiteral("nouveau texte");
-    dire(c.Text1, QStringLiteral("Zone d'écriture : ") + ecrit, c.Text1->toolTip() + longueur(c.taille_plumor));
+    dire(c.Text1, QStringLiteral("Zone d'écriture : ") + ecrit,
+         c.Text1->toolTip() + longueur(c.taille_plumor)
+             + (c.Text1->isReadOnly() ? QStringLiteral(", patientez : une commande est en cours") : QString()));
     const QString lu = c.nom_texte2->text().trimmed();
     dire(c.Text2, QStringLiteral("Texte lu : ") + (lu.isEmpty() ? QStringLiteral("aucun texte") : lu),
          c.Text2->toolTip() + longueur(c.taille));

@@ -7,6 +7,7 @@
 #include "base/texts/disque.h"
 #include "base/texts/noms.h"
 #include "base/texts/partage.h"
+#include "gui/fenetre/accessibilite.h"
 #include "gui/fenetre/controles.h"
 #include "gui/widgets/annonceur.h"
 #include "gui/widgets/dialogues.h"
@@ -19,8 +20,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
 #include <QTextDocument>
 #include <QWidget>
+
+#include <optional>
+#include <utility>
 
 namespace {
 // What the platform's common file dialog reports for a cancelled dialog.
@@ -33,11 +38,33 @@ Documents::Documents(EtatFenetre &etat, Controles &c, QWidget &fenetre, Dialogue
 {
 }
 
-bool Documents::occupe() const
+void Documents::commencer(bool remplaceLaZone)
 {
-    // One command at a time: while one waits for the share, the others
-    // (clicked in the events that go on) do nothing.
-    return m_partage.occupe();
+    m_enCours = true;
+    // The buttons follow at once, not at the next tick.
+    desactiverCommandes();
+    m_c.Command2->setEnabled(false);
+    m_c.Command3->setEnabled(false);
+    if (remplaceLaZone) {
+        m_zoneSuspendue = true;
+        m_c.Text1->suspendre(true);
+        decrireTextes(m_etat, m_c);
+    }
+}
+
+void Documents::rendreLaZone()
+{
+    if (!std::exchange(m_zoneSuspendue, false))
+        return;
+    m_c.Text1->suspendre(false);
+    decrireTextes(m_etat, m_c);
+}
+
+void Documents::terminer()
+{
+    rendreLaZone();
+    m_enCours = false;
+    emit termine();
 }
 
 QChar Documents::separateurNatif()
@@ -65,6 +92,16 @@ QByteArray Documents::octetsAEcrire() const
     return cp1252::encode(texte);
 }
 
+void Documents::enregistreA(quint64 revision)
+{
+    // The zone now says what the disk says, unless keys came in meanwhile:
+    // those stay unsaved, for the record and for the next question.
+    if (m_c.Text1->revision() == revision)
+        m_c.Text1->document()->setModified(false);
+    else
+        m_etat.ecriture_en_cours = 1;
+}
+
 void Documents::erreurEcriture(const QString &prefixe, disque::Erreur erreur)
 {
     if (erreur == disque::cheminChange || erreur == disque::texteSupprime)
@@ -76,30 +113,35 @@ void Documents::erreurEcriture(const QString &prefixe, disque::Erreur erreur)
         m_dialogues.information(prefixe + disque::description(erreur));
 }
 
-void Documents::liberer(const QString &chemin, const QString &sauf)
+void Documents::liberer(const QString &chemin, const QString &sauf, std::function<void()> suite)
 {
-    const std::optional<disque::Erreur> resultat = m_partage.appeler([&](FichiersTexte &f) -> std::optional<disque::Erreur> {
-        if (!sauf.isEmpty() && FichiersTexte::memeFichier(chemin, sauf))
-            return std::nullopt;
-        return f.liberer(chemin);
-    });
-    if (!resultat)
-        return;
-    const disque::Erreur err = *resultat;
-    if (err.ok()) {
-        if (!chemin.isEmpty())
-            Annonceur::annoncer(&m_fenetre, QStringLiteral("Le texte « %1 » est libéré.").arg(extrait_nomfic(chemin)));
-        return;
-    }
-    // The teacher's tool never releases a text with a second name: that name goes first.
-    const QString remede = QStringLiteral("L'enseignant peut le libérer avec la commande « plumor-outils marques --liberer ».");
-    m_dialogues.information(QStringLiteral("Le texte « %1 » n'a pas pu être libéré : les autres postes le croient "
-                                           "toujours pris. %2")
-                                .arg(extrait_nomfic(chemin),
-                                     err == EMLINK ? QStringLiteral("Il porte aussi un autre nom (un lien) : "
-                                                                    "l'enseignant doit d'abord supprimer cet autre "
-                                                                    "nom. ") + remede
-                                                   : remede));
+    m_partage.lancer(
+        this,
+        [chemin, sauf](FichiersTexte &f) -> std::optional<disque::Erreur> {
+            if (!sauf.isEmpty() && FichiersTexte::memeFichier(chemin, sauf))
+                return std::nullopt;
+            return f.liberer(chemin);
+        },
+        [this, chemin, suite = std::move(suite)](std::optional<disque::Erreur> resultat) {
+            if (resultat && resultat->ok()) {
+                if (!chemin.isEmpty())
+                    Annonceur::annoncer(&m_fenetre,
+                                        QStringLiteral("Le texte « %1 » est libéré.").arg(extrait_nomfic(chemin)));
+            } else if (resultat) {
+                // The teacher's tool never releases a text with a second name: that name goes first.
+                const QString remede = QStringLiteral(
+                    "L'enseignant peut le libérer avec la commande « plumor-outils marques --liberer ».");
+                m_dialogues.information(
+                    QStringLiteral("Le texte « %1 » n'a pas pu être libéré : les autres postes le croient "
+                                   "toujours pris. %2")
+                        .arg(extrait_nomfic(chemin),
+                             *resultat == EMLINK ? QStringLiteral("Il porte aussi un autre nom (un lien) : "
+                                                                  "l'enseignant doit d'abord supprimer cet autre "
+                                                                  "nom. ") + remede
+                                                 : remede));
+            }
+            suite();
+        });
 }
 
 bool Documents::refuserNomIllisible(const QString &chemin)
@@ -117,100 +159,111 @@ void Documents::erreurOuverture()
                          QStringLiteral("Editeur de texte")});
 }
 
-void Documents::lire_fichier(const QString &texte_lu)
+void Documents::lire_fichier(const QString &texte_lu, std::function<void(const QString &)> suite)
 {
     const QString chemin = cheminComplet(texte_lu);
-    m_etat.contenu_lu.clear();
     const bool lecture = m_etat.mode_lecture == 1;
-    const FichiersTexte::Lecture l =
-        m_partage.appeler([&chemin, lecture](FichiersTexte &f) { return lecture ? f.lire(chemin) : f.prendre(chemin); });
-    using Issue = FichiersTexte::Lecture::Issue;
-    switch (l.issue) {
-    case Issue::Lu:
-        m_etat.contenu_lu = l.texte;
-        break;
-    case Issue::Vide:
-        break;
-    case Issue::Pris:
-        m_dialogues.information(QStringLiteral("Quelqu'un travaille déjà sur ce texte!"));
-        break;
-    case Issue::TropLong:
-        m_dialogues.information(tropLongPourLire);
-        break;
-    case Issue::Erreur:
-        erreurOuverture();
-        break;
-    }
+    m_partage.lancer(
+        this, [chemin, lecture](FichiersTexte &f) { return lecture ? f.lire(chemin) : f.prendre(chemin); },
+        [this, suite = std::move(suite)](FichiersTexte::Lecture l) {
+            m_etat.contenu_lu.clear();
+            using Issue = FichiersTexte::Lecture::Issue;
+            switch (l.issue) {
+            case Issue::Lu:
+                m_etat.contenu_lu = l.texte;
+                break;
+            case Issue::Vide:
+                break;
+            case Issue::Pris:
+                m_dialogues.information(QStringLiteral("Quelqu'un travaille déjà sur ce texte!"));
+                break;
+            case Issue::TropLong:
+                m_dialogues.information(tropLongPourLire);
+                break;
+            case Issue::Erreur:
+                erreurOuverture();
+                break;
+            }
+            suite(m_etat.contenu_lu);
+        });
 }
 
-bool Documents::closefile(const QString &filename)
+void Documents::closefile(const QString &filename, Suite suite)
 {
     m_etat.enregistrement_ok = 0;
-    const auto erreur = [this](disque::Erreur err) {
-        erreurEcriture(QStringLiteral("Erreur=closefile"), err);
-        return false;
-    };
-    const auto memeNom = [this] {
-        m_dialogues.information(QStringLiteral("Quelqu'un travaille sur un fichier de même nom!"));
-        return false;
-    };
-
-    const FichiersTexte::Cible cible = m_partage.appeler([&filename](FichiersTexte &f) { return f.examiner(filename); });
-    switch (cible.etat) {
-    case FichiersTexte::Cible::Etat::Erreur:
-        return erreur(cible.erreur);
-    case FichiersTexte::Cible::Etat::Lien:
-        erreurOuverture();
-        return false;
-    case FichiersTexte::Cible::Etat::Prise:
-        return memeNom();
-    case FichiersTexte::Cible::Etat::Libre:
-        if (!m_dialogues.question(QStringLiteral("Ce fichier existe déjà! Ecraser le fichier?")))
-            return false;
-        break;
-    case FichiersTexte::Cible::Etat::Absente:
-        break;
-    }
-
-    const FichiersTexte::Ecriture e =
-        m_partage.appeler([&filename, octets = octetsAEcrire()](FichiersTexte &f) { return f.ecrireSous(filename, octets); });
-    switch (e.issue) {
-    case FichiersTexte::Ecriture::Issue::Prise:
-        return memeNom();
-    case FichiersTexte::Ecriture::Issue::TropLong:
-        m_dialogues.information(tropLongPourLire);
-        return false;
-    case FichiersTexte::Ecriture::Issue::Erreur:
-        return erreur(e.erreur);
-    case FichiersTexte::Ecriture::Issue::Ecrit:
-    case FichiersTexte::Ecriture::Issue::EcritNonMarque:
-        break;
-    }
-    if (e.issue == FichiersTexte::Ecriture::Issue::EcritNonMarque)
-        m_dialogues.information(QStringLiteral("Erreur=") + disque::description(e.erreur));
-    else
-        Annonceur::annoncer(&m_fenetre, QStringLiteral("Texte enregistré sous le nom « %1 ».").arg(extrait_nomfic(filename)));
-    m_etat.enregistrement_ok = 1;
-    // The zone now says what the disk says: nothing left to recover.
-    m_c.Text1->document()->setModified(false);
-    afficherTitre(m_fenetre, filename);
-    return true;
+    m_partage.lancer(
+        this, [filename](FichiersTexte &f) { return f.examiner(filename); },
+        [this, filename, suite = std::move(suite)](FichiersTexte::Cible cible) {
+            switch (cible.etat) {
+            case FichiersTexte::Cible::Etat::Erreur:
+                erreurEcriture(QStringLiteral("Erreur=closefile"), cible.erreur);
+                return suite(false);
+            case FichiersTexte::Cible::Etat::Lien:
+                erreurOuverture();
+                return suite(false);
+            case FichiersTexte::Cible::Etat::Prise:
+                m_dialogues.information(QStringLiteral("Quelqu'un travaille sur un fichier de même nom!"));
+                return suite(false);
+            case FichiersTexte::Cible::Etat::Libre:
+                if (!m_dialogues.question(QStringLiteral("Ce fichier existe déjà! Ecraser le fichier?")))
+                    return suite(false);
+                break;
+            case FichiersTexte::Cible::Etat::Absente:
+                break;
+            }
+            ecrireSous(filename, suite);
+        });
 }
 
-bool Documents::reenregistrer(const QString &filename)
+void Documents::ecrireSous(const QString &filename, Suite suite)
+{
+    const quint64 revision = m_c.Text1->revision();
+    m_partage.lancer(
+        this, [filename, octets = octetsAEcrire()](FichiersTexte &f) { return f.ecrireSous(filename, octets); },
+        [this, filename, revision, suite = std::move(suite)](FichiersTexte::Ecriture e) {
+            using Issue = FichiersTexte::Ecriture::Issue;
+            switch (e.issue) {
+            case Issue::Prise:
+                m_dialogues.information(QStringLiteral("Quelqu'un travaille sur un fichier de même nom!"));
+                return suite(false);
+            case Issue::TropLong:
+                m_dialogues.information(tropLongPourLire);
+                return suite(false);
+            case Issue::Erreur:
+                erreurEcriture(QStringLiteral("Erreur=closefile"), e.erreur);
+                return suite(false);
+            case Issue::EcritNonMarque:
+                m_dialogues.information(QStringLiteral("Erreur=") + disque::description(e.erreur));
+                break;
+            case Issue::Ecrit:
+                Annonceur::annoncer(&m_fenetre, QStringLiteral("Texte enregistré sous le nom « %1 ».")
+                                                    .arg(extrait_nomfic(filename)));
+                break;
+            }
+            m_etat.enregistrement_ok = 1;
+            enregistreA(revision);
+            afficherTitre(m_fenetre, filename);
+            suite(true);
+        });
+}
+
+void Documents::reenregistrer(const QString &filename, Suite suite)
 {
     // Plumor never writes a file it would itself refuse to open.
-    const FichiersTexte::Ecriture e =
-        m_partage.appeler([&filename, octets = octetsAEcrire()](FichiersTexte &f) { return f.reecrire(filename, octets); });
-    if (e.issue == FichiersTexte::Ecriture::Issue::TropLong)
-        m_dialogues.information(tropLongPourLire);
-    else if (e.issue != FichiersTexte::Ecriture::Issue::Ecrit)
-        erreurEcriture(QStringLiteral("Erreur="), e.erreur);
-    if (e.ecrit())
-        m_c.Text1->document()->setModified(false);
-    if (e.issue == FichiersTexte::Ecriture::Issue::Ecrit)
-        Annonceur::annoncer(&m_fenetre, QStringLiteral("Texte enregistré."));
-    return e.ecrit();
+    const quint64 revision = m_c.Text1->revision();
+    m_partage.lancer(
+        this, [filename, octets = octetsAEcrire()](FichiersTexte &f) { return f.reecrire(filename, octets); },
+        [this, revision, suite = std::move(suite)](FichiersTexte::Ecriture e) {
+            if (e.issue == FichiersTexte::Ecriture::Issue::TropLong)
+                m_dialogues.information(tropLongPourLire);
+            else if (e.issue != FichiersTexte::Ecriture::Issue::Ecrit)
+                erreurEcriture(QStringLiteral("Erreur="), e.erreur);
+            if (e.ecrit())
+                enregistreA(revision);
+            if (e.issue == FichiersTexte::Ecriture::Issue::Ecrit)
+                Annonceur::annoncer(&m_fenetre, QStringLiteral("Texte enregistré."));
+            suite(e.ecrit());
+        });
 }
 
 bool Documents::refuserSiTropLong()
@@ -222,27 +275,28 @@ bool Documents::refuserSiTropLong()
     return true;
 }
 
-Documents::Resultat Documents::etapeEnregistrerSous()
+void Documents::etapeEnregistrerSous(std::function<void(Resultat)> suite)
 {
     const auto choix = m_dialogues.choisirFichier(Dialogues::ModeFichier::Enregistrer, m_c.Dir1->dossier());
     if (!choix)
-        return Resultat::Annule;
+        return suite(Resultat::Annule);
     if (refuserNomIllisible(*choix))
-        return Resultat::NonEcrit;
+        return suite(Resultat::NonEcrit);
     // Windows classmates read the same folder: the rule holds on Linux too.
     if (const QString raison = noms::pasPortable(QFileInfo(*choix).fileName()); !raison.isEmpty()) {
         m_dialogues.information(QStringLiteral("Ce nom ne peut pas être lu par tous les ordinateurs de la classe : "
                                                "%1 Choisissez un autre nom.").arg(raison));
-        return Resultat::NonEcrit;
+        return suite(Resultat::NonEcrit);
     }
-    m_etat.fichier_precedent = m_etat.fichier_courant;
-    m_etat.fichier_courant = *choix;
-    if (!closefile(m_etat.fichier_courant)) {
-        m_etat.fichier_courant = m_etat.fichier_precedent;
-        return Resultat::NonEcrit;
-    }
-    liberer(m_etat.fichier_precedent, m_etat.fichier_courant);
-    return Resultat::Ecrit;
+    const QString chemin = *choix;
+    closefile(chemin, [this, chemin, suite = std::move(suite)](bool ecrit) {
+        if (!ecrit)
+            return suite(Resultat::NonEcrit);
+        // The new file is the current text from the moment it is written.
+        m_etat.fichier_precedent = m_etat.fichier_courant;
+        m_etat.fichier_courant = chemin;
+        liberer(m_etat.fichier_precedent, chemin, [suite] { suite(Resultat::Ecrit); });
+    });
 }
 
 void Documents::enregistrer_Click()
@@ -262,10 +316,11 @@ void Documents::Command2_Click()
         return;
     if (m_c.Text1->estVide() || refuserSiTropLong())
         return;
+    commencer(false);
     if (!m_etat.fichier_courant.isEmpty())
-        reenregistrer(m_etat.fichier_courant);
+        reenregistrer(m_etat.fichier_courant, [this](bool) { terminer(); });
     else
-        etapeEnregistrerSous();
+        etapeEnregistrerSous([this](Resultat) { terminer(); });
 }
 
 void Documents::enregistrer_sous_Click()
@@ -276,41 +331,46 @@ void Documents::enregistrer_sous_Click()
         m_dialogues.information(QStringLiteral("Ce texte est vide!"));
         return;
     }
-    if (!refuserSiTropLong())
-        etapeEnregistrerSous();
+    if (refuserSiTropLong())
+        return;
+    commencer(false);
+    etapeEnregistrerSous([this](Resultat) { terminer(); });
 }
 
-bool Documents::enregistrerAvantDeLacher(Lacher commande)
+void Documents::enregistrerAvantDeLacher(Lacher commande, Suite suite)
 {
     if (m_c.Text1->estVide())
-        return true;
+        return suite(true);
     // "Fermer" always asks; the others only once the pupil has changed the text.
     const bool demander = commande == Lacher::Fermer || m_etat.ecriture_en_cours == 1;
     const QString question = commande == Lacher::Ouvrir ? QStringLiteral("Voulez-vous mettre à jour le texte?")
                                                          : QStringLiteral("Voulez-vous enregistrer le texte?");
     if (!demander || !m_dialogues.question(question))
-        return true;
+        return suite(true);
     // A text that could not be saved is never dropped.
     if (!m_etat.fichier_courant.isEmpty())
-        return reenregistrer(m_etat.fichier_courant);
+        return reenregistrer(m_etat.fichier_courant, std::move(suite));
     if (refuserSiTropLong())
-        return false;
-    const Resultat r = etapeEnregistrerSous();
-    // A new text saved instead of opening stays the current text, marked:
-    // the pupil chooses "Ouvrir" again to open another one.
-    if (commande == Lacher::Ouvrir)
-        return false;
-    if (r == Resultat::Annule)
-        m_dialogues.information(QStringLiteral("erreur_fermer") + QString::number(dialogueAnnule));
-    return r == Resultat::Ecrit;
+        return suite(false);
+    etapeEnregistrerSous([this, commande, suite = std::move(suite)](Resultat r) {
+        // A new text saved instead of opening stays the current text, marked:
+        // the pupil chooses "Ouvrir" again to open another one.
+        if (commande == Lacher::Ouvrir)
+            return suite(false);
+        if (r == Resultat::Annule)
+            m_dialogues.information(QStringLiteral("erreur_fermer") + QString::number(dialogueAnnule));
+        suite(r == Resultat::Ecrit);
+    });
 }
 
-void Documents::lacherTexteCourant()
+void Documents::lacherTexteCourant(std::function<void()> suite)
 {
-    liberer(m_etat.fichier_courant);
-    m_c.Text1->definirTexteCrLf(QString());
-    afficherTitre(m_fenetre, QString());
-    m_etat.fichier_courant.clear();
+    liberer(m_etat.fichier_courant, {}, [this, suite = std::move(suite)] {
+        m_c.Text1->definirTexteCrLf(QString());
+        afficherTitre(m_fenetre, QString());
+        m_etat.fichier_courant.clear();
+        suite();
+    });
 }
 
 void Documents::desactiverCommandes()
@@ -323,24 +383,27 @@ void Documents::ouvrir_Click()
 {
     if (occupe())
         return;
-    if (!enregistrerAvantDeLacher(Lacher::Ouvrir))
-        return;
-
-    // The current text keeps its mark while the pupil chooses: nobody else
-    // can take it in the meantime.
-    const auto choix = m_dialogues.choisirFichier(Dialogues::ModeFichier::Ouvrir, m_c.Dir1->dossier());
-    if (!choix || refuserNomIllisible(*choix))
-        return;
-    m_etat.fichier_precedent = m_etat.fichier_courant;
-    m_etat.fichier_courant = *choix;
-    m_etat.mode_lecture = 0;
-    lire_fichier(m_etat.fichier_courant);
-    if (m_etat.contenu_lu.isEmpty()) {
-        m_etat.fichier_courant = m_etat.fichier_precedent;
-        return;
-    }
-    liberer(m_etat.fichier_precedent, m_etat.fichier_courant);
-    montrerTexte(m_etat.fichier_courant, m_etat.contenu_lu);
+    commencer(true);
+    enregistrerAvantDeLacher(Lacher::Ouvrir, [this](bool continuer) {
+        if (!continuer)
+            return terminer();
+        // The current text keeps its mark while the pupil chooses: nobody else
+        // can take it in the meantime.
+        const auto choix = m_dialogues.choisirFichier(Dialogues::ModeFichier::Ouvrir, m_c.Dir1->dossier());
+        if (!choix || refuserNomIllisible(*choix))
+            return terminer();
+        const QString chemin = *choix;
+        m_etat.mode_lecture = 0;
+        lire_fichier(chemin, [this, chemin](const QString &texte) {
+            if (texte.isEmpty())
+                return terminer();
+            m_etat.fichier_precedent = m_etat.fichier_courant;
+            montrerTexte(chemin, texte);
+            rendreLaZone();
+            // The text left behind is let go once the new one is shown.
+            liberer(m_etat.fichier_precedent, chemin, [this] { terminer(); });
+        });
+    });
 }
 
 void Documents::montrerTexte(const QString &chemin, const QString &texte)
@@ -359,24 +422,36 @@ void Documents::Fermer_Click()
 {
     if (occupe())
         return;
-    m_etat.ecriture_en_cours = 0;
-    if (!enregistrerAvantDeLacher(Lacher::Fermer)) {
-        // The text stays unsaved in the zone: a later "Quitter" must ask again.
-        m_etat.ecriture_en_cours = 1;
-        return;
-    }
-    lacherTexteCourant();
-    desactiverCommandes();
-    Annonceur::annoncer(&m_fenetre, QStringLiteral("Texte fermé."));
+    commencer(true);
+    enregistrerAvantDeLacher(Lacher::Fermer, [this](bool lacher) {
+        if (!lacher) {
+            // The text stays unsaved in the zone: a later "Quitter" must ask again.
+            m_etat.ecriture_en_cours = 1;
+            return terminer();
+        }
+        lacherTexteCourant([this] {
+            m_etat.ecriture_en_cours = 0;
+            desactiverCommandes();
+            Annonceur::annoncer(&m_fenetre, QStringLiteral("Texte fermé."));
+            terminer();
+        });
+    });
 }
 
-bool Documents::Form_Unload()
+void Documents::Form_Unload(Suite suite)
 {
+    commencer(true);
     // Every way the save can fail keeps the window open with the text.
-    if (!enregistrerAvantDeLacher(Lacher::Quitter))
-        return false;
-    lacherTexteCourant();
-    return true;
+    enregistrerAvantDeLacher(Lacher::Quitter, [this, suite = std::move(suite)](bool lacher) {
+        if (!lacher) {
+            terminer();
+            return suite(false);
+        }
+        lacherTexteCourant([this, suite] {
+            terminer();
+            suite(true);
+        });
+    });
 }
 
 void Documents::abandonnerSansQuestion()

@@ -2,6 +2,7 @@
 
 #include "gui/texts/documents.h"
 #include "base/texts/partage.h"
+#include "gui/fenetre/accessibilite.h"
 #include "gui/fenetre/controles.h"
 #include "gui/widgets/dialogues.h"
 #include "gui/fenetre/etat_fenetre.h"
@@ -116,8 +117,8 @@ void Navigateur::relier(QWidget *fenetre)
 
 void Navigateur::Dir1_Change()
 {
-    if (m_documents.occupe())
-        return;
+    // Never put off while a command runs: the command works on the names it
+    // started with, and the file list must follow the folder list.
     m_c.Label5->setText(QStringLiteral("textes de ce dossier:"));
     m_dossierPerdu = false;
     montrerFichiers();
@@ -138,32 +139,36 @@ void Navigateur::fichiersLus(bool lisible)
 
 void Navigateur::File1_Click()
 {
-    if (m_documents.occupe())
-        return;
-    m_etat.mode_lecture = 1;
     m_c.lexique->hide();
     const QString nom = m_c.File1->nomSelectionne();
-    if (!nom.isEmpty()) {
-        m_documents.lire_fichier(nom);
-    } else {
+    // Only the last click's text is shown: one read while a command runs
+    // waits for it on the share's thread.
+    const int clic = ++m_clic;
+    const auto montrer = [this, nom, clic](const QString &texte) {
+        if (clic != m_clic)
+            return;
+        m_c.Text2->definirTexteCrLf(texte);
+        if (!texte.isEmpty()) {
+            m_c.nom_texte2->setText(QLatin1Char(' ') + nom);
+            m_c.taille->setText(libelleLongueur(texte.size()));
+        } else {
+            m_c.nom_texte2->clear();
+            m_c.taille->clear();
+        }
+        decrireTextes(m_etat, m_c);
+        actualiserFichiers();
+    };
+    if (nom.isEmpty()) {
         m_etat.contenu_lu.clear();
+        return montrer(QString());
     }
-    m_c.Text2->definirTexteCrLf(m_etat.contenu_lu);
-    if (!m_etat.contenu_lu.isEmpty()) {
-        m_c.nom_texte2->setText(QLatin1Char(' ') + nom);
-        m_c.taille->setText(libelleLongueur(m_etat.contenu_lu.size()));
-    } else {
-        m_c.nom_texte2->clear();
-        m_c.taille->clear();
-    }
+    m_etat.mode_lecture = 1;
+    m_documents.lire_fichier(nom, montrer);
     m_etat.mode_lecture = 0;
-    actualiserFichiers();
 }
 
 void Navigateur::File1_Scroll()
 {
-    if (m_documents.occupe())
-        return;
     actualiserFichiers();
 }
 

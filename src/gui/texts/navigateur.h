@@ -51,4 +51,5 @@ private:
     Dialogues &m_dialogues;
     Documents &m_documents;
     bool m_dossierPerdu = false;
+    int m_clic = 0; // the reader pane's last click
 };

@@ -5,6 +5,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPalette>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -32,6 +33,7 @@ ZoneTexte::ZoneTexte(QWidget *parent) : QPlainTextEdit(parent)
     // window; Ctrl+Tab puts a tab into the text.
     setTabChangesFocus(true);
     connect(document(), &QTextDocument::contentsChange, this, [this](int, int retires, int ajoutes) {
+        ++m_revision;
         if (!m_chargement && (retires || ajoutes))
             emit modifieParLeLecteur();
     });
@@ -93,6 +95,8 @@ QString ZoneTexte::texteSelectionne() const
 
 void ZoneTexte::remplacerSelection(const QString &texte)
 {
+    if (isReadOnly())
+        return;
     textCursor().insertText(cp1252::adapter(normaliserSauts(texte)));
 }
 
@@ -147,4 +151,15 @@ void ZoneTexte::insertFromMimeData(const QMimeData *source)
     // Plain text only: rich content from another program is never interpreted.
     remplacerSelection(source->text());
     ensureCursorVisible();
+}
+
+void ZoneTexte::suspendre(bool suspendue)
+{
+    if (suspendue == isReadOnly())
+        return;
+    setReadOnly(suspendue);
+    // Greyed for a sighted pupil; a screen reader hears the read-only state.
+    QPalette p = palette();
+    p.setBrush(QPalette::Base, suspendue ? p.brush(QPalette::Window) : QPalette().brush(QPalette::Base));
+    setPalette(p);
 }

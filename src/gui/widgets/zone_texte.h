@@ -24,8 +24,16 @@ public:
 
     int longueurSelection() const;
     QString texteSelectionne() const;
-    // Replaces the selection (or inserts at the caret) as a pupil's edit.
+    // Replaces the selection (or inserts at the caret) as a pupil's edit;
+    // nothing while the zone is read-only.
     void remplacerSelection(const QString &texte);
+
+    // Counts every change of the text, so that a command can tell whether
+    // the pupil typed while it waited.
+    quint64 revision() const { return m_revision; }
+    // While a command is about to replace or empty the text, nothing may be
+    // typed that it would drop: the zone turns read-only, and looks it.
+    void suspendre(bool suspendue);
 
 signals:
     // Any change made by the pupil; not emitted for definirTexteCrLf().
@@ -38,6 +46,7 @@ protected:
 
 private:
     bool m_chargement = false;
+    quint64 m_revision = 0;
 };
 
 // Line breaks of any convention become '\n'.

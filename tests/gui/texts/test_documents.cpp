@@ -34,6 +34,7 @@ void ouvrir(Fenetre &f, const std::optional<QString> &chemin)
 {
     f.dialogues->fichiers << chemin;
     f.documents().ouvrir_Click();
+    f.attendre();
 }
 
 void ajouter(Fenetre &f, const QString &texte)
@@ -139,6 +140,7 @@ private slots:
         // A current text deleted by someone else is not written again unasked, and counts as let go.
         QFile::remove(c);
         f.documents().enregistrer_Click();
+        f.attendre();
         f.dialogues->reponses << R::Non;
         ouvrir(f, b);
         QCOMPARE(f.dialogues->textes(), (QStringList{maj, maj, plein, QStringLiteral("Ce texte a été supprimé par quelqu'un "
@@ -151,6 +153,7 @@ private slots:
         const QString nouveau = classe.chemin(QStringLiteral("b-2.txt"));
         f.dialogues->fichiers = {nouveau, nouveau};
         f.documents().enregistrer_sous_Click();
+        f.attendre();
         QCOMPARE(f.etat().fichier_courant + u'|' + f.form->windowTitle() + u'|' + f.c().Label4->text(),
                  nouveau + u'|' + nouveau + QStringLiteral("|b.txt"));
         QVERIFY(classe.marqueSurDisque(QStringLiteral("b-2.txt")) && !classe.marqueSurDisque(QStringLiteral("b.txt")));
@@ -158,10 +161,14 @@ private slots:
         QCOMPARE(classe.octets(QStringLiteral("b-2.txt")), QByteArray("B\r\njoute\r\n"));
         // Its own file again is refused while this copy holds it.
         f.documents().enregistrer_sous_Click();
+        f.attendre();
         QCOMPARE(f.dialogues->textes().last() + u'|' + f.etat().fichier_courant, memeNom + u'|' + nouveau);
         // A full disk: "Erreur=closefile" and the description, nothing taken.
         f.dialogues->fichiers << classe.chemin(QStringLiteral("plein.txt"));
-        avecDisquePlein([&] { f.documents().enregistrer_sous_Click(); });
+        avecDisquePlein([&] {
+            f.documents().enregistrer_sous_Click();
+            f.attendre();
+        });
         QCOMPARE(f.dialogues->textes().last(), QStringLiteral("Erreur=closefileLe fichier dépasse la taille permise."));
         QCOMPARE(f.etat().fichier_courant, nouveau);
     }
@@ -173,10 +180,14 @@ private slots:
         Documents &d = f.documents();
         // An empty zone: the menu says so, the button does nothing; 3201 characters are too many.
         d.enregistrer_Click();
+        f.attendre();
         d.enregistrer_sous_Click();
+        f.attendre();
         d.Command2_Click();
+        f.attendre();
         f.c().Text1->definirTexteCrLf(QString(3199, u'x') + QStringLiteral("\r\n"));
         d.Command2_Click();
+        f.attendre();
         QCOMPARE(f.dialogues->textes(), (QStringList{QStringLiteral("Ce texte est vide!"), QStringLiteral("Ce texte est vide!"), tropLong}));
         QVERIFY(f.dialogues->modesDemandes.isEmpty());
 
@@ -251,9 +262,12 @@ private slots:
         const QString nom = cas.startsWith(u"nouveau:") ? cas.mid(8) : QLatin1String(cas == u"nouveau-oui" ? "neuf.txt" : "a.txt");
         if (nouveau)
             f.dialogues->fichiers << (cas == u"nouveau-annule" ? std::nullopt : std::optional<QString>(classe.chemin(nom)));
-        bool ferme = false;
-        const auto commande = [&] { quitter ? void(ferme = f.form->close()) : f.documents().Fermer_Click(); };
+        const auto commande = [&] {
+            quitter ? void(f.form->close()) : f.documents().Fermer_Click();
+            f.attendre();
+        };
         cas.endsWith(u"plein") ? avecDisquePlein(commande) : commande();
+        const bool ferme = !f.form->isVisible();
 
         QCOMPARE(f.dialogues->textes(), messages);
         QCOMPARE(classe.octets(QStringLiteral("a.txt")), cas.endsWith(u"-oui") && !nouveau ? "A\r\nB\r\n" : "A\r\n");
@@ -281,11 +295,15 @@ private slots:
         // saved past 3200 characters, but not past what Plumor opens.
         f.dialogues->reponses << R::Oui;
         f.documents().Fermer_Click();
+        f.attendre();
         QCOMPARE(f.dialogues->textes().last(), QStringLiteral("Ce texte dépasse 32000 caractères!"));
         QVERIFY(classe.octets(QStringLiteral("plein.txt")) == QByteArray(32000, 'a') && f.c().Text1->longueurCrLf() == 32000);
         // With its line break it makes 32000 bytes: saved.
         f.c().Text1->definirTexteCrLf(QString(31998, u'b'));
-        QVERIFY(f.documents().reenregistrer(plein));
+        bool ecrit = false;
+        f.documents().reenregistrer(plein, [&](bool e) { ecrit = e; });
+        f.attendre();
+        QVERIFY(ecrit);
         QCOMPARE(classe.octets(QStringLiteral("plein.txt")), QByteArray(31998, 'b') + "\r\n");
     }
 
@@ -312,6 +330,7 @@ private slots:
         QVERIFY(!lien || ::link(QFile::encodeName(a).constData(), QFile::encodeName(classe.chemin(QStringLiteral("double.txt"))).constData()) == 0);
         f.dialogues->reponses << R::Non;
         f.documents().Fermer_Click();
+        f.attendre();
         QCOMPARE(f.dialogues->textes(), (QStringList{enregistrer, QStringLiteral(
             "Le texte « conte.txt » n'a pas pu être libéré : les autres postes le croient toujours pris. %1L'enseignant "
             "peut le libérer avec la commande « plumor-outils marques --liberer ».")
@@ -337,6 +356,7 @@ private slots:
         for (const char *nom : {"b.txt", "vide.txt", "long.txt"}) {
             f.c().lexique->show();
             f.c().File1->setCurrentRow(int(noms(f.c().File1).indexOf(QLatin1String(nom))));
+            f.attendre();
             QVERIFY(f.c().lexique->isHidden());
             const bool lu = nom[0] == 'b';
             QCOMPARE(f.c().Text2->texteCrLf(), lu ? QStringLiteral("Un élève\r\n") : QString());

@@ -37,6 +37,7 @@ private slots:
         Fenetre w = ouvrirFenetre(partage.point());
         w.dialogues->fichiers << partage.point() + QStringLiteral("/conte.txt");
         w.documents().ouvrir_Click();
+        w.attendre();
         taper(w.c().Text1, QStringLiteral("Le loup. "));
 
         QVERIFY(partage.fautes(R"({"bloquer": ["rename"]})"));
@@ -47,7 +48,10 @@ private slots:
             w.documents().Command2_Click(); // nothing while the first one waits
         });
         QTimer::singleShot(Fil::silenceMs + 1000, [&] { QVERIFY(partage.fautes("{}")); });
-        const qint64 attente = plusLongueAttente([&] { w.documents().Command2_Click(); });
+        const qint64 attente = plusLongueAttente([&] {
+            w.documents().Command2_Click();
+            w.attendre();
+        });
         // Frozen, the window would have waited for the whole hang.
         QVERIFY2(attente < 1000, qPrintable(QString::number(attente)));
         QVERIFY(commandesCoupees);

@@ -73,6 +73,7 @@ private slots:
         Fenetre f = ouvrirFenetre(m_partage);
         f.dialogues->fichiers << a;
         f.documents().ouvrir_Click();
+        f.attendre();
         QCOMPARE(attributs(QStringLiteral("a.txt")), 0x1);
         // Saved again and again: the Windows copy never sees the text free.
         QProcess guetteur;
@@ -82,7 +83,10 @@ private slots:
         int n = 0;
         for (; guetteur.state() != QProcess::NotRunning; ++n) {
             f.c().Text1->definirTexteCrLf(QStringLiteral("version %1").arg(n));
-            QVERIFY(f.documents().reenregistrer(a));
+            bool ecrit = false;
+            f.documents().reenregistrer(a, [&](bool e) { ecrit = e; });
+            f.attendre();
+            QVERIFY(ecrit);
             guetteur.waitForFinished(10);
         }
         // smbd answers "(0)", no attribute at all, when the file it opened was
@@ -95,17 +99,20 @@ private slots:
         QVERIFY2(vus.filter(QStringLiteral("R (1)")).size() == vus.size(), qPrintable(vus.join(u'|')));
         f.dialogues->reponses << Dialogues::Reponse::Non;
         f.documents().Fermer_Click();
+        f.attendre();
         QCOMPARE(attributs(QStringLiteral("a.txt")) & 0x1, 0);
 
         // Read-only from Windows is a mark; read-only and archive is free, as the Windows copies count.
         smb(QStringLiteral("setmode b.txt +r"));
         f.dialogues->fichiers << b;
         f.documents().ouvrir_Click();
+        f.attendre();
         QCOMPARE(f.dialogues->textes().last(), QStringLiteral("Quelqu'un travaille déjà sur ce texte!"));
         smb(QStringLiteral("setmode b.txt -r; setmode b.txt +ra"));
         QCOMPARE(attributs(QStringLiteral("b.txt")), 0x21);
         f.dialogues->fichiers << b;
         f.documents().ouvrir_Click();
+        f.attendre();
         QVERIFY(f.etat().fichier_courant == b && attributs(QStringLiteral("b.txt")) == 0x1);
 
         // A text the Windows copy writes reads the same in the reader pane.
@@ -114,6 +121,7 @@ private slots:
         f.c().File1->actualiser();
         f.attendre();
         f.c().File1->setCurrentRow(2);
+        f.attendre();
         QCOMPARE(f.c().Text2->texteCrLf(), QStringLiteral("« Café œ€ »\r\nfin\r\n"));
     }
 };
