@@ -191,9 +191,11 @@ void Documents::lire_fichier(const QString &texte_lu, std::function<void(const Q
 void Documents::closefile(const QString &filename, Suite suite)
 {
     m_etat.enregistrement_ok = 0;
+    // The words written are the zone's as the command begins.
+    const quint64 revision = m_c.Text1->revision();
     m_partage.lancer(
         this, [filename](FichiersTexte &f) { return f.examiner(filename); },
-        [this, filename, suite = std::move(suite)](FichiersTexte::Cible cible) {
+        [this, filename, revision, octets = octetsAEcrire(), suite = std::move(suite)](FichiersTexte::Cible cible) {
             switch (cible.etat) {
             case FichiersTexte::Cible::Etat::Erreur:
                 erreurEcriture(QStringLiteral("Erreur=closefile"), cible.erreur);
@@ -211,15 +213,14 @@ void Documents::closefile(const QString &filename, Suite suite)
             case FichiersTexte::Cible::Etat::Absente:
                 break;
             }
-            ecrireSous(filename, suite);
+            ecrireSous(filename, octets, revision, suite);
         });
 }
 
-void Documents::ecrireSous(const QString &filename, Suite suite)
+void Documents::ecrireSous(const QString &filename, const QByteArray &octets, quint64 revision, Suite suite)
 {
-    const quint64 revision = m_c.Text1->revision();
     m_partage.lancer(
-        this, [filename, octets = octetsAEcrire()](FichiersTexte &f) { return f.ecrireSous(filename, octets); },
+        this, [filename, octets](FichiersTexte &f) { return f.ecrireSous(filename, octets); },
         [this, filename, revision, suite = std::move(suite)](FichiersTexte::Ecriture e) {
             using Issue = FichiersTexte::Ecriture::Issue;
             switch (e.issue) {
@@ -369,6 +370,7 @@ void Documents::lacherTexteCourant(std::function<void()> suite)
         m_c.Text1->definirTexteCrLf(QString());
         afficherTitre(m_fenetre, QString());
         m_etat.fichier_courant.clear();
+        m_etat.ecriture_en_cours = 0;
         suite();
     });
 }
@@ -430,7 +432,6 @@ void Documents::Fermer_Click()
             return terminer();
         }
         lacherTexteCourant([this] {
-            m_etat.ecriture_en_cours = 0;
             desactiverCommandes();
             Annonceur::annoncer(&m_fenetre, QStringLiteral("Texte fermé."));
             terminer();

@@ -98,8 +98,9 @@ private:
     // Releases a text this copy holds, unless it is the file `sauf` names
     // (the same text opened again); tells the pupil when it stays taken.
     void liberer(const QString &chemin, const QString &sauf, std::function<void()> suite);
-    // Writes the zone to a new file once closefile has checked the name.
-    void ecrireSous(const QString &filename, Suite suite);
+    // Writes the zone, as it was at `revision`, to a new file once closefile
+    // has checked the name.
+    void ecrireSous(const QString &filename, const QByteArray &octets, quint64 revision, Suite suite);
     // A name the file system holds in bytes that are not UTF-8 would name
     // another file once written back: such a name is refused, and said so.
     bool refuserNomIllisible(const QString &chemin);

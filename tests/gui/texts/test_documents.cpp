@@ -3,7 +3,9 @@
 // the timer.
 #include "fenetre.h"
 
+#include "gui/reprise.h"
 #include "gui/texts/documents.h"
+#include "base/texts/recuperation.h"
 #include "base/texts/fichiers_texte.h"
 #include "gui/texts/navigateur.h"
 #include "gui/widgets/liste_dossiers.h"
@@ -12,12 +14,15 @@
 
 #include <QAction>
 #include <QDir>
+#include <QDirIterator>
+#include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
 #include <cerrno>
+#include <future>
 
 namespace {
 
@@ -43,6 +48,20 @@ void ajouter(Fenetre &f, const QString &texte)
     taper(f.c().Text1, texte);
 }
 
+
+// What a kill would leave now: this copy's record on disk, as the next start reads it.
+recuperation::Releve releveSurDisque(Fenetre &f, const QString &dossier)
+{
+    f.form->reprise()->ecrireMaintenant();
+    QDirIterator i(dossier, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (i.hasNext()) {
+        QFile fichier(i.next());
+        if (fichier.open(QIODevice::ReadOnly))
+            if (const auto r = recuperation::decoder(fichier.readAll()))
+                return *r;
+    }
+    return {};
+}
 
 QStringList noms(const QListWidget *l)
 {
@@ -107,6 +126,83 @@ private slots:
                  a + u'|' + a + QStringLiteral("|A\r\n"));
         QVERIFY(classe.marqueSurDisque(QStringLiteral("a [*].txt")));
         QCOMPARE(classe.marqueSurDisque(QStringLiteral("b.txt")), sorte == u"pris");
+    }
+
+    // A command under a share that hangs, the pupil typing on meanwhile: the
+    // window and the record change only with the command's result, keys
+    // typed into a zone a command keeps are kept, and at every turn of the
+    // event loop the record on disk pairs the zone's words with their own file.
+    void uneCommandeQuiAttend_data()
+    {
+        QTest::addColumn<QString>("commande");
+        QTest::addColumn<QString>("zone");    // afterwards
+        QTest::addColumn<QString>("courant"); // afterwards
+        QTest::addColumn<bool>("modifie");    // afterwards, as the record says
+        QTest::newRow("ouvrir") << "ouvrir" << "B\r\n" << "b.txt" << false;
+        QTest::newRow("enregistrer") << "enregistrer" << "A\r\nmotsXY" << "a.txt" << true;
+        QTest::newRow("enregistrer sous") << "enregistrer sous" << "A\r\nmotsXY" << "c.txt" << true;
+        QTest::newRow("fermer") << "fermer" << "" << "" << false;
+        QTest::newRow("quitter") << "quitter" << "" << "" << false;
+    }
+    void uneCommandeQuiAttend()
+    {
+        QFETCH(QString, commande);
+        QFETCH(QString, zone);
+        QFETCH(QString, courant);
+        QFETCH(bool, modifie);
+        Classe classe;
+        QTemporaryDir etat;
+        const QString a = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
+        const QString b = classe.ecrire(QStringLiteral("b.txt"), "B\r\n");
+        Fenetre f = ouvrirFenetre(classe.dossier(), nullptr, {}, etat.path());
+        f.form->show();
+        ouvrir(f, a);
+        ajouter(f, QStringLiteral("mots"));
+
+        std::promise<void> porte;
+        f.form->partage().poster([attente = porte.get_future().share()](FichiersTexte &) { attente.wait(); });
+        f.dialogues->reponses << R::Oui;
+        f.dialogues->fichiers << (commande == u"ouvrir" ? b : classe.chemin(QStringLiteral("c.txt")));
+        if (commande == u"ouvrir")
+            f.documents().ouvrir_Click();
+        else if (commande == u"enregistrer")
+            f.documents().enregistrer_Click();
+        else if (commande == u"enregistrer sous")
+            f.documents().enregistrer_sous_Click();
+        else if (commande == u"fermer")
+            f.documents().Fermer_Click();
+        else
+            f.form->close();
+        // Typed while the share hangs: kept where the zone stays the pupil's,
+        // refused where the command will replace or empty it.
+        ajouter(f, QStringLiteral("XY"));
+        const bool garde = commande.startsWith(u"enregistrer");
+        QCOMPARE(f.c().Text1->isReadOnly(), !garde);
+        QCOMPARE(f.c().Text1->texteCrLf(), garde ? QStringLiteral("A\r\nmotsXY") : QStringLiteral("A\r\nmots"));
+        const recuperation::Releve avant = releveSurDisque(f, etat.path());
+        QCOMPARE(avant.fichier + u'|' + avant.texte, a + u'|' + f.c().Text1->texteCrLf());
+
+        porte.set_value();
+        // Step by step, as a kill at any moment would find it.
+        while (f.documents().occupe() || !f.form->partage().vider(0)) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            const recuperation::Releve r = releveSurDisque(f, etat.path());
+            // Each text here begins with its own letter.
+            const QString lettre = r.fichier.isEmpty() ? QStringLiteral("A") : QString::fromLatin1(classe.octets(QFileInfo(r.fichier).fileName()).left(1));
+            QVERIFY2(!r.modifie || r.texte.startsWith(lettre), qPrintable(r.fichier + u'|' + r.texte));
+        }
+        f.attendre();
+        const recuperation::Releve apres = releveSurDisque(f, etat.path());
+        QCOMPARE(f.c().Text1->texteCrLf() + u'|' + QFileInfo(f.etat().fichier_courant).fileName(), zone + u'|' + courant);
+        QCOMPARE(apres.modifie, modifie);
+        QVERIFY(!modifie || (apres.texte == zone && apres.fichier == f.etat().fichier_courant));
+        QCOMPARE(f.etat().ecriture_en_cours, qint16(modifie ? 1 : 0));
+        // The words saved are the ones the zone held when the command began.
+        QCOMPARE(classe.octets(commande == u"enregistrer sous" ? QStringLiteral("c.txt") : QStringLiteral("a.txt")),
+                 QByteArray("A\r\nmots\r\n"));
+        QCOMPARE(classe.marqueSurDisque(QStringLiteral("a.txt")), commande == u"enregistrer");
+        QCOMPARE(f.form->isVisible(), commande != u"quitter");
+        QVERIFY(!f.c().Text1->isReadOnly());
     }
 
     void changerDeTexte()
