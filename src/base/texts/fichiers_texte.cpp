@@ -249,6 +249,10 @@ bool FichiersTexte::reconnecter()
         QByteArray nom;
         Descripteur parent = m_dossier->ouvrirParent(t.tenue.chemin, nom);
         Descripteur fichier = parent.ok() ? DossierClasse::ouvrirDans(parent.fd(), nom, O_RDWR | O_NONBLOCK) : Descripteur();
+        // Its own mark keeps a pupil from opening it for writing: held again
+        // for reading, as a save in place already knows how to write it.
+        if (parent.ok() && !fichier.ok() && (fichier.erreur() == EACCES || fichier.erreur() == EPERM))
+            fichier = DossierClasse::ouvrirDans(parent.fd(), nom, O_RDONLY | O_NONBLOCK);
         const std::optional<disque::Identite> id = fichier.ok() ? disque::identite(fichier.fd()) : std::nullopt;
         const LectureAttribut a = fichier.ok() ? m_attributs.lireFd(fichier.fd()) : LectureAttribut{0, EBADF};
         const prise::Lue p = t.tenue.jeton.isEmpty() || !parent.ok() ? prise::Lue{} : prise::lire(parent.fd(), nom);

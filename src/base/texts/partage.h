@@ -33,13 +33,18 @@ public:
     {
         return Fil::appeler([this, &travail] { return executer(travail); });
     }
+    // Whether a call that found the share gone may be made again once it
+    // answers: not one that may have created a file, whose first try may
+    // have landed before the reply was lost.
+    enum class Rejouer { Oui, Non };
     // The same, without waiting: `suite` gets the result on the caller's
     // thread once the calls are done, unless `contexte` is gone by then.
     template <typename F, typename S>
-    void lancer(QObject *contexte, F travail, S suite)
+    void lancer(QObject *contexte, F travail, S suite, Rejouer rejouer = Rejouer::Oui)
     {
-        Fil::lancer(contexte, [this, travail = std::move(travail)]() mutable { return executer(travail); },
-                    std::move(suite));
+        Fil::lancer(contexte, [this, travail = std::move(travail), rejouer]() mutable {
+            return executer(travail, rejouer);
+        }, std::move(suite));
     }
     // Posts `travail` and returns at once.
     void poster(std::function<void(FichiersTexte &)> travail);
@@ -59,11 +64,11 @@ signals:
 private:
     // On the share's thread.
     template <typename F>
-    auto executer(F &travail) -> decltype(travail(std::declval<FichiersTexte &>()))
+    auto executer(F &travail, Rejouer rejouer = Rejouer::Oui) -> decltype(travail(std::declval<FichiersTexte &>()))
     {
         m_fichiers->fermerLesAnciens();
         auto resultat = travail(*m_fichiers);
-        if (parti(resultat) && m_fichiers->reconnecter())
+        if (parti(resultat) && m_fichiers->reconnecter() && rejouer == Rejouer::Oui)
             resultat = travail(*m_fichiers);
         publier();
         // The closes a server makes us wait for come after the answer.

@@ -245,7 +245,10 @@ void Documents::ecrireSous(const QString &filename, const QByteArray &octets, qu
             enregistreA(revision);
             afficherTitre(m_fenetre, filename);
             suite(true);
-        });
+        },
+        // A new text made before the reply was lost would be refused as
+        // another's: the pupil is told, the words stay in the zone.
+        Partage::Rejouer::Non);
 }
 
 void Documents::reenregistrer(const QString &filename, Suite suite)
