@@ -5,6 +5,7 @@
 #include "gui/widgets/titre.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 #include <thread>
 
@@ -39,7 +41,11 @@ public:
     void accept() override
     {
         auto *ligne = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        const QString nom = ligne ? ligne->text().trimmed() : QString();
+        // The platform's own dialog has no name field of Qt's: it asked its
+        // own questions, and its answer is taken as it is.
+        if (!ligne)
+            return QFileDialog::accept();
+        const QString nom = ligne->text().trimmed();
         if (m_question || nom.isEmpty() || nom.contains(u'"'))
             return nom.contains(u'"') ? QFileDialog::accept() : void();
         m_question = true;
@@ -74,19 +80,24 @@ private:
 
 // The dialog reads its folder's attributes on the window's thread as it is
 // built. They are asked for here first, on a thread of their own, while the
-// window goes on painting and answering (the pupil's input waits): the
-// dialog is then built from what the system just kept of the folder.
-void attendreLeDossier(const QString &dossier)
+// window goes on painting (the pupil's input waits): the dialog is then
+// built from what the system just kept of the folder. A folder that does
+// not answer within a command's own wait is not waited for longer: false,
+// and the window is the pupil's again.
+constexpr int attenteMaximaleMs = 3000; // as long as a command waits before the notice
+
+bool attendreLeDossier(const QString &dossier)
 {
     QEventLoop boucle;
     surUnFil([dossier, b = QPointer<QEventLoop>(&boucle)] {
         (void)QFileInfo(dossier).isDir();
         return Suite([b] {
             if (b)
-                b->quit();
+                b->exit(0);
         });
     });
-    boucle.exec(QEventLoop::ExcludeUserInputEvents);
+    QTimer::singleShot(attenteMaximaleMs, &boucle, [&boucle] { boucle.exit(1); });
+    return boucle.exec(QEventLoop::ExcludeUserInputEvents) == 0;
 }
 
 // Gives the window back its activation and the focus it had once a dialog
@@ -173,7 +184,11 @@ std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QStri
     // are remembered instead.
     const RetourDeFocus retour(m_parent);
     const QString depart = m_dernierDossier.isEmpty() ? dossier : m_dernierDossier;
-    attendreLeDossier(depart);
+    if (!attendreLeDossier(depart)) {
+        information(QStringLiteral("Le lecteur réseau ne répond pas : le dossier « %1 » ne peut pas être montré. "
+                                   "Réessayez dans un moment.").arg(QDir::toNativeSeparators(depart)));
+        return std::nullopt;
+    }
     DialogueFichier dialogue(m_parent);
     dialogue.setNameFilter(QStringLiteral("text files (*.txt)"));
     dialogue.setDirectory(depart);

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QDir>
 #include <QPushButton>
 #include <QTest>
 
@@ -95,6 +97,32 @@ private slots:
         debloqueur.join();
         QVERIFY2(attente < 1000, qPrintable(QString::number(attente)));
         QCOMPARE(chemin.value_or(QString()), partage.point() + QStringLiteral("/conte.txt"));
+    }
+
+    // A folder that does not answer: the dialog is not shown, the pupil is
+    // told, and the window is the pupil's again.
+    void unDossierQuiNeRepondPas()
+    {
+        PartageCapricieux partage;
+        QDir().mkpath(partage.source() + QStringLiteral("/CM1"));
+        QVERIFY(partage.monter());
+        QVERIFY(partage.fautes(R"({"bloquer": ["*"]})"));
+        QWidget fenetre;
+        DialoguesQt dialogues(&fenetre);
+        QString dit;
+        QTimer pupille;
+        QObject::connect(&pupille, &QTimer::timeout, [&] {
+            if (auto *boite = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                dit = boite->text();
+                boite->accept();
+            }
+        });
+        pupille.start(100);
+        const std::optional<QString> chemin =
+            dialogues.choisirFichier(Dialogues::ModeFichier::Ouvrir, partage.point() + QStringLiteral("/CM1"));
+        QVERIFY(partage.fautes("{}"));
+        QVERIFY(!chemin);
+        QVERIFY2(dit.startsWith(QStringLiteral("Le lecteur réseau ne répond pas : le dossier")), qPrintable(dit));
     }
 };
 
