@@ -41,9 +41,10 @@ Form1::Form1(ServicesForm1 services)
     // painting them costs more than building the rest of the window.
     QTimer::singleShot(0, this, [this] { setWindowIcon(m_c.Command4->icon()); });
     m_dialogues = services.dialogues ? std::move(services.dialogues) : std::make_unique<DialoguesQt>(this);
-    m_attributs = services.attributs ? std::move(services.attributs) : std::make_unique<AttributsSysteme>();
     // The class folder is opened once, on the share's own thread: every text below it is reached from it.
-    m_partage = std::make_unique<Partage>(*m_attributs, services.dossierDepart);
+    m_partage = std::make_unique<Partage>(services.attributs ? std::move(services.attributs)
+                                                             : std::make_unique<AttributsSysteme>(),
+                                          services.dossierDepart);
     m_finImmediate = services.finImmediate ? std::move(services.finImmediate) : [] { ::_exit(0); };
     m_documents = std::make_unique<Documents>(m_etat, m_c, *this, *m_dialogues, *m_partage);
     m_navigateur = std::make_unique<Navigateur>(m_etat, m_c, *m_dialogues, *m_documents, *m_partage);

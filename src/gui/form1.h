@@ -70,7 +70,6 @@ private:
     EtatFenetre m_etat;
     Controles m_c;
     std::unique_ptr<Dialogues> m_dialogues;
-    std::unique_ptr<Attributs> m_attributs;
     std::unique_ptr<Partage> m_partage;
     std::unique_ptr<Documents> m_documents;
     std::unique_ptr<Navigateur> m_navigateur;

@@ -36,12 +36,11 @@ QString question(const Releve &r)
 Reprise::Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Documents &documents, Partage &partage,
                  Dialogues &dialogues)
     : m_etat(etat), m_c(c), m_documents(documents), m_partage(partage), m_dialogues(dialogues),
-      m_dossier(std::make_unique<recuperation::Dossier>(dossier))
+      m_dossier(std::make_unique<recuperation::Dossier>(dossier)), m_vivant(std::make_shared<Vivant>())
 {
+    m_vivant->reprise = this;
     m_actif = m_dossier->erreur() == 0;
-    m_ecrivain = std::make_unique<recuperation::Ecrivain>(*m_dossier, [this](int err) {
-        QMetaObject::invokeMethod(this, [this, err] { echec(err); }, Qt::QueuedConnection);
-    });
+    m_ecrivain = std::make_unique<recuperation::Ecrivain>(*m_dossier, signalerEchec());
     m_delai.setSingleShot(true);
     m_delai.setInterval(delaiMs);
     m_bientot.setSingleShot(true);
@@ -76,8 +75,29 @@ Reprise::Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Docume
 Reprise::~Reprise()
 {
     m_partage.surReecriture({});
+    {
+        std::lock_guard<std::mutex> verrou(m_vivant->mutex);
+        m_vivant->reprise = nullptr;
+    }
     ecrire();
+    // A folder that does not answer keeps its writer, and the writer's
+    // thread, to the end of the process: an exit never waits for it.
+    if (m_ecrivain->attendre(Fil::silenceMs) == ETIMEDOUT) {
+        (void)m_ecrivain.release();
+        (void)m_dossier.release();
+    }
     m_ecrivain.reset();
+}
+
+std::function<void(int)> Reprise::signalerEchec()
+{
+    // From the writer's thread, which a folder that hangs may keep past this
+    // object's end: the failure reaches it only while it stands.
+    return [vivant = m_vivant](int err) {
+        std::lock_guard<std::mutex> verrou(vivant->mutex);
+        if (Reprise *moi = vivant->reprise)
+            QMetaObject::invokeMethod(moi, [moi, err] { moi->echec(err); }, Qt::QueuedConnection);
+    };
 }
 
 std::optional<Releve> Reprise::releveActuel() const
@@ -102,9 +122,7 @@ void Reprise::basculer()
     m_secours = true;
     m_dossier = std::make_unique<recuperation::Dossier>(recuperation::dossierDeSecours());
     m_actif = m_dossier->erreur() == 0;
-    m_ecrivain = std::make_unique<recuperation::Ecrivain>(*m_dossier, [this](int err) {
-        QMetaObject::invokeMethod(this, [this, err] { echec(err); }, Qt::QueuedConnection);
-    });
+    m_ecrivain = std::make_unique<recuperation::Ecrivain>(*m_dossier, signalerEchec());
     m_rienAGarder = false;
     // Not a question: nothing may hold up an end on a stop signal.
     m_dialogues.avis(QStringLiteral("Le dossier personnel ne répond pas : Plumor garde la copie de secours de votre "

@@ -6,7 +6,9 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
+#include <mutex>
 
 struct Controles;
 struct EtatFenetre;
@@ -53,6 +55,8 @@ private:
     // The records go to the folder of this machine's own disk from now on.
     void basculer();
 
+    std::function<void(int)> signalerEchec();
+
     EtatFenetre &m_etat;
     Controles &m_c;
     Documents &m_documents;
@@ -68,4 +72,9 @@ private:
     bool m_actif = true;
     bool m_averti = false;
     bool m_rienAGarder = true; // what was asked last
+    struct Vivant {
+        std::mutex mutex;
+        Reprise *reprise = nullptr;
+    };
+    std::shared_ptr<Vivant> m_vivant;
 };

@@ -73,11 +73,27 @@ Fil::~Fil()
 
 void Fil::poster(std::function<void()> travail)
 {
-    {
-        std::lock_guard<std::mutex> verrou(m_etat->mutex);
-        m_etat->travaux.push_back(std::move(travail));
-    }
-    m_etat->condition.notify_all();
+    posteur()(std::move(travail));
+}
+
+Fil::Posteur Fil::posteur() const
+{
+    return [etat = m_etat](std::function<void()> travail) {
+        {
+            std::lock_guard<std::mutex> verrou(etat->mutex);
+            etat->travaux.push_back(std::move(travail));
+        }
+        etat->condition.notify_all();
+    };
+}
+
+Fil::VersLAppelant Fil::versLAppelant() const
+{
+    return [etat = m_etat](std::function<void(Fil &)> f) {
+        std::lock_guard<std::mutex> verrou(etat->mutex);
+        if (auto *moi = static_cast<Fil *>(etat->recepteur))
+            QMetaObject::invokeMethod(moi, [moi, f = std::move(f)] { f(*moi); }, Qt::QueuedConnection);
+    };
 }
 
 bool Fil::vider(int ms)

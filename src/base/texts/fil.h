@@ -60,6 +60,15 @@ signals:
     void silence();
     void reponse();
 
+protected:
+    // For the work on the thread, which may outlive this Fil when a call is
+    // stuck: posting more work to the thread, and handing something to this
+    // Fil on the caller's thread while it still stands (else nothing).
+    using Posteur = std::function<void(std::function<void()>)>;
+    Posteur posteur() const;
+    using VersLAppelant = std::function<void(std::function<void(Fil &)>)>;
+    VersLAppelant versLAppelant() const;
+
 private:
     struct Etat;
     void attendre(std::function<void()> travail);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/texts/fichiers_texte.h"
+#include "base/texts/attributs.h"
 #include "base/texts/fil.h"
 
 #include <QList>
@@ -22,6 +23,9 @@ public:
     // the folder the process started in), by the first call: a share that
     // does not answer holds up the first command, not the window.
     Partage(Attributs &attributs, const QString &chemin);
+    // The same, owning the attributes: they stay as long as a call stuck in
+    // the share may still use them, past this object's end.
+    Partage(std::unique_ptr<Attributs> attributs, const QString &chemin);
     ~Partage() override;
 
     // Runs `travail` on the share's thread once the calls before it are done,
@@ -31,7 +35,7 @@ public:
     template <typename F>
     auto appeler(F travail) -> decltype(travail(std::declval<FichiersTexte &>()))
     {
-        return Fil::appeler([this, &travail] { return executer(travail); });
+        return Fil::appeler([c = m_commun, p = posteur(), &travail] { return executer(c, p, travail); });
     }
     // Whether a call that found the share gone may be made again once it
     // answers: not one that may have created a file, whose first try may
@@ -42,8 +46,8 @@ public:
     template <typename F, typename S>
     void lancer(QObject *contexte, F travail, S suite, Rejouer rejouer = Rejouer::Oui)
     {
-        Fil::lancer(contexte, [this, travail = std::move(travail), rejouer]() mutable {
-            return executer(travail, rejouer);
+        Fil::lancer(contexte, [c = m_commun, p = posteur(), travail = std::move(travail), rejouer]() mutable {
+            return executer(c, p, travail, rejouer);
         }, std::move(suite));
     }
     // Posts `travail` and returns at once.
@@ -62,31 +66,41 @@ signals:
     void changement();
 
 private:
+    // What the share's thread works with: shared with it, so that a call
+    // stuck in the share finds it all still there when it returns, after
+    // this object has gone.
+    struct Commun {
+        std::unique_ptr<Attributs> attributsPropres;
+        Attributs *attributs = nullptr;
+        QString chemin;
+        std::unique_ptr<FichiersTexte> fichiers; // made, used and left on the share's thread
+        std::mutex mutex;
+        QList<FichiersTexte::Tenue> tenues;
+        std::optional<FichiersTexte::Reecriture> reecriture;
+        std::function<int()> surReecriture;
+        void publier(); // on the share's thread
+    };
+    void demarrer();
+
     // On the share's thread.
     template <typename F>
-    auto executer(F &travail, Rejouer rejouer = Rejouer::Oui) -> decltype(travail(std::declval<FichiersTexte &>()))
+    static auto executer(const std::shared_ptr<Commun> &c, const Posteur &poster, F &travail,
+                         Rejouer rejouer = Rejouer::Oui) -> decltype(travail(std::declval<FichiersTexte &>()))
     {
-        m_fichiers->fermerLesAnciens();
-        auto resultat = travail(*m_fichiers);
-        if (parti(resultat) && m_fichiers->reconnecter() && rejouer == Rejouer::Oui)
-            resultat = travail(*m_fichiers);
-        publier();
+        c->fichiers->fermerLesAnciens();
+        auto resultat = travail(*c->fichiers);
+        if (parti(resultat) && c->fichiers->reconnecter() && rejouer == Rejouer::Oui)
+            resultat = travail(*c->fichiers);
+        c->publier();
         // The closes a server makes us wait for come after the answer.
-        Fil::poster([this] { m_fichiers->fermerLesAnciens(); });
+        poster([c] { c->fichiers->fermerLesAnciens(); });
         return resultat;
     }
-    void publier(); // on the share's thread
     static bool parti(const FichiersTexte::Lecture &l) { return FichiersTexte::partiDuPartage(l.erreur); }
     static bool parti(const FichiersTexte::Ecriture &e) { return FichiersTexte::partiDuPartage(e.erreur.numero()); }
     static bool parti(const FichiersTexte::Cible &c) { return FichiersTexte::partiDuPartage(c.erreur); }
     static bool parti(const disque::Erreur &e) { return FichiersTexte::partiDuPartage(e.numero()); }
     template <typename T>
     static bool parti(const T &) { return false; }
-    Attributs &m_attributs;
-    const QString m_chemin;
-    std::unique_ptr<FichiersTexte> m_fichiers; // made, used and left on the share's thread
-    mutable std::mutex m_mutex;
-    QList<FichiersTexte::Tenue> m_tenues;
-    std::optional<FichiersTexte::Reecriture> m_reecriture;
-    std::function<int()> m_surReecriture;
+    std::shared_ptr<Commun> m_commun;
 };
