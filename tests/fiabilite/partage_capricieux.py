@@ -19,7 +19,7 @@
 # per request (the attributes libfuse fetches to answer a create or a chmod
 # come with it), no extended attributes, nothing to flush a folder with.
 #
-#   partage_capricieux.py SOURCE POINT FAUTES.json   (in the foreground; fusepy)
+#   partage_capricieux.py SOURCE POINT FAUTES.json [droits]   (in the foreground; fusepy)
 import errno
 import json
 import os
@@ -183,4 +183,7 @@ if __name__ == "__main__":
     source, point, fautes = sys.argv[1:4]
     # hard_remove: an open file renamed over or unlinked is not hidden under a
     # second name by libfuse (a rename of its own the faults would reach).
-    FUSE(Capricieux(source, fautes), point, foreground=True, use_ino=True, allow_other=True, hard_remove=True)
+    # "droits": the kernel checks rights as a server would, for a pupil's calls
+    # (it asks for attributes more often then).
+    FUSE(Capricieux(source, fautes), point, foreground=True, use_ino=True, allow_other=True, hard_remove=True,
+         default_permissions=sys.argv[4:5] == ["droits"])

@@ -28,12 +28,14 @@ QString PartageCapricieux::impossible()
     return {};
 }
 
-bool PartageCapricieux::monter()
+bool PartageCapricieux::monter(bool droits)
 {
     QDir().mkpath(source());
     fautes("{}");
-    m_processus.start(QStringLiteral("/usr/bin/python3"),
-                      {QStringLiteral(RIG), source(), point(), m_dir.filePath(QStringLiteral("fautes.json"))});
+    QStringList arguments{QStringLiteral(RIG), source(), point(), m_dir.filePath(QStringLiteral("fautes.json"))};
+    if (droits)
+        arguments << QStringLiteral("droits");
+    m_processus.start(QStringLiteral("/usr/bin/python3"), arguments);
     for (int i = 0; i < 100; ++i, QTest::qWait(50)) {
         struct stat a {}, b {};
         if (::stat(QFile::encodeName(point()).constData(), &a) == 0

@@ -19,7 +19,9 @@ public:
     static QString impossible();
     QString source() const { return m_dir.filePath(QStringLiteral("source")); }
     QString point() const { return m_dir.filePath(QStringLiteral("point")); }
-    bool monter();
+    // With `droits`, the kernel checks each call's rights as a server would
+    // (a pupil's calls); without, the server, as root, allows everything.
+    bool monter(bool droits = false);
     // The server gone: every call on the mount fails from then on.
     void arreter();
     bool fautes(const QByteArray &json);
