@@ -197,13 +197,10 @@ void Reprise::proposer()
         return;
     }
     int illisibles = 0;
-    QList<recuperation::Dossier::Perdu> perdus = m_dossier->perdus(&illisibles);
     // What a copy left where the records went when this folder did not answer.
     recuperation::Dossier secours(recuperation::dossierDeSecours());
-    if (secours.erreur() == 0 && !m_secours) {
-        perdus += secours.perdus(&illisibles);
-        std::sort(perdus.begin(), perdus.end(), [](const auto &a, const auto &b) { return a.date > b.date; });
-    }
+    QList<recuperation::Dossier::Perdu> perdus =
+        recuperation::perdus(*m_dossier, secours.erreur() == 0 && !m_secours ? &secours : nullptr, &illisibles);
     // A save killed midway is finished first: its text then needs no offer.
     m_partage.appeler([&perdus](FichiersTexte &f) {
         for (recuperation::Dossier::Perdu &p : perdus)

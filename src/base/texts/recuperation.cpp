@@ -236,6 +236,23 @@ int Dossier::adopter(Perdu &p)
     return err;
 }
 
+QList<Dossier::Perdu> perdus(Dossier &dossier, Dossier *secours, int *illisibles)
+{
+    QList<Dossier::Perdu> trouves = dossier.perdus(illisibles);
+    if (!secours)
+        return trouves;
+    const QList<Dossier::Perdu> ici = secours->perdus(illisibles);
+    trouves.removeIf([&](const Dossier::Perdu &p) {
+        const bool remplace = std::any_of(ici.cbegin(), ici.cend(), [&](const Dossier::Perdu &q) { return q.nom == p.nom; });
+        if (remplace)
+            dossier.oublier(p);
+        return remplace;
+    });
+    trouves += ici;
+    std::sort(trouves.begin(), trouves.end(), [](const auto &a, const auto &b) { return a.date > b.date; });
+    return trouves;
+}
+
 void Dossier::oublier(const Perdu &p)
 {
     sys::unlink(QFile::encodeName(m_chemin + QLatin1Char('/') + p.nom).constData());

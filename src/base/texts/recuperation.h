@@ -98,6 +98,14 @@ private:
     int m_reclames = 0;
 };
 
+// What this machine's copies left in the records' folder and in this
+// machine's own (dossierDeSecours(), null: not looked at), newest first. A
+// copy that turned to its own disk when the folder stopped answering never
+// wrote to the folder again: its record there, whatever its date (a write
+// stuck in a network home may land late), is older than the one on its own
+// disk, and goes.
+QList<Dossier::Perdu> perdus(Dossier &dossier, Dossier *secours, int *illisibles = nullptr);
+
 // Writes this copy's record on a thread of its own, so that no keystroke
 // waits for the disk: only the latest record asked for is written.
 class Ecrivain

@@ -2,7 +2,10 @@
 // reads, and the recovery record.
 #include "classe.h"
 #include "base/texts/disque.h"
+#include "base/texts/processus.h"
 #include "base/texts/recuperation.h"
+
+#include <QFile>
 
 #include <QTest>
 
@@ -39,6 +42,34 @@ private slots:
             return 0;
         }), EEXIST);
         QVERIFY(classe.octets(QStringLiteral("neuf.txt")) == "l'autre" && classe.fichiers().size() == 2);
+    }
+
+    // A copy that turned to this machine's own disk when its home folder hung:
+    // its record there is the one offered, though the home's, written late, is dated after it.
+    void leSecoursPasseAvantLaMaison()
+    {
+        Classe classe;
+        recuperation::Dossier maison(classe.chemin(QStringLiteral("maison"))), secours(classe.chemin(QStringLiteral("secours")));
+        if (maison.erreur() != 0)
+            QSKIP("this system cannot tell its processes apart");
+        processus::Copie morte = processus::cetteCopie(), autre = morte;
+        morte.debut += 1; // this pid, another start: copies that ended
+        autre.debut += 2;
+        // Each folder made as the copies make it, by a record of this living copy.
+        QVERIFY(maison.ecrire("vivant") == 0 && secours.ecrire("vivant") == 0);
+        const auto poser = [&](const QString &dossier, const processus::Copie &c, const QString &texte) {
+            QFile f(classe.chemin(dossier + u'/' + processus::nomDe(c)));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(recuperation::encoder({true, texte, {}, {}, {}})) > 0);
+        };
+        poser(QStringLiteral("secours"), morte, QStringLiteral("ABCDEF"));
+        poser(QStringLiteral("maison"), morte, QStringLiteral("ABC"));
+        poser(QStringLiteral("maison"), autre, QStringLiteral("XYZ"));
+        QStringList textes;
+        for (const recuperation::Dossier::Perdu &p : recuperation::perdus(maison, &secours))
+            textes << p.releve.texte;
+        textes.sort();
+        QCOMPARE(textes, (QStringList{QStringLiteral("ABCDEF"), QStringLiteral("XYZ")}));
+        QVERIFY(!QFile::exists(classe.chemin(QStringLiteral("maison/") + processus::nomDe(morte))));
     }
 
     // The recovery record keeps up with the copy after its folder refused a write.
