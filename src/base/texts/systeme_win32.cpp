@@ -69,7 +69,7 @@ int errnoDe(DWORD e)
     case ERROR_ALREADY_EXISTS: return EEXIST;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL: return ENOSPC;
-    case 1295: // ERROR_DISK_QUOTA_EXCEEDED return EDQUOT;
+    case 1295: return EDQUOT; // ERROR_DISK_QUOTA_EXCEEDED: a refusal, never a success
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
     case ERROR_INVALID_PARAMETER: return EINVAL;
@@ -487,7 +487,7 @@ int fallocate(int fd, int, qint64 debut, qint64 taille)
     place.AllocationSize.QuadPart = debut + taille;
     if (!SetFileInformationByHandle(poignee(fd), FileAllocationInfo, &place, sizeof place)) {
         const DWORD e = GetLastError();
-        errno = e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL ? ENOSPC : EOPNOTSUPP;
+        errno = e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL ? ENOSPC : e == 1295 ? EDQUOT : EOPNOTSUPP;
         return -1;
     }
     return 0;
