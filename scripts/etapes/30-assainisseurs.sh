@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite again, built with AddressSanitizer and
-# UndefinedBehaviorSanitizer, in a build folder beside the given one.
+# UndefinedBehaviorSanitizer, in a build folder beside the given one; then
+# the suites of what runs beside the window's thread (the share's thread, the
+# record's writer) with ThreadSanitizer.
 set -euo pipefail
 racine=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 dossier=$(cd "$1/.." && pwd)/build-asan
@@ -21,4 +23,15 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 # strict string checks would stop there, outside Plumor's code.
 (cd "$dossier" && ASAN_OPTIONS=${ASAN_OPTIONS/strict_string_checks=1/strict_string_checks=0} \
   ctest --output-on-failure -R lecteur_ecran)
+
+# The core, the window's commands and the share that misbehaves, with
+# ThreadSanitizer; Qt's own hand-overs are described in tsan.supp.
+tsan=$(cd "$1/.." && pwd)/build-tsan
+drapeaux="-fsanitize=thread -fno-omit-frame-pointer"
+suites=(test_disque test_fichiers_texte test_partage test_documents test_partage_lent)
+cmake -S "$racine" -B "$tsan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$drapeaux" \
+  -DCMAKE_EXE_LINKER_FLAGS="$drapeaux" >/dev/null
+cmake --build "$tsan" -j"$(nproc)" --target "${suites[@]}"
+(cd "$tsan" && TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$racine/tests/fiabilite/tsan.supp" \
+  ctest --output-on-failure -R "^($(IFS='|'; echo "${suites[*]}"))\$")
 echo "sanitizers: $(( $(date +%s) - debut )) s"
