@@ -10,6 +10,8 @@
 
 #include <QTextDocument>
 
+#include <thread>
+
 
 #include <cerrno>
 
@@ -39,7 +41,7 @@ Reprise::Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Docume
 {
     m_vivant->reprise = this;
     m_actif = m_dossier->erreur() == 0;
-    m_ecrivain = std::make_unique<recuperation::Ecrivain>(*m_dossier, signalerEchec());
+    m_ecrivain = std::make_shared<recuperation::Ecrivain>(*m_dossier, signalerEchec());
     m_delai.setSingleShot(true);
     m_delai.setInterval(delaiMs);
     m_bientot.setSingleShot(true);
@@ -62,12 +64,31 @@ Reprise::Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Docume
     // A mark taken, set again or let go: the record must know it at once,
     // or a kill now would leave a mark nobody can recognise.
     connect(&m_partage, &Partage::changement, this, [this] { m_bientot.start(); });
-    // An in-place rewrite starts only once the record holds its new bytes:
-    // the share's thread waits for the record, which the window's thread makes.
+    // An in-place rewrite starts only once the record holds its new bytes.
+    // The window's thread makes the record, a copy of what it shows, and
+    // hands it to the writer; the share's thread waits for the disk, so the
+    // window never does.
     m_partage.surReecriture([this] {
-        int err = 0;
-        QMetaObject::invokeMethod(this, [&] { err = ecrireMaintenant(); }, Qt::BlockingQueuedConnection);
-        return err;
+        std::shared_ptr<recuperation::Ecrivain> ecrivain;
+        bool actif = false, secours = false;
+        const auto demander = [&](bool basculer) {
+            QMetaObject::invokeMethod(this, [&] {
+                if (basculer && !m_secours)
+                    this->basculer();
+                ecrire();
+                ecrivain = m_ecrivain;
+                actif = m_actif;
+                secours = m_secours;
+            }, Qt::BlockingQueuedConnection);
+        };
+        demander(false);
+        int err = ecrivain ? ecrivain->attendre(Fil::silenceMs) : 0;
+        if (err == ETIMEDOUT && !secours) {
+            demander(true);
+            err = ecrivain ? ecrivain->attendre(Fil::silenceMs) : 0;
+        }
+        // Without a record folder at all there is no record to wait for.
+        return actif ? err : 0;
     });
 }
 
@@ -81,10 +102,8 @@ Reprise::~Reprise()
     ecrire();
     // A folder that does not answer keeps its writer, and the writer's
     // thread, to the end of the process: an exit never waits for it.
-    if (m_ecrivain->attendre(Fil::silenceMs) == ETIMEDOUT) {
-        (void)m_ecrivain.release();
-        (void)m_dossier.release();
-    }
+    if (m_ecrivain->attendre(Fil::silenceMs) == ETIMEDOUT)
+        laisser();
     m_ecrivain.reset();
 }
 
@@ -113,15 +132,23 @@ std::optional<Releve> Reprise::releveActuel() const
     return r;
 }
 
+void Reprise::laisser()
+{
+    // Its writer waits in the folder, maybe for ever: both are let go on a
+    // thread of their own, the writer first, since it writes into the folder.
+    std::thread([ecrivain = std::move(m_ecrivain), dossier = std::move(m_dossier)]() mutable {
+        ecrivain.reset();
+        dossier.reset();
+    }).detach();
+}
+
 void Reprise::basculer()
 {
-    // Its writer waits in the folder, maybe for ever: both are left to it.
-    (void)m_ecrivain.release();
-    (void)m_dossier.release();
+    laisser();
     m_secours = true;
     m_dossier = std::make_unique<recuperation::Dossier>(recuperation::dossierDeSecours());
     m_actif = m_dossier->erreur() == 0;
-    m_ecrivain = std::make_unique<recuperation::Ecrivain>(*m_dossier, signalerEchec());
+    m_ecrivain = std::make_shared<recuperation::Ecrivain>(*m_dossier, signalerEchec());
     m_rienAGarder = false;
     // Not a question: nothing may hold up an end on a stop signal.
     m_dialogues.avis(QStringLiteral("Le dossier personnel ne répond pas : Plumor garde la copie de secours de votre "

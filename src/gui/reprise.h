@@ -54,6 +54,8 @@ private:
     void reprendre(recuperation::Dossier::Perdu &p);
     // The records go to the folder of this machine's own disk from now on.
     void basculer();
+    // Lets the writer and its folder go without waiting for them.
+    void laisser();
 
     std::function<void(int)> signalerEchec();
 
@@ -65,7 +67,8 @@ private:
     // Where the records are written, and the writer; both are left to a
     // folder that stopped answering, whose thread may never come back.
     std::unique_ptr<recuperation::Dossier> m_dossier;
-    std::unique_ptr<recuperation::Ecrivain> m_ecrivain;
+    // Shared with the share's thread, which waits for it before an in-place rewrite.
+    std::shared_ptr<recuperation::Ecrivain> m_ecrivain;
     bool m_secours = false; // writing to dossierDeSecours()
     QTimer m_delai;   // while the pupil types
     QTimer m_bientot; // once the command under way has finished
