@@ -266,4 +266,9 @@ bool surCifs(int fd);
 // to rename over an open file, so a held text is rewritten in place there.
 bool remplaceFichierOuvert();
 
+// Whether the open folder compares names without case (a CIFS share, a FAT
+// or NTFS disk, a case-folding ext4 folder, any Windows folder): two names
+// that differ by case alone name one file there.
+bool nomsSansCasse(int dossier);
+
 } // namespace sys
