@@ -6,6 +6,8 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
+#include <QHash>
+#include <QMutex>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -216,7 +218,25 @@ QByteArray nom(const QByteArray &nomTexte, bool sansCasse)
 
 bool sansCasse(int dossier)
 {
-    return casseImposee ? *casseImposee : sys::nomsSansCasse(dossier);
+    if (casseImposee)
+        return *casseImposee;
+    // A folder's case rule does not change while it is mounted: asked once,
+    // not at each claim on a share where each question is a round trip.
+    static QMutex garde;
+    static QHash<QPair<quint64, quint64>, bool> connus;
+    struct sys::stat st {};
+    if (sys::fstat(dossier, &st) != 0)
+        return sys::nomsSansCasse(dossier);
+    const QPair<quint64, quint64> cle{quint64(st.st_dev), quint64(st.st_ino)};
+    {
+        const QMutexLocker l(&garde);
+        if (const auto i = connus.constFind(cle); i != connus.constEnd())
+            return *i;
+    }
+    const bool sc = sys::nomsSansCasse(dossier);
+    const QMutexLocker l(&garde);
+    connus.insert(cle, sc);
+    return sc;
 }
 
 void imposerCasse(std::optional<bool> sc)

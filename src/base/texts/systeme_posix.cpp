@@ -149,9 +149,14 @@ bool nomsSansCasse(int dossier)
     case 0x4D44ul: case 0x2011BAB0ul: case 0x5346544Eul: case 0x7366746Eul: // FAT, exFAT, NTFS (FUSE-less ones)
         return true;
     default: {
-        // ext4's per-folder case folding (chattr +F).
+        // ext4's per-folder case folding (chattr +F); asked of the folder
+        // opened for reading, as an O_PATH descriptor answers no ioctl.
+        const int fd = ::openat(dossier, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         int drapeaux = 0;
-        return ::ioctl(dossier, FS_IOC_GETFLAGS, &drapeaux) == 0 && (drapeaux & FS_CASEFOLD_FL) != 0;
+        const bool plie = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &drapeaux) == 0 && (drapeaux & FS_CASEFOLD_FL) != 0;
+        if (fd >= 0)
+            ::close(fd);
+        return plie;
     }
     }
 }
