@@ -9,7 +9,9 @@
 #include "base/texts/recuperation.h"
 #include "base/texts/verrou.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QSysInfo>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTest>
@@ -335,7 +337,8 @@ private slots:
         QTest::addColumn<QString>("reste"); // hidden files but the taker's claim, by kind
         for (const char *c : {"fichier vide", "texte quelconque", "tube", "lien", "dossier vide", "prise d'un autre texte",
                               "prise à deux noms", "brouillon d'une copie morte", "successeur d'une copie morte",
-                              "successeur ancien", "casse: dossier sensible", "nom absent, prise ancienne"})
+                              "successeur ancien", "casse: dossier sensible", "nom absent, prise ancienne",
+                              "copie morte, clé d'avant (machine et nom d'hôte)"})
             QTest::newRow(c) << QString::fromUtf8(c) << false << QString();
         QTest::newRow("dossier plein: laissé, le texte pris sans prise") << "dossier plein" << false << "dossier";
         QTest::newRow("successeur récent: une copie remplace") << "successeur recent" << true << "prise successeur";
@@ -384,6 +387,14 @@ private slots:
             QVERIFY(ecrire(chemin, prise::encoder(prise::pourCetteCopie("c.txt", 0644))));
         else if (cas == u"brouillon d'une copie morte")
             QVERIFY(ecrire(classe.chemin(QStringLiteral(".plumor-pabcdef")), prise::encoder(morte)));
+        if (cas.startsWith(u"copie morte")) {
+            // Written by an earlier version, whose machine key mixed in the host name.
+            QCryptographicHash h(QCryptographicHash::Sha1);
+            h.addData(sys::idMachine());
+            h.addData(QSysInfo::machineHostName().toUtf8());
+            morte.copie.machine = QString::fromLatin1(h.result().toHex().left(16));
+            QCOMPARE(prise::poser(fd.fd(), morte), 0);
+        }
         if (cas == u"prise à deux noms" || cas == u"autre poste" || absent)
             QCOMPARE(prise::poser(fd.fd(), d), 0);
         if (cas == u"prise à deux noms")
