@@ -43,9 +43,12 @@ un chemin absolu ou qui sort du dossier est refusé avant que rien ne change.
 Un texte ouvert par une copie en marche n'est pas libéré, sauf avec --forcer :
 cette copie l'enregistre encore, et les autres le refusent tant qu'elle tourne.
 
-Sur un partage qui ne transmet pas les verrous d'un poste à l'autre, une copie
-en marche sur un autre poste n'est pas vue : vérifiez que personne n'écrit le
-texte avant de le libérer.
+Un texte « pris sur posteX » l'a été par une copie d'un autre poste : d'ici,
+rien ne dit si elle tourne encore. --liberer le refuse sans --forcer ; ne
+forcez qu'après avoir vu ce poste (Plumor fermé, poste éteint). Seule une
+prise de ce poste dont la copie est arrêtée est « sans copie vivante ».
+Un « fichier étranger » porte le nom caché d'une prise sans en être une : il
+ne refuse aucun texte, et la copie qui prend ce texte l'écarte.
 
 Les marques sont lues et effacées comme Plumor le fait : sur un partage
 CIFS, c'est la marque que voient aussi les copies Windows.
@@ -91,6 +94,18 @@ QString date(const QDateTime &d)
     return d.toString(QStringLiteral("dd/MM/yyyy HH:mm"));
 }
 
+// A claim of another machine: old maybe, dead never, as far as this one can tell.
+QString ailleurs(const prise::Detenteur &d)
+{
+    return QStringLiteral("pris sur %1 depuis %2 (cette machine ne peut pas savoir si la copie tourne encore), compte %3")
+        .arg(outils::visible(d.hote), date(QDateTime::fromSecsSinceEpoch(d.depuis)), outils::visible(d.utilisateur));
+}
+
+QString etat(const EntreeClasse &e)
+{
+    return e.enMarche ? enMarche : e.ailleurs && e.detenteur ? ailleurs(*e.detenteur) : sansCopie;
+}
+
 // Who took a text, from its claim.
 QString qui(const std::optional<prise::Detenteur> &d)
 {
@@ -106,8 +121,10 @@ QJsonArray enJson(const QList<EntreeClasse> &entrees, bool marques = false)
     for (const EntreeClasse &e : entrees) {
         QJsonObject o{{"chemin", affichable(e.chemin)}, {"taille", e.taille},
                       {"modification", e.modification.toUTC().toString(Qt::ISODate)}};
-        if (marques)
-            o.insert(QStringLiteral("etat"), e.enMarche ? enMarche : sansCopie);
+        if (marques || e.ailleurs)
+            o.insert(QStringLiteral("etat"), etat(e));
+        if (!e.etranger.isEmpty())
+            o.insert(QStringLiteral("etranger"), e.etranger);
         if (e.detenteur)
             o.insert(QStringLiteral("detenteur"),
                      QJsonObject{{"utilisateur", e.detenteur->utilisateur}, {"poste", e.detenteur->hote},
@@ -128,8 +145,9 @@ QString enLignes(const QList<EntreeClasse> &entrees, const QString &suffixe = {}
     }
     QString texte;
     for (const EntreeClasse &e : entrees) {
-        QString etat = marques ? (e.enMarche ? enMarche : sansCopie) : QString();
-        const QString detenteur = qui(e.detenteur);
+        QString etat = !e.etranger.isEmpty() ? QStringLiteral("fichier étranger : %1").arg(e.etranger)
+                     : marques || e.ailleurs ? ::etat(e) : QString();
+        const QString detenteur = e.ailleurs ? QString() : qui(e.detenteur);
         if (!detenteur.isEmpty())
             etat += (etat.isEmpty() ? QString() : QStringLiteral(", ")) + detenteur;
         texte += QStringLiteral("  %1  %2  %3%4\n")
@@ -155,6 +173,7 @@ int liste(const DossierClasse &dossier, const QString &ou, bool json, const Attr
                                {"plusieurs_noms", enJson(r.plusieursNoms)},
                                {"brouillons", enJson(r.brouillons)},
                                {"prises_sans_marque", enJson(r.prisesSansMarque)},
+                               {"etrangers", enJson(r.etrangers)}, {"nettoyes", r.nettoyes},
                                {"illisibles", QJsonArray::fromStringList(illisibles)},
                                {"non_lus", nonLus}, {"complet", r.nonLus.isEmpty()}});
     } else {
@@ -166,6 +185,13 @@ int liste(const DossierClasse &dossier, const QString &ou, bool json, const Attr
             texte += QStringLiteral("\nPrises restées sur des textes libres ou disparus (les copies refusent ces "
                                     "textes ; --liberer les retire) :\n")
                      + enLignes(r.prisesSansMarque);
+        if (!r.etrangers.isEmpty())
+            texte += QStringLiteral("\nFichiers étrangers aux noms de prises (ils ne refusent aucun texte ; la copie "
+                                    "qui prend ce texte les écarte) :\n")
+                     + enLignes(r.etrangers);
+        if (r.nettoyes > 0)
+            texte += QStringLiteral("\n%1 fichier(s) caché(s) de prises laissé(s) par des copies mortes : retiré(s).\n")
+                         .arg(r.nettoyes);
         if (!r.liens.isEmpty())
             texte += QStringLiteral("\nLiens nommés comme des textes (jamais suivis, jamais libérés) :\n")
                      + enLignes(r.liens, QStringLiteral(" (lien)"));
@@ -186,7 +212,7 @@ int liste(const DossierClasse &dossier, const QString &ou, bool json, const Attr
     for (const QString &chemin : std::as_const(illisibles))
         ecrire(stderr, QStringLiteral("Marque illisible : %1\n").arg(chemin));
     const bool rien = r.marques.isEmpty() && r.illisibles.isEmpty() && r.plusieursNoms.isEmpty() && r.nonLus.isEmpty()
-                      && r.prisesSansMarque.isEmpty();
+                      && r.prisesSansMarque.isEmpty() && r.etrangers.isEmpty();
     return rien ? reussite : probleme;
 }
 
@@ -199,7 +225,7 @@ int libererTous(const std::vector<TexteResolu> &textes, bool json, bool forcer, 
         ResultatLiberation r = liberer(t, attributs, forcer);
         static const char *const etats[] = {"libéré", "déjà libre", "échec", "non libéré"};
         const QString etat = QString::fromUtf8(etats[int(r.etat)]);
-        if (r.etat == Liberation::EnMarche)
+        if (r.etat == Liberation::EnMarche && r.detail.isEmpty())
             r.detail = enMarche + QStringLiteral(" : fermez-le sur ce poste, ou --forcer");
         liberee = liberee || r.etat == Liberation::Liberee;
         echec = echec || r.etat == Liberation::Echec || r.etat == Liberation::EnMarche;

@@ -2,6 +2,7 @@
 
 #include "base/texts/attributs.h"
 #include "base/texts/disque.h"
+#include "base/texts/processus.h"
 #include "base/texts/verrou.h"
 
 #include <QDir>
@@ -42,6 +43,12 @@ bool enMarche(int fd, const std::optional<prise::Detenteur> &d)
     return (fd >= 0 && verrou::detenteur(fd) == verrou::Detenteur::Vivant) || (d && d->enMarcheIci());
 }
 
+// A claim of another machine: whether its copy runs cannot be known from here.
+bool ailleurs(const std::optional<prise::Detenteur> &d)
+{
+    return d && !processus::estCetteMachine(d->copie.machine);
+}
+
 EntreeClasse entree(const QByteArray &relatif, const struct sys::stat &st)
 {
     EntreeClasse e;
@@ -55,6 +62,7 @@ EntreeClasse entree(const QByteArray &relatif, const struct sys::stat &st)
 void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attributs &attributs, ReleveMarques &r)
 {
     QList<QByteArray> prises, marques;
+    r.nettoyes += prise::nettoyer(fd);
     sys::DIR *d = sys::fdopendir(fd);
     if (!d) {
         r.nonLus.append({relatif, errno});
@@ -82,7 +90,7 @@ void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attribut
         if (nom.startsWith('.')) {
             if (S_ISREG(st.st_mode) && estBrouillon(nom))
                 r.brouillons.append(entree(rel, st));
-            else if (S_ISREG(st.st_mode) && prise::estPrise(nom))
+            else if (prise::estPrise(nom))
                 prises.append(nom);
         } else if (S_ISDIR(st.st_mode)) {
             const int sous = profondeur >= profondeurMax
@@ -108,29 +116,38 @@ void parcourir(int fd, const QByteArray &relatif, int profondeur, const Attribut
                 EntreeClasse e = entree(rel, st);
                 e.detenteur = prise::lire(fd, nom).detenteur;
                 e.enMarche = enMarche(texte.fd(), e.detenteur);
+                e.ailleurs = !e.enMarche && ailleurs(e.detenteur);
                 r.marques.append(e);
-                marques << prise::nom(nom);
+                marques << prise::nomDans(fd, nom);
             }
         }
     }
-    // The claims no marked text of this folder accounts for.
+    // The claims no marked text of this folder accounts for, and what stands
+    // at a claim's name but is none: the name a claim records is never
+    // looked at unless it is a name of this folder that claim's name is made from.
     for (const QByteArray &p : std::as_const(prises)) {
-        if (marques.contains(p))
+        if (marques.contains(p) || !p.startsWith(".plumor-prise-") || p.indexOf('-', 14) >= 0)
             continue;
+        const QByteArray rel = relatif.isEmpty() ? p : relatif + '/' + p;
         struct sys::stat st {};
-        const Descripteur f = DossierClasse::ouvrirDans(fd, p, O_RDONLY | O_NONBLOCK);
-        QByteArray octets;
-        const std::optional<prise::Detenteur> d =
-            f.ok() && disque::lire(f.fd(), 4096, octets) == 0 ? prise::decoder(octets) : std::nullopt;
-        if (d && prise::nom(d->texte) == p) {
-            // The text's size and date where it is still there.
-            const bool texte = sys::fstatat(fd, d->texte.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-            if (!texte && sys::fstat(f.fd(), &st) == 0)
-                st.st_size = 0;
-            EntreeClasse e = entree((relatif.isEmpty() ? d->texte : relatif + '/' + d->texte) + (texte ? "" : " (disparu)"), st);
-            e.detenteur = d;
-            r.prisesSansMarque.append(e);
+        prise::Detenteur d;
+        const QString etranger = prise::etranger(fd, p, {}, &d);
+        if (!etranger.isEmpty()) {
+            if (sys::fstatat(fd, p.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue; // gone meanwhile
+            EntreeClasse e = entree(rel, st);
+            e.etranger = etranger;
+            r.etrangers.append(e);
+            continue;
         }
+        // The text's size and date where it is still there.
+        const bool texte = sys::fstatat(fd, d.texte.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+        if (!texte && sys::fstatat(fd, p.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+            st.st_size = 0;
+        EntreeClasse e = entree((relatif.isEmpty() ? d.texte : relatif + '/' + d.texte) + (texte ? "" : " (disparu)"), st);
+        e.detenteur = d;
+        e.ailleurs = ailleurs(e.detenteur);
+        r.prisesSansMarque.append(e);
     }
     sys::closedir(d);
 }
@@ -161,7 +178,7 @@ ReleveMarques releverMarques(int dossier, const Attributs &attributs)
     else
         parcourir(fd, {}, 0, attributs, r);
     const auto parChemin = [](const auto &a, const auto &b) { return a.chemin < b.chemin; };
-    for (QList<EntreeClasse> *l : {&r.marques, &r.liens, &r.plusieursNoms, &r.brouillons, &r.prisesSansMarque})
+    for (QList<EntreeClasse> *l : {&r.marques, &r.liens, &r.plusieursNoms, &r.brouillons, &r.prisesSansMarque, &r.etrangers})
         std::sort(l->begin(), l->end(), parChemin);
     std::sort(r.illisibles.begin(), r.illisibles.end());
     std::sort(r.nonLus.begin(), r.nonLus.end(), parChemin);
@@ -275,11 +292,23 @@ ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs, bool 
     const prise::Lue p = prise::lire(texte.dossier.fd(), texte.nom);
     if (!forcer && enMarche(f.fd(), p.detenteur))
         return {Liberation::EnMarche, {}};
+    if (!forcer && ailleurs(p.detenteur))
+        return {Liberation::EnMarche, QStringLiteral("pris sur %1 : cette machine ne peut pas savoir si la copie tourne "
+                                                     "encore ; vérifiez ce poste, ou --forcer")
+                                          .arg(p.detenteur->hote)};
     if (!attribut::estMarque(avant.mot)) {
         prise::retirer(texte.dossier.fd(), texte.nom, {});
         return {Liberation::DejaLibre, p.detenteur ? QStringLiteral("sa prise est retirée") : QString()};
     }
-    if (const int erreur = attributs.libererFd(f.fd(), p.detenteur ? p.detenteur->modeAvant : -1))
+    // A claim is the pupils' writing: what it says the text had may narrow
+    // what the folder gives a new text (owner write, group write where the
+    // folder and the umask give it), never widen it.
+    struct sys::stat dossier {};
+    const unsigned int plafond =
+        S_IWUSR | (sys::fstat(texte.dossier.fd(), &dossier) == 0 ? (S_IWGRP & dossier.st_mode & ~disque::masqueCreation()) : 0u);
+    const int modeAvant = p.detenteur && p.detenteur->modeAvant >= 0 ? int((unsigned(p.detenteur->modeAvant) | S_IWUSR) & plafond)
+                                                                     : int(plafond);
+    if (const int erreur = attributs.libererFd(f.fd(), modeAvant))
         return {Liberation::Echec, qt_error_string(erreur)};
     const LectureAttribut apres = attributs.lireFd(f.fd());
     if (!apres.ok() || attribut::estMarque(apres.mot))

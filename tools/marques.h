@@ -23,9 +23,12 @@ struct EntreeClasse {
     qint64 taille = 0;
     QDateTime modification;
     // For a marked text: whether the copy holding it is known to run (its
-    // lock seen), and who took it, from its claim.
+    // lock seen), or holds it from another machine (whether it runs cannot
+    // be known here), and who took it, from its claim.
     bool enMarche = false;
+    bool ailleurs = false;
     std::optional<prise::Detenteur> detenteur;
+    QString etranger; // what a file at a claim's name is, when it is no claim
 };
 
 struct NonLu {
@@ -39,13 +42,16 @@ struct ReleveMarques {
     QList<EntreeClasse> plusieursNoms; // texts with hard links: never released
     QList<EntreeClasse> brouillons;    // the newer text of a save that was killed
     QList<EntreeClasse> prisesSansMarque; // claims on texts free or gone: they keep copies out
+    QList<EntreeClasse> etrangers;     // at a claim's name but no claim: they refuse nothing
+    int nettoyes = 0;                  // claim drafts and successors dead copies left, removed
     QList<QByteArray> illisibles;      // texts whose attribute word could not be read
     QList<NonLu> nonLus;               // what could not be read: the listing is incomplete
 };
 
 // Every marked .txt under the folder, sub-folders included, hidden ones left
 // out; links are never followed. Only the word 1 is a mark: 33 (read-only
-// and archive) is free, as for the copies.
+// and archive) is free, as for the copies. The hidden files of claims that
+// dead copies left are removed on the way.
 ReleveMarques releverMarques(int dossier, const Attributs &attributs);
 
 // A path as the teacher reads and types it: control characters and bytes
@@ -77,7 +83,8 @@ struct ResultatLiberation {
 // Releases one marked text as a copy closing it would, on one open file:
 // checked again as a plain text with one name, its word tested, then
 // cleared, its write bits back to what its claim says they were before the
-// mark; its claim goes too. A free text keeps its word, and loses a claim
-// left on it. A text a running copy holds is left alone (EnMarche) unless
-// `forcer`.
+// mark, never more than the folder gives a new text; its claim goes too. A
+// free text keeps its word, and loses a claim left on it. A text a running
+// copy holds, or a copy of another machine claims, is left alone (EnMarche)
+// unless `forcer`.
 ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs, bool forcer);

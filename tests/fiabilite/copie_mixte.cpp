@@ -3,6 +3,7 @@
 // their current folder:
 //   prendre NOM        -> lu | pris | vide | erreur
 //   ecrire NOM HEX     -> ecrit | refuse (rewrites a text this copy holds)
+//   sous NOM HEX       -> ecrit | refuse (writes a new text and holds it)
 //   liberer NOM        -> libre | erreur
 //   octets NOM         -> the file's bytes in hex
 #include "base/texts/attributs.h"
@@ -32,6 +33,8 @@ int main(int argc, char *argv[])
             reponse = i == Issue::Lu ? "lu" : i == Issue::Pris ? "pris" : i == Issue::Vide ? "vide" : "erreur";
         } else if (mots[0] == "ecrire") {
             reponse = fichiers.reecrire(nom, QByteArray::fromHex(mots.value(2))).ecrit() ? "ecrit" : "refuse";
+        } else if (mots[0] == "sous") {
+            reponse = fichiers.ecrireSous(nom, QByteArray::fromHex(mots.value(2))).ecrit() ? "ecrit" : "refuse";
         } else if (mots[0] == "liberer") {
             reponse = fichiers.liberer(nom).ok() ? "libre" : "erreur";
         } else if (mots[0] == "octets") {

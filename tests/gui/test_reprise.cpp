@@ -58,7 +58,7 @@ private slots:
         QCOMPARE(marqueSurDisque(texte), ouvert);
         if (prisAilleurs) {
             // The teacher's release takes the claim and the mark away; the other copy's take and death leave its own.
-            QVERIFY(QFile::remove(classe.chemin(QString::fromLatin1(prise::nom("conte.txt"))))
+            QVERIFY(QFile::remove(classe.chemin(QString::fromLatin1(prise::nom("conte.txt", false))))
                     && QFile::setPermissions(texte, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
             AttributsSysteme attributs;
             FichiersTexte autre(attributs, std::make_shared<const DossierClasse>(classe.dossier()));

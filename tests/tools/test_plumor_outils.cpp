@@ -178,6 +178,14 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
             << u"CM1/a.txt : déjà libre (sa prise est retirée)\n"_s << 0640;
         QTest::newRow("sans prise, masque 000, dossier 2777") << u" CM1/a.txt 5 octets D marque sans copie vivante\n"_s
             << u"CM1/a.txt : libéré\n"_s << 0664;
+        // A claim is the pupils' writing: its mode never widens what the folder gives.
+        QTest::newRow("mode forgé 6777") << u" CM1/a.txt 5 octets D marque sans copie vivante, P\n"_s
+            << u"CM1/a.txt : libéré\n"_s << 0640;
+        // Whether another machine's copy runs cannot be known here: refused unless forced.
+        QTest::newRow("autre poste") << u" CM1/a.txt 5 octets D pris sur posteX depuis D (cette machine ne peut pas savoir "
+                                        u"si la copie tourne encore), compte U\n"_s
+            << u"CM1/a.txt : non libéré (pris sur posteX : cette machine ne peut pas savoir si la copie tourne encore ; "
+               u"vérifiez ce poste, ou --forcer)\nCM1/a.txt : libéré\n"_s << 0640;
     }
     void tenues()
     {
@@ -206,19 +214,24 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
             const Descripteur cm1 = DossierClasse(classe.chemin(u"CM1"_s)).ouvrirDossier(classe.chemin(u"CM1"_s));
             prise::Detenteur d = prise::lire(cm1.fd(), "a.txt").detenteur.value();
             d.copie.debut += 1;
+            if (cas == u"mode forgé 6777")
+                d.modeAvant = 06777;
+            if (cas == u"autre poste")
+                d.copie.machine = u"autre"_s, d.hote = u"posteX"_s;
             QCOMPARE(prise::remplacer(cm1.fd(), d, d.jeton), 0);
         }
         const QString p = u"pris par %1 sur %2 le D"_s.arg(processus::utilisateur(), processus::hote());
         if (!liste.startsWith(u"Aucun"))
             liste += u"1 texte marqué sous DIR.\n"_s;
-        QCOMPARE(vue(lance({"marques"}, dossier)), liste.replace(u"P\n"_s, p + u'\n').replace(u"DIR"_s, dossier));
+        QCOMPARE(vue(lance({"marques"}, dossier)),
+                 liste.replace(u"P\n"_s, p + u'\n').replace(u"DIR"_s, dossier).replace(u"compte U"_s, u"compte "_s + processus::utilisateur()));
         QString r = lance(QStringList{"marques", "--liberer", "CM1/a.txt"}, dossier, {}, avant);
-        if (cas == u"en marche") {
+        if (cas == u"en marche" || cas == u"autre poste") {
             QVERIFY(classe.marqueSurDisque(u"CM1/a.txt"_s));
             r += lance({"marques", "--liberer", "CM1/a.txt", "--forcer"}, dossier);
         }
         QCOMPARE(r.remove(QRegularExpression(u"Attention :[^\n]*\n"_s)), liberee);
-        QCOMPARE(std::exchange(statuts, {}), (QList<int>{1} << (cas == u"en marche" ? QList<int>{1, 0} : QList<int>{0})));
+        QCOMPARE(std::exchange(statuts, {}), (QList<int>{1} << (cas == u"en marche" || cas == u"autre poste" ? QList<int>{1, 0} : QList<int>{0})));
         QCOMPARE(classe.mode(u"CM1/a.txt"_s), mode);
         QCOMPARE(QDir(classe.chemin(u"CM1"_s)).entryList(QDir::Files | QDir::Hidden), QStringList{u"a.txt"_s});
     }
@@ -250,6 +263,12 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         QTest::newRow("lien physique liberer") << QStringList{"marques", "--liberer", "CM1/copie.txt"}
             << u"plumor-outils : CM1/copie.txt : ce texte a plusieurs noms (lien physique) : il n'est jamais libéré"_s << 2;
         QTest::newRow("dossier lien") << QStringList{"marques"} << u"Aucun texte marqué sous DIR.\n"_s << 0;
+        // At a claim's name but no claim: listed for what it is, refusing nothing; the release sets it aside.
+        QTest::newRow("etranger") << QStringList{"marques", "--json"} << u"\"etranger\": \"un fichier spécial (tube, périphérique…)\""_s << 1;
+        QTest::newRow("etranger liberer") << QStringList{"marques", "--liberer", "b.txt"} << u"b.txt : déjà libre\n"_s << 0;
+        // A claim naming a file outside the class: never looked at.
+        QTest::newRow("forgee") << QStringList{"marques", "--json"}
+            << u"\"etranger\": \"une prise forgée, qui nomme « ../PRIVE »\""_s << 1;
         QTest::newRow("dossier lien liberer") << QStringList{"marques", "--liberer", "CE2/prive.txt"}
             << u"plumor-outils : CE2/prive.txt : le chemin passe par un lien : refusé"_s << 2;
     }
@@ -299,6 +318,14 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
             QVERIFY(QDir().mkpath(classe.chemin("CM1")) && ::link(QFile::encodeName(prive).constData(), QByteArray(racine + "/CM1/copie.txt").constData()) == 0);
         } else if (cas == u"dossier") {
             QVERIFY(QFile::link(ailleurs.dossier(), classe.chemin("CE2")));
+        } else if (cas == u"etranger") {
+            classe.ecrire("b.txt", "x");
+            QVERIFY(::mkfifo(QByteArray(racine + '/' + prise::nom("b.txt", false)).constData(), 0644) == 0);
+        } else if (cas == u"forgee") {
+            prise::Detenteur d = prise::pourCetteCopie("../" + QFile::encodeName(QFileInfo(ailleurs.dossier()).fileName()) + "/prive.txt", 06777);
+            QFile f(classe.chemin(QString::fromLatin1(prise::nom(d.texte, false))));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(prise::encoder(d)) > 0);
+            attendu.replace(u"PRIVE"_s, QFileInfo(ailleurs.dossier()).fileName() + u"/prive.txt"_s);
         }
         const QString sortie = lance(args, dossier, {}, avant);
         QCOMPARE(std::exchange(statuts, {}), QList<int>{statut});
@@ -312,6 +339,8 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         }
         QVERIFY(!sortie.toUtf8().contains('\x1B') && !sortie.toUtf8().contains("\xC2\x9B"));
         const QStringList noms = QDir(dossier).entryList(QDir::Files);
+        if (cas == u"etranger")
+            QCOMPARE(QDir(dossier).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(), statut == 0 ? 1 : 2);
         if (cas == u"controles") // released on disk by --liberer only
             QCOMPARE(int(std::count_if(noms.cbegin(), noms.cend(), [&](const QString &n) { return classe.marqueSurDisque(n); })),
                      statut == 0 ? 0 : 2);

@@ -164,7 +164,8 @@ int AttributsSysteme::ecrireMode(int fd, quint16 mot, int modeAvant)
             const QByteArray parent = barre < 0 ? QByteArray(".") : barre == 0 ? QByteArray("/") : chemin.left(barre);
             modeDossier = sys::stat(parent.constData(), &dossier) == 0 ? dossier.st_mode : 0;
         }
-        mode = (mode & ~mode_t(0222)) | bitsEcritureLiberee(modeAvant, modeDossier, disque::masqueCreation());
+        // A text is no program: no set-id or sticky bit outlives its release.
+        mode = (mode & ~mode_t(07222)) | bitsEcritureLiberee(modeAvant, modeDossier, disque::masqueCreation());
     }
     // Samba shows the owner-execute bit as the archive attribute.
     mode = (mot & attribut::archive) ? (mode | S_IXUSR) : (mode & ~mode_t(S_IXUSR));

@@ -149,31 +149,29 @@ void FichiersTexte::tenir(TexteTenu &&t)
 
 int FichiersTexte::revendiquer(int dossier, const QByteArray &nom, int texte, int modeAvant, QByteArray &jeton)
 {
-    jeton.clear();
+    // Once a run in each folder: what copies killed mid-claim left there.
+    struct sys::stat st {};
+    if (sys::fstat(dossier, &st) == 0 && m_nettoyes.insert({quint64(st.st_dev), quint64(st.st_ino)}).second)
+        prise::nettoyer(dossier);
     const prise::Detenteur moi = prise::pourCetteCopie(nom, modeAvant);
-    int err = prise::poser(dossier, moi);
-    if (err == EEXIST) {
-        // Nobody's any more: a claim this copy or a dead copy of this machine
-        // left, or one on a free text whose mark came and went well after it
-        // (a release by hand, from a Windows machine's file properties), as
-        // the file system itself says, not a cache of it. Any other, or one
-        // that cannot be read, is a copy at work.
-        const prise::Lue l = prise::lire(dossier, nom);
-        bool abandonnee = l.detenteur && l.detenteur->perime();
-        if (l.detenteur && !abandonnee && texte >= 0 && l.date != 0) {
-            const std::optional<disque::Identite> id = disque::identite(texte, true);
-            const LectureAttribut a = m_attributs.lireFd(texte);
-            abandonnee = id && a.ok() && !attribut::estMarque(a.mot) && id->changement > l.date + 2000000000;
-        }
-        if (!abandonnee || prise::remplacer(dossier, moi, l.detenteur->jeton) != 0)
-            return EEXIST;
-        err = 0;
-    }
-    // A folder that holds no claim (no right to create files there): the
-    // lock and the mark alone keep the take single.
-    if (err == 0)
-        jeton = moi.jeton;
-    return 0;
+    // Nobody's any more: a claim this copy or a dead copy of this machine
+    // left, or one on a free text whose mark came and went well after it (a
+    // release by hand, from a Windows machine's file properties), as the file
+    // system itself says, not a cache of it. Any other is a copy at work.
+    const int err = prise::prendre(dossier, moi, [&](const prise::Lue &l) {
+        if (l.detenteur->perime())
+            return true;
+        if (texte < 0 || l.date == 0)
+            return false;
+        const std::optional<disque::Identite> id = disque::identite(texte, true);
+        const LectureAttribut a = m_attributs.lireFd(texte);
+        return id && a.ok() && !attribut::estMarque(a.mot) && id->changement > l.date + 2000000000;
+    });
+    // A folder that holds no claim (no right to create files there, a
+    // foreign file at the claim's name that cannot be set aside): the lock
+    // and the mark alone keep the take single.
+    jeton = err == 0 ? moi.jeton : QByteArray();
+    return err == EEXIST ? EEXIST : 0;
 }
 
 bool FichiersTexte::changeEntreTemps(int fd, int dossier, const QByteArray &nom, const QByteArray &jeton)

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 class Attributs;
@@ -201,4 +202,5 @@ private:
     std::function<void()> m_surChangement;
     std::function<int()> m_surReecriture;
     std::optional<Reecriture> m_reecriture;
+    std::set<std::pair<quint64, quint64>> m_nettoyes; // folders whose dead claims' files went
 };

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // The claim a copy puts beside a text it takes, a small hidden file named
@@ -17,13 +18,24 @@
 // which the teacher's release and another copy's take end.
 namespace prise {
 
-// `.plumor-prise-` and a hash of the text's name, case folded: a share that
-// ignores case reaches one text by several names, and a name of 255 bytes
-// still has its claim.
-QByteArray nom(const QByteArray &nomTexte);
+// `.plumor-prise-` and a hash of the text's name as the folder compares
+// names: case folded where the folder ignores case (one text by several
+// names), byte for byte elsewhere (two texts, two claims); a name of 255
+// bytes still has its claim.
+QByteArray nom(const QByteArray &nomTexte, bool sansCasse);
+// The claim's name in the open folder `dossier`, by that folder's rules.
+QByteArray nomDans(int dossier, const QByteArray &nomTexte);
+bool sansCasse(int dossier);
+// For tests: the case rule every folder is taken to have; nothing: the folder's own.
+void imposerCasse(std::optional<bool> sansCasse);
 // A claim, the hidden file one is written in before it takes its name, or
 // the successor file of one being replaced.
 bool estPrise(const QByteArray &nomFichier);
+
+// How long a take or a replace of a claim may last at most: a claim's draft,
+// successor or set-aside file older than this, by the clock of the folder's
+// disk, was left by a copy that died in its middle.
+constexpr qint64 dureeMaxNs = 120'000'000'000;
 
 struct Detenteur {
     processus::Copie copie;
@@ -48,12 +60,35 @@ std::optional<Detenteur> decoder(const QByteArray &octets);
 // instant: 0, EEXIST when a claim is there, or why none can be made here.
 int poser(int dossier, const Detenteur &d);
 
+// What stands at a text's claim name. Only a plain file with one name, whole,
+// recording this very text (by the folder's case rule) is a claim: anything
+// else refuses nothing.
 struct Lue {
     std::optional<Detenteur> detenteur;
-    int erreur = 0;  // ENOENT: no claim; EINVAL: bytes that are no claim
+    // ENOENT: nothing there; EINVAL: something that is no claim of this text
+    // (`etranger` says what); another errno: a file that cannot be read, a
+    // copy at work as far as this copy can tell.
+    int erreur = 0;
     qint64 date = 0; // when it was written, ns, by the clock of the folder's disk
+    QString etranger;
+    quint64 peripherique = 0, inode = 0; // of what was judged
 };
 Lue lire(int dossier, const QByteArray &nomTexte);
+// What a file of a claim's name is, when it is no claim of `nomTexte` (empty
+// for a claim of it): for a teacher to read. `nomTexte` empty: any text.
+QString etranger(int dossier, const QByteArray &nomFichier, const QByteArray &nomTexte, Detenteur *d = nullptr);
+
+// Takes `d`'s text's claim: 0 when it is this copy's, EEXIST when a claim of
+// a copy at work refuses the text, another errno when no claim can stand
+// here (the text is then taken without one). A foreign file at the claim's
+// name is set aside first, and a claim `perimee` judges nobody's any more
+// is replaced.
+int prendre(int dossier, const Detenteur &d, const std::function<bool(const Lue &)> &perimee);
+
+// Removes the hidden files of claims a dead copy left in the open folder:
+// drafts and successors whose maker is known dead on this machine, or older
+// than dureeMaxNs. Returns how many went.
+int nettoyer(int dossier);
 
 // Puts `d` in place of the claim of its text that holds `jeton`: 0, ESTALE
 // when that claim is no longer there or another copy is replacing it, or

@@ -9,16 +9,27 @@
 
 namespace processus {
 
+namespace {
+
+QString cle(bool avecHote)
+{
+    QCryptographicHash h(QCryptographicHash::Sha1);
+    h.addData(sys::idMachine());
+    if (avecHote)
+        h.addData(QSysInfo::machineHostName().toUtf8());
+    return QString::fromLatin1(h.result().toHex().left(16));
+}
+
+} // namespace
+
 const Copie &cetteCopie()
 {
     static const Copie copie = [] {
         Copie c;
-        // Neither the machine id alone (cloned images share it) nor the host
-        // name alone (any can be set) tells machines apart surely; both do.
-        QCryptographicHash h(QCryptographicHash::Sha1);
-        h.addData(sys::idMachine());
-        h.addData(QSysInfo::machineHostName().toUtf8());
-        c.machine = QString::fromLatin1(h.result().toHex().left(16));
+        // The host name is only a label: DHCP or a renamed post changes it
+        // while the machine, its copies and its records stay the same. Two
+        // machines cloned from one image share the id but not the boot.
+        c.machine = cle(false);
         c.demarrage = sys::idDemarrage();
         c.demarrage.remove(QLatin1Char('_'));
         c.pid = sys::getpid();
@@ -28,10 +39,16 @@ const Copie &cetteCopie()
     return copie;
 }
 
+bool estCetteMachine(const QString &machine)
+{
+    static const QString ancienne = cle(true);
+    return machine == cetteCopie().machine || machine == ancienne;
+}
+
 bool enVie(const Copie &c)
 {
     const Copie &moi = cetteCopie();
-    if (c.machine != moi.machine)
+    if (!estCetteMachine(c.machine))
         return true;
     if (c.demarrage != moi.demarrage)
         return false;

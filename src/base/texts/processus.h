@@ -12,7 +12,7 @@
 namespace processus {
 
 struct Copie {
-    QString machine;   // a hash of the machine id and the host name
+    QString machine;   // a hash of the machine id: a host name changes, the machine does not
     QString demarrage; // the boot's id
     qint64 pid = 0;
     quint64 debut = 0; // clock ticks from the boot to the process's start; 0: unknown
@@ -25,6 +25,10 @@ struct Copie {
 
 // This process.
 const Copie &cetteCopie();
+// Whether `machine` is this machine's: its key, or the key of earlier
+// versions (the machine id with the host name), still found while that name
+// is the same.
+bool estCetteMachine(const QString &machine);
 
 // Whether a copy still runs. When in doubt (another machine, /proc
 // unreadable) it counts as running: what it left is then left alone.

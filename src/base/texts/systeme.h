@@ -62,6 +62,7 @@
 #define AT_SYMLINK_NOFOLLOW 0x100
 #define AT_EACCESS 0x200
 #define AT_EMPTY_PATH 0x1000
+#define AT_REMOVEDIR 0x200
 #define AT_STATX_SYNC_AS_STAT 0
 #define AT_STATX_FORCE_SYNC 0x2000
 #define STATX_NLINK 0x4u
@@ -265,5 +266,10 @@ bool surCifs(int fd);
 // Whether a file open by anybody may be replaced by a rename. Windows refuses
 // to rename over an open file, so a held text is rewritten in place there.
 bool remplaceFichierOuvert();
+
+// Whether the open folder compares names without case (a CIFS share, a FAT
+// or NTFS disk, a case-folding ext4 folder, any Windows folder): two names
+// that differ by case alone name one file there.
+bool nomsSansCasse(int dossier);
 
 } // namespace sys

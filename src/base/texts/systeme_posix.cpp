@@ -6,7 +6,9 @@
 #include <QList>
 
 #include <cerrno>
+#include <linux/fs.h>
 #include <linux/openat2.h>
+#include <sys/ioctl.h>
 #include <sys/syscall.h>
 #include <sys/vfs.h>
 #include <sys/xattr.h>
@@ -135,6 +137,28 @@ bool surCifs(int fd)
 bool remplaceFichierOuvert()
 {
     return true;
+}
+
+bool nomsSansCasse(int dossier)
+{
+    struct statfs fs {};
+    if (::fstatfs(dossier, &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type) & 0xFFFFFFFFul) {
+    case 0xFF534D42ul: case 0xFE534D42ul: case 0x517Bul: // CIFS, SMB2, SMB
+    case 0x4D44ul: case 0x2011BAB0ul: case 0x5346544Eul: case 0x7366746Eul: // FAT, exFAT, NTFS (FUSE-less ones)
+        return true;
+    default: {
+        // ext4's per-folder case folding (chattr +F); asked of the folder
+        // opened for reading, as an O_PATH descriptor answers no ioctl.
+        const int fd = ::openat(dossier, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int drapeaux = 0;
+        const bool plie = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &drapeaux) == 0 && (drapeaux & FS_CASEFOLD_FL) != 0;
+        if (fd >= 0)
+            ::close(fd);
+        return plie;
+    }
+    }
 }
 
 } // namespace sys

@@ -784,4 +784,9 @@ bool remplaceFichierOuvert()
     return false;
 }
 
+bool nomsSansCasse(int)
+{
+    return true; // NTFS and SMB folders as Windows opens them
+}
+
 } // namespace sys
