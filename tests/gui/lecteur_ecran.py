@@ -1,6 +1,6 @@
 """What Orca reads of Plumor, already started on CLASS_FOLDER: every focusable
 control on screen is named or labelled; saves without a message box are
-spoken by the status, once each.   lecteur_ecran.py CLASS_FOLDER"""
+spoken by the notification, once each.   lecteur_ecran.py CLASS_FOLDER"""
 import os, sys, time
 import pyatspi
 from gi.repository import GLib
@@ -12,7 +12,7 @@ dits = []
 
 def noter(e):
     try:
-        if e.source.getRole() == pyatspi.ROLE_STATUS_BAR:
+        if e.source.getRole() == pyatspi.ROLE_NOTIFICATION and e.detail1:
             dits.append(e.source.name)
     except GLib.GError:
         pass  # an object of the dialog, gone with it
@@ -32,7 +32,7 @@ def plumor():
     return next((a for a in pyatspi.Registry.getDesktop(0) if a and a.name == "plumor"), None)
 
 
-verifier(pomper(15, lambda: plumor() and chercher(plumor(), pyatspi.ROLE_STATUS_BAR)), "Plumor is not on the bus")
+verifier(pomper(15, lambda: plumor() and chercher(plumor(), pyatspi.ROLE_NOTIFICATION)), "Plumor is not on the bus")
 app = plumor()
 # Lists and menus name their items themselves.
 anonymes = [a.getRoleName() for a in tous(app)
@@ -41,7 +41,7 @@ anonymes = [a.getRoleName() for a in tous(app)
             and not a.name and not any(r.getRelationType() == pyatspi.RELATION_LABELLED_BY for r in a.getRelationSet())]
 verifier(not anonymes, "focusable controls without a name or a label: %s" % anonymes)
 
-pyatspi.Registry.registerEventListener(noter, "object:property-change:accessible-name")
+pyatspi.Registry.registerEventListener(noter, "object:state-changed:showing")
 zone = chercher(app, pyatspi.ROLE_TEXT, "Zone d'écriture : aucun texte")
 verifier(zone, "no writing zone named « Zone d'écriture : aucun texte »")
 zone.queryEditableText().insertText(0, "Le renard", 9)
