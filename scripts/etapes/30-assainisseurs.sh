@@ -20,5 +20,5 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 # hands strndup() a buffer without a final NUL, as strndup allows: ASan's
 # strict string checks would stop there, outside Plumor's code.
 (cd "$dossier" && ASAN_OPTIONS=${ASAN_OPTIONS/strict_string_checks=1/strict_string_checks=0} \
-  ctest --output-on-failure -R lecteur_ecran)
+  ctest --output-on-failure -R 'lecteur_ecran$')
 echo "sanitizers: $(( $(date +%s) - debut )) s"
