@@ -24,6 +24,9 @@ if [ -n "$orca" ]; then
   command -v xdotool >/dev/null || passer "xdotool missing (package xdotool)"
   # Orca follows the window a window manager activates, as on a pupil's desktop.
   command -v openbox >/dev/null || passer "no window manager (package openbox)"
+  # Orca runs once per user: one already running (the user's own, or another
+  # run of this test) is neither replaced nor joined.
+  pgrep -u "$(id -u)" -x orca >/dev/null && passer "Orca already runs for this user"
   script=$racine/tests/gui/orca_routes.py
 fi
 
@@ -61,7 +64,7 @@ dbus-run-session -- bash -c '
   bus >/dev/null 2>&1 || exit 77
   if [ -n "$5" ]; then
     openbox >/dev/null 2>&1 &
-    orca --replace -u "$1/orca" >"$1/orca.out" 2>&1 &
+    orca -u "$1/orca" >"$1/orca.out" 2>&1 &
     # Up once it has said so; a pupil starts Plumor with Orca already talking.
     for _ in $(seq 600); do [ -s "$PAROLE" ] && break; sleep 0.1; done
     [ -s "$PAROLE" ] || exit 77
