@@ -71,6 +71,11 @@ dbus-run-session -- bash -c '
   fi
   (cd "$1/classe" && exec "$2") >"$1/plumor.log" 2>&1 &
   "$4" "$3" "$1/classe" 2>&1
+  issue=$?
+  # Orca gone before the next run looks for one.
+  kill $(jobs -p) 2>/dev/null
+  wait
+  exit $issue
 ' _ "$tmp" "$plumor" "$script" "$py" "$orca" 2>"$tmp/dbus.log"
 issue=$?
 [ $issue = 77 ] && passer "the accessibility bus or Orca did not start"
