@@ -22,7 +22,7 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 # hands strndup() a buffer without a final NUL, as strndup allows: ASan's
 # strict string checks would stop there, outside Plumor's code.
 (cd "$dossier" && ASAN_OPTIONS=${ASAN_OPTIONS/strict_string_checks=1/strict_string_checks=0} \
-  ctest --output-on-failure -R lecteur_ecran)
+  ctest --output-on-failure -R 'lecteur_ecran$')
 
 # The core, the window's commands and the share that misbehaves, with
 # ThreadSanitizer; Qt's own hand-overs are described in tsan.supp.

@@ -10,6 +10,31 @@
 
 #include <csignal>
 
+namespace {
+
+// What Qt shows in Plumor's dialogs and its French catalogue lacks.
+class CataloguePlumor : public QTranslator
+{
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char *contexte, const char *source, const char *, int) const override
+    {
+        static const struct {
+            const char *contexte, *source, *francais;
+        } entrees[] = {
+            // The type of a folder in the file dialog (context renamed in Qt 6).
+            {"QAbstractFileIconProvider", "Folder", "Dossier"},
+        };
+        for (const auto &e : entrees)
+            if (qstrcmp(contexte, e.contexte) == 0 && qstrcmp(source, e.source) == 0)
+                return QString::fromUtf8(e.francais);
+        return {};
+    }
+};
+
+} // namespace
+
 void preparerApplication(QApplication &app)
 {
     // A write past a file-size limit must fail with EFBIG, not kill the
@@ -25,6 +50,8 @@ void preparerApplication(QApplication &app)
     auto *qtFr = new QTranslator(&app);
     if (qtFr->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(qtFr);
+    // Installed after Qt's, so asked first.
+    app.installTranslator(new CataloguePlumor(&app));
 
     // The window asks for the fonts of the class's Windows machines.
     QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));

@@ -2,6 +2,7 @@
 
 class QApplication;
 
-// What the process needs before the window exists: Qt's French texts, the
-// fonts the window asks for, and signals that must not end it mid-write.
+// What the process needs before the window exists: Qt's French texts and
+// the few its catalogue lacks, the fonts the window asks for, and signals
+// that must not end it mid-write.
 void preparerApplication(QApplication &app);

@@ -35,7 +35,8 @@ Form1::Form1(ServicesForm1 services)
     afficherTitre(*this, QStringLiteral("b"));
 
     m_c = construireControles(this);
-    rendreAccessible(m_c);
+    rendreAccessible(this, m_c);
+    suivreLaZone(m_etat, m_c);
     // The window manager gets the program's picture (the about button's) once
     // the window is up: X11 takes all seven sizes, up to 256 pixels, and
     // painting them costs more than building the rest of the window.
@@ -120,8 +121,16 @@ void Form1::relier()
     connect(m_c.enregistrer_sous, &QAction::triggered, this, [d] { d->enregistrer_sous_Click(); });
     connect(m_c.Fermer, &QAction::triggered, this, [d] { d->Fermer_Click(); });
     Impression *imp = m_impression.get();
-    connect(m_c.Imprimer, &QAction::triggered, this, [imp, d] { d->occupe() ? void() : imp->Imprimer_Click(); });
-    connect(m_c.Command3, &QPushButton::clicked, this, [imp, d] { d->occupe() ? void() : imp->Command3_Click(); });
+    // The print leaves nothing on screen: a screen reader is told it went.
+    const auto imprime = [this] { Annonceur::annoncer(this, QStringLiteral("Texte envoyé à l'imprimante.")); };
+    connect(m_c.Imprimer, &QAction::triggered, this, [imp, d, imprime] {
+        if (!d->occupe() && imp->Imprimer_Click())
+            imprime();
+    });
+    connect(m_c.Command3, &QPushButton::clicked, this, [imp, d, imprime] {
+        if (!d->occupe() && imp->Command3_Click())
+            imprime();
+    });
     // "Quitter" runs the same sequence as closing the window.
     connect(m_c.Quitter, &QAction::triggered, this, &QWidget::close);
     // Any change the pupil makes counts: a changed text is never dropped unasked.
@@ -159,7 +168,7 @@ void Form1::relier()
     // The commands come back at once, before what the command says is heard.
     connect(m_documents.get(), &Documents::termine, this, [this] {
         m_navigateur->majLongueurEtCommandes();
-        decrireTextes(m_etat, m_c);
+        decrireTextes(m_etat, m_c, true);
     });
 }
 

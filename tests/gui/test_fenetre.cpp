@@ -8,11 +8,16 @@
 #include "gui/fenetre/disposition.h"
 #include "gui/widgets/geometrie.h"
 #include "gui/version.h"
+#include "gui/widgets/dialogues.h"
 #include "gui/widgets/focus_visible.h"
 #include "gui/widgets/liste_fichiers.h"
 #include "gui/widgets/zone_texte.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QDir>
+#include <QSet>
+#include <QTranslator>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -50,6 +55,22 @@ QString dansLaBoiteModale(const std::function<void()> &ouvrir, const std::functi
     return vu;
 }
 
+class SansTraduction : public QTranslator
+{
+public:
+    SansTraduction(QSet<QString> &sources, QObject *parent) : QTranslator(parent), m_sources(sources) {}
+    bool isEmpty() const override { return false; }
+    QString translate(const char *, const char *source, const char *, int) const override
+    {
+        if (source && *source)
+            m_sources.insert(QString::fromUtf8(source));
+        return {};
+    }
+
+private:
+    QSet<QString> &m_sources;
+};
+
 } // namespace
 
 class TestFenetre : public QObject
@@ -57,9 +78,15 @@ class TestFenetre : public QObject
     Q_OBJECT
 private:
     Classe m_classe;
+    QSet<QString> m_sansTraduction;
 
 private slots:
-    void initTestCase() { preparerApplication(*qApp); }
+    void initTestCase()
+    {
+        // Installed first, so asked last: it hears only what no catalogue knew.
+        qApp->installTranslator(new SansTraduction(m_sansTraduction, qApp));
+        preparerApplication(*qApp);
+    }
 
     void auDemarrage()
     {
@@ -197,6 +224,65 @@ private slots:
         vrais.information(QStringLiteral("Texte protégé!"));
         QCOMPARE(QApplication::activeWindow(), f.form.get());
         QCOMPARE(QApplication::focusWidget(), c.File1);
+        // F10 opens the first menu; Escape closes it, a second leaves the bar.
+        QTest::keyClick(c.File1, Qt::Key_F10);
+        QCOMPARE(QApplication::activePopupWidget(), c.fichier);
+        QTest::keyClick(c.fichier, Qt::Key_Escape);
+        QTest::keyClick(f.form->menuBar(), Qt::Key_Escape);
+        QCOMPARE(QApplication::focusWidget(), c.File1);
+    }
+
+    // Every string Qt shows in Plumor's dialogs is French: the lookups no
+    // catalogue answered, met on screen, are listed.
+    void dialoguesEnFrancais()
+    {
+        Fenetre f = ouvrirFenetre(m_classe.dossier());
+        DialoguesQt vrais(f.form.get());
+        QStringList anglais;
+        const auto lire = [&](QWidget *boite) {
+            QStringList vus{boite->windowTitle()};
+            for (QWidget *w : boite->findChildren<QWidget *>()) {
+                vus << w->toolTip() << w->accessibleName() << w->property("text").toString();
+                if (auto *l = qobject_cast<QComboBox *>(w))
+                    for (int i = 0; i < l->count(); ++i)
+                        vus << l->itemText(i);
+                if (auto *v = qobject_cast<QAbstractItemView *>(w); v && v->model()) {
+                    const QAbstractItemModel *m = v->model();
+                    for (int col = 0; col < m->columnCount(v->rootIndex()); ++col) {
+                        vus << m->headerData(col, Qt::Horizontal).toString();
+                        for (int ligne = 0; ligne < m->rowCount(v->rootIndex()); ++ligne)
+                            vus << m->index(ligne, col, v->rootIndex()).data().toString();
+                    }
+                }
+            }
+            for (const QString &v : vus)
+                if (m_sansTraduction.contains(v) && !anglais.contains(v))
+                    anglais << v;
+            return QString();
+        };
+        QDir(m_classe.dossier()).mkdir(QStringLiteral("CM1"));
+        m_classe.ecrire(QStringLiteral("ours.txt"), "L'ours\r\n");
+        for (auto mode : {Dialogues::ModeFichier::Ouvrir, Dialogues::ModeFichier::Enregistrer}) {
+            // The dialog comes once its folder answers, and its entries once
+            // its model has read them.
+            QTimer attente;
+            attente.setInterval(20);
+            QObject::connect(&attente, &QTimer::timeout, [&] {
+                QWidget *boite = QApplication::activeModalWidget();
+                const auto *v = boite ? boite->findChild<QAbstractItemView *>(QStringLiteral("listView")) : nullptr;
+                if (!v || v->model()->rowCount(v->rootIndex()) < 2)
+                    return;
+                attente.stop();
+                lire(boite);
+                boite->close();
+            });
+            attente.start();
+            vrais.choisirFichier(mode, m_classe.dossier());
+        }
+        for (auto boutons : {Dialogues::Boutons::Ok, Dialogues::Boutons::OkAnnuler, Dialogues::Boutons::OuiNon})
+            dansLaBoiteModale([&] { vrais.message({QStringLiteral("?"), boutons, Dialogues::Icone::Aucune, {}}); }, lire);
+        dansLaBoiteModale([&] { vrais.choisirPolice(QFont(), Dialogues::ChoixPolice::FaceEtTaille); }, lire);
+        QCOMPARE(anglais.join(QStringLiteral(" | ")), QString());
     }
 };
 

@@ -6,6 +6,7 @@
 #include "gui/widgets/annonceur.h"
 #include "gui/widgets/dialogues.h"
 #include "gui/fenetre/etat_fenetre.h"
+#include "gui/widgets/zone_texte.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QScopedValueRollback>
+#include <QTimer>
 
 #include <algorithm>
 #include <exception>
@@ -126,8 +128,19 @@ void LexiqueFenetre::Combo2_Click()
 void LexiqueFenetre::lexique_Click()
 {
     const QList<QListWidgetItem *> choisis = m_c.lexique->selectedItems();
+    const QString mot = choisis.isEmpty() ? QString() : choisis.first()->text();
     // Put as it stands, spaces included, and without emptying the clipboard first.
-    QGuiApplication::clipboard()->setText(choisis.isEmpty() ? QString() : choisis.first()->text());
-    m_c.lexique->hide();
+    QGuiApplication::clipboard()->setText(mot);
     m_etat.zone_active = 1;
+    Annonceur::annoncer(m_c.lexique, QStringLiteral("« %1 » copié.").arg(mot.trimmed()));
+    // Hidden once the list has finished with the key or the click: the focus
+    // then leaves it after the list has said what it selected, and a screen
+    // reader follows the focus to the writing zone instead of staying on the
+    // word.
+    QTimer::singleShot(0, m_c.lexique, [this] {
+        const bool avaitLeFocus = m_c.lexique->hasFocus();
+        m_c.lexique->hide();
+        if (avaitLeFocus)
+            m_c.Text1->setFocus(Qt::OtherFocusReason);
+    });
 }

@@ -78,44 +78,44 @@ Impression::Impression(Dialogues &dialogues, std::unique_ptr<FournisseurImpriman
 
 Impression::~Impression() = default;
 
-void Impression::Imprimer_Click()
+bool Impression::Imprimer_Click()
 {
     if (!m_source)
-        return;
+        return false;
     const TexteAImprimer t = m_source();
-    impression(t.texte, t.nomFichier, t.police);
+    return impression(t.texte, t.nomFichier, t.police);
 }
 
-void Impression::Command3_Click()
+bool Impression::Command3_Click()
 {
-    Imprimer_Click();
+    return Imprimer_Click();
 }
 
-void Impression::impression(const QString &texte, const QString &nomFichier, const QFont &police)
+bool Impression::impression(const QString &texte, const QString &nomFichier, const QFont &police)
 {
     if (texte.isEmpty())
-        return;
+        return false;
     const Dialogues::Message question{QStringLiteral("Voulez-vous imprimer?"),
                                       Dialogues::Boutons::OkAnnuler, Dialogues::Icone::Aucune,
                                       nomFichier};
     if (m_dialogues.message(question) != Dialogues::Reponse::Ok)
-        return;
+        return false;
     // Without this a pupil could not tell a print that never happened from
     // one that worked.
     if (m_fournisseur->imprimantesInstallees().isEmpty()) {
         m_dialogues.information(QStringLiteral("Aucune imprimante n'est installée."));
-        return;
+        return false;
     }
     const std::optional<QFont> choisie = m_dialogues.choisirPolice(police, Dialogues::ChoixPolice::FaceSeule);
     if (!choisie)
-        return;
+        return false;
 
     const PointeurOccupe occupe;
     const std::unique_ptr<QPrinter> imprimante = m_fournisseur->imprimante();
     if (!imprimante)
-        return;
+        return false;
     imprimante->setDocName(nomFichier.isEmpty() ? titreApplication() : nomFichier);
-    imprimerTexte(*imprimante, texte, *choisie, nomFichier);
+    return imprimerTexte(*imprimante, texte, *choisie, nomFichier);
 }
 
 bool imprimerTexte(QPrinter &imprimante, const QString &texte, const QFont &police,

@@ -55,13 +55,14 @@ public:
     ~Impression();
 
     // The menu item and the button print what the source gives, nothing else.
-    void Imprimer_Click();
-    void Command3_Click();
+    // True once the text went to the printer.
+    bool Imprimer_Click();
+    bool Command3_Click();
 
     // The name of the text heads the page and titles the question. Every
     // failure ends silently except a missing printer, which is said before
-    // the font dialog.
-    void impression(const QString &texte, const QString &nomFichier, const QFont &police = {});
+    // the font dialog. True once the text went to the printer.
+    bool impression(const QString &texte, const QString &nomFichier, const QFont &police = {});
 
 private:
     Dialogues &m_dialogues;

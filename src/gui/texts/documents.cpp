@@ -48,7 +48,7 @@ void Documents::commencer(bool remplaceLaZone)
     if (remplaceLaZone) {
         m_zoneSuspendue = true;
         m_c.Text1->suspendre(true);
-        decrireTextes(m_etat, m_c);
+        decrireTextes(m_etat, m_c, true);
     }
 }
 
@@ -57,7 +57,7 @@ void Documents::rendreLaZone()
     if (!std::exchange(m_zoneSuspendue, false))
         return;
     m_c.Text1->suspendre(false);
-    decrireTextes(m_etat, m_c);
+    decrireTextes(m_etat, m_c, true);
 }
 
 void Documents::terminer()

@@ -8,7 +8,7 @@ namespace {
 QAccessibleInterface *interfaceAnnonceur(const QString &classe, QObject *objet)
 {
     if (classe == QLatin1String("Annonceur") && objet && objet->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget *>(objet), QAccessible::StatusBar);
+        return new QAccessibleWidget(static_cast<QWidget *>(objet), QAccessible::Notification);
     return nullptr;
 }
 } // namespace
@@ -22,6 +22,7 @@ Annonceur::Annonceur(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setGeometry(0, 0, 1, 1);
     lower();
+    window()->installEventFilter(this);
 }
 
 void Annonceur::annoncer(const QString &phrase)
@@ -35,14 +36,33 @@ void Annonceur::dire()
 {
     const QString texte = m_enAttente.join(u' ');
     m_enAttente.clear();
-    // A new name sends its own event; the same outcome twice in a row is
-    // news twice, so then the event goes out by hand.
-    if (accessibleName() != texte) {
+    if (accessibleName() != texte)
         setAccessibleName(texte);
+    m_aMontrer = true;
+    montrer();
+}
+
+void Annonceur::montrer()
+{
+    // Screen readers ignore a name change away from the focus, but speak a
+    // notification as it appears, whatever has the focus: the widget stays
+    // where it is and says it appeared again, once per outcome. After a
+    // dialog, only once the window is active again: Orca drops a
+    // notification that comes amid the flood of events a closing dialog
+    // sends, before the window's activation and focus.
+    if (!m_aMontrer || !window()->isActiveWindow())
         return;
-    }
-    QAccessibleEvent e(this, QAccessible::NameChanged);
+    m_aMontrer = false;
+    QAccessibleEvent e(this, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&e);
+}
+
+bool Annonceur::eventFilter(QObject *, QEvent *e)
+{
+    // After the activation's own events.
+    if (e->type() == QEvent::WindowActivate && m_aMontrer)
+        QTimer::singleShot(0, this, &Annonceur::montrer);
+    return false;
 }
 
 void Annonceur::annoncer(QWidget *w, const QString &phrase)

@@ -4,10 +4,10 @@
 #include <QStringList>
 #include <QWidget>
 
-// A status that assistive technology reads and nobody sees: Qt 6.4 has no
-// announcement event, so an outcome that shows no message box changes this
-// widget's accessible name (role: status bar). It stands 1 pixel wide and
-// paints nothing, because a hidden widget is not read.
+// A status that assistive technology speaks and nobody sees: Qt 6.4 has no
+// announcement event, so an outcome that shows no message box becomes the
+// name of this notification, which then says it is shown again. It stands
+// 1 pixel wide and paints nothing, because a hidden widget is not read.
 class Annonceur : public QWidget
 {
     Q_OBJECT
@@ -22,7 +22,12 @@ public:
     // The announcer of the window `w` belongs to; nothing when it has none.
     static void annoncer(QWidget *w, const QString &phrase);
 
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override;
+
 private:
     void dire();
+    void montrer();
     QStringList m_enAttente;
+    bool m_aMontrer = false;
 };

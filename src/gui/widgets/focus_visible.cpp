@@ -46,7 +46,7 @@ public:
     void drawControl(ControlElement e, const QStyleOption *o, QPainter *p, const QWidget *w) const override
     {
         QProxyStyle::drawControl(e, o, p, w);
-        // The entry reached by Alt or F10 before its menu opens: the base
+        // The entry reached by Alt before its menu opens: the base
         // style leaves it unmarked.
         if (e == CE_MenuBarItem && (o->state & State_Selected) && !(o->state & State_Sunken)
             && qobject_cast<const QMenuBar *>(w) && w->hasFocus())

@@ -1,5 +1,6 @@
 #include "fenetre.h"
 #include "gui/lexicon/lexique_fenetre.h"
+#include "gui/widgets/annonceur.h"
 #include "gui/widgets/zone_texte.h"
 
 #include <QClipboard>
@@ -47,7 +48,9 @@ private slots:
         f.etat().zone_active = 2;
         c.lexique->setCurrentRow(2); // selects it, as a click does
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral(" un âne"));
-        QVERIFY(c.lexique->isHidden() && f.etat().zone_active == 1);
+        // Hidden once the list is done with the selection, and said.
+        QTRY_VERIFY(c.lexique->isHidden() && f.etat().zone_active == 1);
+        QTRY_VERIFY(c.annonce->derniereAnnonce().endsWith(QStringLiteral("« un âne » copié.")));
     }
 };
 

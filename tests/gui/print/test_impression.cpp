@@ -38,7 +38,7 @@ struct ImprimantePdf : FournisseurImprimante {
 
 // Clicks the print button on `texte`, the pupil answering as scripted. What
 // the pupil saw: the first message's title, every message, "police ?" once
-// the font dialog answered, then whether a page was written.
+// the font dialog answered, then whether a page was written (and said so).
 QStringList imprimer(const QString &fichier, const QString &texte, Reponse reponse, std::optional<QFont> police,
                      const QStringList &installees = {u"PDF"_s})
 {
@@ -47,9 +47,10 @@ QStringList imprimer(const QString &fichier, const QString &texte, Reponse repon
     d.polices = {police};
     Impression impression(d, std::make_unique<ImprimantePdf>(fichier, installees),
                           [&] { return TexteAImprimer{texte, u"conte.txt"_s, {}}; });
-    impression.Command3_Click();
+    const bool envoye = impression.Command3_Click();
+    const bool page = QFileInfo(fichier).size() > 0;
     return QStringList{d.messages.value(0).titre} + d.textes() << (d.polices.isEmpty() ? u"police ?"_s : u"-"_s)
-                                                                << (QFileInfo(fichier).size() > 0 ? u"page"_s : u"rien"_s);
+                                                                << (envoye != page ? u"dit à tort"_s : page ? u"page"_s : u"rien"_s);
 }
 
 // Each word as "page:line,column word", then its height in brackets unless
