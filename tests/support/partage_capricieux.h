@@ -1,11 +1,9 @@
 #pragma once
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
-#include <QTimer>
 
 // A share that misbehaves (tests/fiabilite/partage_capricieux.py, a FUSE
 // passthrough): source() seen at point(), its faults given as JSON.
@@ -36,18 +34,3 @@ private:
     if (const QString pourquoi = PartageCapricieux::impossible(); !pourquoi.isEmpty()) \
     QSKIP(qPrintable(pourquoi))
 
-// The longest the caller's event loop went without turning while `f` ran.
-template <typename F>
-qint64 plusLongueAttente(F f)
-{
-    QElapsedTimer depuis;
-    qint64 pire = 0;
-    QTimer battement;
-    QObject::connect(&battement, &QTimer::timeout, [&] {
-        pire = std::max(pire, depuis.restart());
-    });
-    depuis.start();
-    battement.start(10);
-    f();
-    return std::max(pire, depuis.elapsed());
-}
