@@ -28,7 +28,7 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 # ThreadSanitizer; Qt's own hand-overs are described in tsan.supp.
 tsan=$(cd "$1/.." && pwd)/build-tsan
 drapeaux="-fsanitize=thread -fno-omit-frame-pointer"
-suites=(test_disque test_fichiers_texte test_partage test_documents test_partage_lent)
+suites=(test_disque test_fichiers_texte test_partage test_documents)
 cmake -S "$racine" -B "$tsan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$drapeaux" \
   -DCMAKE_EXE_LINKER_FLAGS="$drapeaux" >/dev/null
 cmake --build "$tsan" -j"$(nproc)" --target "${suites[@]}"

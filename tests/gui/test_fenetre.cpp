@@ -2,6 +2,7 @@
 // on resize, what the writing zone lets in, and where a keyboard user's focus
 // goes and shows. What a screen reader is told: lecteur_ecran.py.
 #include "fenetre.h"
+#include "partage_capricieux.h"
 
 #include "app/demarrage.h"
 #include "gui/apropos.h"
@@ -22,6 +23,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -283,6 +285,33 @@ private slots:
             dansLaBoiteModale([&] { vrais.message({QStringLiteral("?"), boutons, Dialogues::Icone::Aucune, {}}); }, lire);
         dansLaBoiteModale([&] { vrais.choisirPolice(QFont(), Dialogues::ChoixPolice::FaceEtTaille); }, lire);
         QCOMPARE(anglais.join(QStringLiteral(" | ")), QString());
+    }
+
+    // A folder that does not answer: the dialog is not shown, the pupil is
+    // told, and the window is the pupil's again.
+    void unDossierQuiNeRepondPas()
+    {
+        SANS_PARTAGE_CAPRICIEUX_PASSER();
+        PartageCapricieux partage;
+        QDir().mkpath(partage.source() + QStringLiteral("/CM1"));
+        QVERIFY(partage.monter());
+        QVERIFY(partage.fautes(R"({"bloquer": ["*"]})"));
+        QWidget fenetre;
+        DialoguesQt dialogues(&fenetre);
+        QString dit;
+        QTimer pupille;
+        QObject::connect(&pupille, &QTimer::timeout, [&] {
+            if (auto *boite = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                dit = boite->text();
+                boite->accept();
+            }
+        });
+        pupille.start(100);
+        const std::optional<QString> chemin =
+            dialogues.choisirFichier(Dialogues::ModeFichier::Ouvrir, partage.point() + QStringLiteral("/CM1"));
+        QVERIFY(partage.fautes("{}"));
+        QVERIFY(!chemin);
+        QVERIFY2(dit.startsWith(QStringLiteral("Le lecteur réseau ne répond pas : le dossier")), qPrintable(dit));
     }
 };
 

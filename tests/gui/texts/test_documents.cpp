@@ -15,12 +15,14 @@
 #include <QAction>
 #include <QDir>
 #include <QDirIterator>
+#include <QHash>
 #include <QTemporaryDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
 #include <cerrno>
+#include <functional>
 #include <future>
 
 namespace {
@@ -163,16 +165,11 @@ private slots:
         f.form->partage().poster([attente = porte.get_future().share()](FichiersTexte &) { attente.wait(); });
         f.dialogues->reponses << R::Oui;
         f.dialogues->fichiers << (commande == u"ouvrir" ? b : classe.chemin(QStringLiteral("c.txt")));
-        if (commande == u"ouvrir")
-            f.documents().ouvrir_Click();
-        else if (commande == u"enregistrer")
-            f.documents().enregistrer_Click();
-        else if (commande == u"enregistrer sous")
-            f.documents().enregistrer_sous_Click();
-        else if (commande == u"fermer")
-            f.documents().Fermer_Click();
-        else
-            f.form->close();
+        const QHash<QString, std::function<void()>> commandes{
+            {QStringLiteral("ouvrir"), [&] { f.documents().ouvrir_Click(); }}, {QStringLiteral("enregistrer"), [&] { f.documents().enregistrer_Click(); }},
+            {QStringLiteral("enregistrer sous"), [&] { f.documents().enregistrer_sous_Click(); }},
+            {QStringLiteral("fermer"), [&] { f.documents().Fermer_Click(); }}, {QStringLiteral("quitter"), [&] { f.form->close(); }}};
+        commandes.value(commande)();
         // Typed while the share hangs: kept where the zone stays the pupil's,
         // refused where the command will replace or empty it.
         ajouter(f, frappe);
