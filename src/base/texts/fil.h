@@ -50,8 +50,8 @@ public:
     // on: false when one is still under way.
     bool vider(int ms);
 
-    // Whether the caller waits for a call now, and whether one has been
-    // under way longer than silenceMs.
+    // Whether a call the caller waits for or launched has not answered yet,
+    // and whether one has been under way longer than silenceMs.
     bool occupe() const { return m_attentes > 0; }
     bool silencieux() const;
 
