@@ -69,26 +69,11 @@ Reprise::Reprise(const QString &dossier, EtatFenetre &etat, Controles &c, Docume
     // hands it to the writer; the share's thread waits for the disk, so the
     // window never does.
     m_partage.surReecriture([this] {
-        std::shared_ptr<recuperation::Ecrivain> ecrivain;
-        bool actif = false, secours = false;
-        const auto demander = [&](bool basculer) {
-            QMetaObject::invokeMethod(this, [&] {
-                if (basculer && !m_secours)
-                    this->basculer();
-                ecrire();
-                ecrivain = m_ecrivain;
-                actif = m_actif;
-                secours = m_secours;
-            }, Qt::BlockingQueuedConnection);
-        };
-        demander(false);
-        int err = ecrivain ? ecrivain->attendre(Fil::silenceMs) : 0;
-        if (err == ETIMEDOUT && !secours) {
-            demander(true);
-            err = ecrivain ? ecrivain->attendre(Fil::silenceMs) : 0;
-        }
-        // Without a record folder at all there is no record to wait for.
-        return actif ? err : 0;
+        return ecrireEtAttendre(Fil::silenceMs, [this](bool basculer) {
+            Demande d;
+            QMetaObject::invokeMethod(this, [&] { d = demander(basculer); }, Qt::BlockingQueuedConnection);
+            return d;
+        });
     });
 }
 
@@ -170,17 +155,29 @@ void Reprise::ecrire()
     m_ecrivain->demander(std::move(r));
 }
 
-int Reprise::ecrireMaintenant(int ms)
+Reprise::Demande Reprise::demander(bool basculer)
 {
+    if (basculer && !m_secours)
+        this->basculer();
     ecrire();
-    int err = m_ecrivain->attendre(ms);
-    if (err == ETIMEDOUT && !m_secours) {
-        basculer();
-        ecrire();
-        err = m_ecrivain->attendre(ms);
+    return {m_ecrivain, m_actif, m_secours};
+}
+
+int Reprise::ecrireEtAttendre(int ms, const std::function<Demande(bool)> &demander)
+{
+    Demande d = demander(false);
+    int err = d.ecrivain ? d.ecrivain->attendre(ms) : 0;
+    if (err == ETIMEDOUT && !d.secours) {
+        d = demander(true);
+        err = d.ecrivain ? d.ecrivain->attendre(ms) : 0;
     }
     // Without a record folder at all there is no record to wait for.
-    return m_actif ? err : 0;
+    return d.actif ? err : 0;
+}
+
+int Reprise::ecrireMaintenant(int ms)
+{
+    return ecrireEtAttendre(ms, [this](bool basculer) { return demander(basculer); });
 }
 
 void Reprise::echec(int erreur)

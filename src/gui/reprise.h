@@ -58,6 +58,17 @@ private:
     void laisser();
 
     std::function<void(int)> signalerEchec();
+    // The record made now (after turning to this machine's disk first when
+    // `basculer` says so), with who writes it and where records stand.
+    struct Demande {
+        std::shared_ptr<recuperation::Ecrivain> ecrivain;
+        bool actif = false, secours = false;
+    };
+    Demande demander(bool basculer);
+    // Asks for the record and waits `ms` for its write; a folder that does
+    // not answer is left for this machine's own, given as long again. The
+    // waiting is the caller's thread's, whichever it is.
+    static int ecrireEtAttendre(int ms, const std::function<Demande(bool)> &demander);
 
     EtatFenetre &m_etat;
     Controles &m_c;

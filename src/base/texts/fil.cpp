@@ -92,7 +92,12 @@ Fil::VersLAppelant Fil::versLAppelant() const
     return [etat = m_etat](std::function<void(Fil &)> f) {
         std::lock_guard<std::mutex> verrou(etat->mutex);
         if (auto *moi = static_cast<Fil *>(etat->recepteur))
-            QMetaObject::invokeMethod(moi, [moi, f = std::move(f)] { f(*moi); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(moi, [etat, moi, f = std::move(f)] {
+                // Through the mutex it was posted under: what the thread
+                // made before is seen as handed over, by ThreadSanitizer too.
+                { std::lock_guard<std::mutex> verrou(etat->mutex); }
+                f(*moi);
+            }, Qt::QueuedConnection);
     };
 }
 
@@ -121,18 +126,14 @@ void Fil::finAttente()
 void Fil::lancerBrut(QObject *contexte, std::function<void()> travail, std::function<void()> suite)
 {
     debutAttente();
-    poster([etat = m_etat, travail = std::move(travail), contexte = QPointer<QObject>(contexte),
-            suite = std::move(suite)]() mutable {
+    poster([vers = versLAppelant(), travail = std::move(travail), contexte = QPointer<QObject>(contexte),
+            suite = std::move(suite)] {
         travail();
-        std::lock_guard<std::mutex> verrou(etat->mutex);
-        if (!etat->recepteur)
-            return;
-        auto *moi = static_cast<Fil *>(etat->recepteur);
-        QMetaObject::invokeMethod(moi, [moi, contexte, suite = std::move(suite)]() mutable {
-            moi->finAttente();
+        vers([contexte, suite](Fil &moi) {
+            moi.finAttente();
             if (contexte)
                 suite();
-        }, Qt::QueuedConnection);
+        });
     });
 }
 
