@@ -29,7 +29,7 @@ titres = []
 
 def noter(e):
     try:
-        if e.source.getRole() == pyatspi.ROLE_STATUS_BAR:
+        if e.source.getRole() in (pyatspi.ROLE_STATUS_BAR, pyatspi.ROLE_NOTIFICATION):
             annonces.append(e.source.name)
         elif e.source.getRole() == pyatspi.ROLE_FRAME:
             titres.append(e.source.name)
@@ -100,12 +100,15 @@ def mesurer(nom, preparer, agir, fini, delai=40):
         sondeur = subprocess.Popen([sonde, pid], stdout=subprocess.PIPE, text=True)
     ok = pomper(delai, fini)
     duree = time.monotonic() - debut
+    # The calls the pupil waited for; what follows the result (a release
+    # after the text is shown, the list's refresh) is counted apart.
+    attendus = appels() - avant
     pomper(0.3)
     sondeur.send_signal(signal.SIGINT)
     gel = sondeur.communicate()[0].strip()
     if not ok:
         subprocess.run(["import", "-window", "root", "/tmp/echec-%s-%s.png" % (scenario, nom.replace(" ", "_"))])
-    print(f"{nom:18} {'fini' if ok else 'PAS FINI'} en {duree:6.2f} s  {gel}  appels={appels() - avant}", flush=True)
+    print(f"{nom:18} {'fini' if ok else 'PAS FINI'} en {duree:6.2f} s  {gel}  appels={attendus} (+{appels() - avant - attendus} après)", flush=True)
     regler({})
     pomper(1)
 
@@ -162,7 +165,13 @@ def champ(titre):
 
 
 def nommer(titre, nom):
-    champ(titre).queryEditableText().setTextContents(nom)
+    # The dialog may still be listing its folder: asked again until it answers.
+    for _ in range(20):
+        try:
+            champ(titre).queryEditableText().setTextContents(nom)
+            break
+        except (GLib.GError, AttributeError):
+            pomper(0.5)
     etat["d"] = dialogue(titre)
 
 

@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QSet>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -109,10 +111,26 @@ bool toujours(int dossier, const QByteArray &nom, const Identite &attendu)
 // where it has neither, a plain rename is all there is.
 int renommerSansRemplacer(int dossier, const QByteArray &de, const QByteArray &vers, bool *perdue)
 {
-    if (sys::renameat2(dossier, de.constData(), dossier, vers.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-        return errno;
+    // A file system that once refused the no-replace rename is not asked again:
+    // on a share, each refusal costs a round trip.
+    static QMutex garde;
+    static QSet<quint64> sansRenommage;
+    quint64 peripherique = 0, inode = 0;
+    const bool connu = DossierConnu::identite(dossier, peripherique, inode, false);
+    const bool essayer = [&] {
+        const QMutexLocker l(&garde);
+        return !connu || !sansRenommage.contains(peripherique);
+    }();
+    if (essayer) {
+        if (sys::renameat2(dossier, de.constData(), dossier, vers.constData(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            return errno;
+        if (connu) {
+            const QMutexLocker l(&garde);
+            sansRenommage.insert(peripherique);
+        }
+    }
     // A second name, then the first one taken away; a reply lost on the way
     // back (the retry's EEXIST, ENOENT) is judged on what the folder holds.
     if (sys::linkat(dossier, de.constData(), dossier, vers.constData(), 0) != 0) {

@@ -80,6 +80,9 @@ DossierClasse::DossierClasse(const QString &chemin, Resolution resolution) : m_r
     m_dossier = dossierDans(AT_FDCWD, natif.constData(), 0);
     if (!m_dossier.ok())
         return;
+    struct sys::stat st {};
+    if (sys::fstat(m_dossier.fd(), &st) == 0)
+        m_id = {quint64(st.st_dev), quint64(st.st_ino)};
     // The kernel's name for it, which is how the window names the current folder too.
     if (const QByteArray noyau = cheminDe(m_dossier.fd()); noyau.startsWith('/'))
         m_chemin = QFile::decodeName(noyau);
@@ -156,7 +159,39 @@ Descripteur DossierClasse::ouvrirDossier(const QString &chemin) const
     return d;
 }
 
-Descripteur DossierClasse::ouvrirParent(const QString &chemin, QByteArray &nom) const
+namespace {
+thread_local DossierConnu *dernierConnu = nullptr;
+}
+
+DossierConnu::DossierConnu(int fd, quint64 peripherique, quint64 inode)
+    : m_avant(dernierConnu), m_fd(fd), m_peripherique(peripherique), m_inode(inode)
+{
+    dernierConnu = this;
+}
+
+DossierConnu::~DossierConnu()
+{
+    dernierConnu = m_avant;
+}
+
+bool DossierConnu::identite(int fd, quint64 &peripherique, quint64 &inode, bool demander)
+{
+    for (const DossierConnu *c = dernierConnu; c; c = c->m_avant) {
+        if (c->m_fd == fd && c->m_inode != 0) {
+            peripherique = c->m_peripherique;
+            inode = c->m_inode;
+            return true;
+        }
+    }
+    struct sys::stat st {};
+    if (!demander || sys::fstat(fd, &st) != 0)
+        return false;
+    peripherique = quint64(st.st_dev);
+    inode = quint64(st.st_ino);
+    return true;
+}
+
+Descripteur DossierClasse::ouvrirParent(const QString &chemin, QByteArray &nom, std::pair<quint64, quint64> *id) const
 {
     const QString propre = QDir::cleanPath(chemin);
     const qsizetype barre = propre.lastIndexOf(u'/');
@@ -166,9 +201,18 @@ Descripteur DossierClasse::ouvrirParent(const QString &chemin, QByteArray &nom) 
     const QString parent = barre < 0 ? (QDir::isAbsolutePath(chemin) ? QString() : QStringLiteral("."))
                                      : barre == 0 ? QStringLiteral("/") : propre.left(barre);
     // A relative path is relative to the class folder, as everywhere here.
-    if (parent == QLatin1String(".") && m_dossier.ok())
-        return resoudre(QByteArrayLiteral("."), O_RDONLY | O_DIRECTORY, 0);
-    return ouvrirDossier(parent);
+    const bool racine = m_dossier.ok() && (parent == QLatin1String(".") || parent == m_chemin);
+    Descripteur d = racine ? resoudre(QByteArrayLiteral("."), O_RDONLY | O_DIRECTORY, 0) : ouvrirDossier(parent);
+    if (id && d.ok()) {
+        // The class folder opened again beneath itself is the folder known
+        // since its open; a sub-folder's attributes are fresh from its lookup.
+        struct sys::stat st {};
+        if (racine && m_id.second != 0)
+            *id = m_id;
+        else
+            *id = sys::fstat(d.fd(), &st) == 0 ? std::pair<quint64, quint64>(st.st_dev, st.st_ino) : std::pair<quint64, quint64>();
+    }
+    return d;
 }
 
 Descripteur DossierClasse::resoudre(const QByteArray &rel, int options, mode_t mode) const

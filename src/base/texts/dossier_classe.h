@@ -5,6 +5,8 @@
 
 #include <sys/types.h>
 
+#include <utility>
+
 // An open file descriptor that closes itself; or why it could not be opened.
 class Descripteur
 {
@@ -29,6 +31,26 @@ private:
     Descripteur(int fd, int erreur) : m_fd(fd), m_erreur(erreur) {}
     int m_fd = -1;
     int m_erreur = 0;
+};
+
+// The device and inode of an open folder that this thread knows already,
+// while the object lives: what would ask a share for them again (a claim's
+// case rule, whether the folder renames without replacing) takes them from
+// here.
+class DossierConnu
+{
+public:
+    DossierConnu(int fd, quint64 peripherique, quint64 inode);
+    ~DossierConnu();
+    DossierConnu(const DossierConnu &) = delete;
+    DossierConnu &operator=(const DossierConnu &) = delete;
+    // Known here, or else asked of the system when `demander`; false when neither.
+    static bool identite(int fd, quint64 &peripherique, quint64 &inode, bool demander = true);
+
+private:
+    DossierConnu *m_avant;
+    int m_fd;
+    quint64 m_peripherique, m_inode;
 };
 
 // The class folder, opened once: every path below it is resolved from this
@@ -71,7 +93,9 @@ public:
     Descripteur ouvrirDossier(const QString &chemin) const;
     // The folder holding `chemin`, under the same rules, with the last
     // component's name in `nom`: for openat, renameat and unlinkat in it.
-    Descripteur ouvrirParent(const QString &chemin, QByteArray &nom) const;
+    // `id` gets its device and inode, the class folder's as known from its
+    // open, a sub-folder's as its lookup just left them.
+    Descripteur ouvrirParent(const QString &chemin, QByteArray &nom, std::pair<quint64, quint64> *id = nullptr) const;
 
     // One entry of an open folder, not following a link: `nom` must be one
     // component (no '/', not "." or ".."), else EINVAL.
@@ -92,6 +116,7 @@ private:
     Descripteur parcourir(const QByteArray &relatif, int options, mode_t mode) const;
 
     Descripteur m_dossier;
+    std::pair<quint64, quint64> m_id; // its device and inode
     QString m_chemin;
     Resolution m_resolution;
 };

@@ -7,7 +7,6 @@
 #include "base/texts/verrou.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -51,9 +50,11 @@ int statFrais(int fd, struct sys::stat &st)
 
 // Why an open file is no text to write, or 0. A file with a second name
 // (a hard link) would carry its mark and its new bytes to that name too.
-int pasUnTexte(int fd)
+// `vu` keeps what was asked, for the checks after it.
+int pasUnTexte(int fd, struct sys::stat *vu = nullptr)
 {
-    struct sys::stat st {};
+    struct sys::stat autre {};
+    struct sys::stat &st = vu ? *vu : autre;
     if (const int e = statFrais(fd, st))
         return e;
     if (S_ISDIR(st.st_mode))
@@ -69,11 +70,18 @@ bool ecriture(int fd)
     return (sys::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDWR;
 }
 
+// An open file and a file seen: one file.
+bool memeOuvertQue(int a, const struct sys::stat &sb)
+{
+    struct sys::stat sa {};
+    return sys::fstat(a, &sa) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 // Two open files of one file.
 bool memeOuvert(int a, int b)
 {
-    struct sys::stat sa {}, sb {};
-    return sys::fstat(a, &sa) == 0 && sys::fstat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    struct sys::stat sb {};
+    return sys::fstat(b, &sb) == 0 && memeOuvertQue(a, sb);
 }
 
 int permissions(int fd)
@@ -104,13 +112,9 @@ FichiersTexte::FichiersTexte(Attributs &attributs, std::shared_ptr<const Dossier
 
 FichiersTexte::~FichiersTexte() = default;
 
-bool FichiersTexte::memeFichier(const QString &a, const QString &b)
+bool FichiersTexte::tient(const QString &chemin) const
 {
-    if (a.isEmpty() || b.isEmpty())
-        return false;
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    const QString cb = QFileInfo(b).canonicalFilePath();
-    return (!ca.isEmpty() && ca == cb) || QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+    return std::any_of(m_tenus.begin(), m_tenus.end(), [&](const TexteTenu &u) { return u.tenue.chemin == chemin; });
 }
 
 FichiersTexte::TexteTenu *FichiersTexte::tenu(const QString &chemin)
@@ -121,7 +125,20 @@ FichiersTexte::TexteTenu *FichiersTexte::tenu(const QString &chemin)
 
 FichiersTexte::TexteTenu *FichiersTexte::tenu(int fd)
 {
-    const auto t = std::find_if(m_tenus.begin(), m_tenus.end(), [&](const TexteTenu &u) { return memeOuvert(u.fichier.fd(), fd); });
+    struct sys::stat st {};
+    return sys::fstat(fd, &st) == 0 ? tenu(st) : nullptr;
+}
+
+FichiersTexte::TexteTenu *FichiersTexte::tenu(const struct sys::stat &st)
+{
+    // A held file's identity is known from its take or its last save: the
+    // share is not asked again.
+    const auto t = std::find_if(m_tenus.begin(), m_tenus.end(), [&](const TexteTenu &u) {
+        const disque::Identite &id = u.tenue.identite;
+        if (id.inode == 0)
+            return memeOuvertQue(u.fichier.fd(), st);
+        return id.peripherique == quint64(st.st_dev) && id.inode == quint64(st.st_ino);
+    });
     return t == m_tenus.end() ? nullptr : &*t;
 }
 
@@ -150,8 +167,8 @@ void FichiersTexte::tenir(TexteTenu &&t)
 int FichiersTexte::revendiquer(int dossier, const QByteArray &nom, int texte, int modeAvant, QByteArray &jeton)
 {
     // Once a run in each folder: what copies killed mid-claim left there.
-    struct sys::stat st {};
-    if (sys::fstat(dossier, &st) == 0 && m_nettoyes.insert({quint64(st.st_dev), quint64(st.st_ino)}).second)
+    quint64 peripherique = 0, inode = 0;
+    if (DossierConnu::identite(dossier, peripherique, inode) && m_nettoyes.insert({peripherique, inode}).second)
         prise::nettoyer(dossier);
     const prise::Detenteur moi = prise::pourCetteCopie(nom, modeAvant);
     // Nobody's any more: a claim this copy or a dead copy of this machine
@@ -262,6 +279,8 @@ bool FichiersTexte::reconnecter()
         t.fichier = std::move(fichier);
         t.dossier = std::move(parent);
         t.nom = nom;
+        // A new mount numbers its device anew: the file held is known by it from now on.
+        t.tenue.identite.peripherique = id->peripherique;
     }
     return true;
 }
@@ -329,9 +348,11 @@ Lecture FichiersTexte::lire(const QString &chemin) const
 Lecture FichiersTexte::prendre(const QString &chemin)
 {
     QByteArray nom;
-    Descripteur dossier = m_dossier->ouvrirParent(chemin, nom);
+    std::pair<quint64, quint64> idDossier;
+    Descripteur dossier = m_dossier->ouvrirParent(chemin, nom, &idDossier);
     if (!dossier.ok())
         return {Lecture::Issue::Erreur, {}, dossier.erreur()};
+    const DossierConnu connu(dossier.fd(), idDossier.first, idDossier.second);
     VerrouFichier verrou(dossier.fd(), nom);
     switch (verrou.etat()) {
     case VerrouFichier::Etat::Erreur:
@@ -343,12 +364,13 @@ Lecture FichiersTexte::prendre(const QString &chemin)
         break;
     }
     const int fd = verrou.fd();
-    if (const int err = pasUnTexte(fd))
+    struct sys::stat vu {};
+    if (const int err = pasUnTexte(fd, &vu))
         return {Lecture::Issue::Erreur, {}, err};
     // Read under the lock from the file tested: what is read is what is marked.
     QByteArray octets;
     const Lecture lecture = lu(disque::lire(fd, tailleMaximale, octets), octets);
-    if (TexteTenu *t = tenu(fd)) {
+    if (TexteTenu *t = tenu(vu)) {
         // Its own text, read again as its own, known from now on by the name chosen.
         if (t->tenue.chemin != chemin) {
             t->tenue.chemin = chemin;
@@ -512,9 +534,11 @@ Ecriture FichiersTexte::ecrireSous(const QString &chemin, const QByteArray &octe
     if (octets.size() > tailleMaximale)
         return {Ecriture::Issue::TropLong, 0};
     QByteArray nom;
-    Descripteur dossier = m_dossier->ouvrirParent(chemin, nom);
+    std::pair<quint64, quint64> idDossier;
+    Descripteur dossier = m_dossier->ouvrirParent(chemin, nom, &idDossier);
     if (!dossier.ok())
         return {Ecriture::Issue::Erreur, dossier.erreur()};
+    const DossierConnu connu(dossier.fd(), idDossier.first, idDossier.second);
     struct sys::stat st {};
     if (sys::fstatat(dossier.fd(), nom.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno != ENOENT)
@@ -590,17 +614,21 @@ Ecriture FichiersTexte::reecrire(const QString &chemin, const QByteArray &octets
     if (!t)
         return {Ecriture::Issue::Erreur, disque::cheminChange};
     const int fd = t->fichier.fd();
-    struct sys::stat ouvert {}, nomme {};
-    if (sys::fstat(fd, &ouvert) != 0)
-        return {Ecriture::Issue::Erreur, errno};
-    // Deleted: written again only under a name the pupil chooses.
-    if (ouvert.st_nlink == 0)
-        return {Ecriture::Issue::Erreur, disque::texteSupprime};
     // A save never goes where the text is not: its name must still name it.
-    if (sys::fstatat(t->dossier.fd(), t->nom.constData(), &nomme, AT_SYMLINK_NOFOLLOW) != 0
-        || nomme.st_dev != ouvert.st_dev || nomme.st_ino != ouvert.st_ino)
+    // The held file's identity is known; its name is asked once, and what
+    // it names is then the open file, seen now.
+    struct sys::stat nomme {};
+    const bool nommeLa = sys::fstatat(t->dossier.fd(), t->nom.constData(), &nomme, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!nommeLa || tenu(nomme) != t) {
+        struct sys::stat ouvert {};
+        if (sys::fstat(fd, &ouvert) != 0)
+            return {Ecriture::Issue::Erreur, errno};
+        // Deleted: written again only under a name the pupil chooses.
+        if (ouvert.st_nlink == 0)
+            return {Ecriture::Issue::Erreur, disque::texteSupprime};
         return {Ecriture::Issue::Erreur, disque::cheminChange};
-    if (const int e = pasUnTexte(fd))
+    }
+    if (const int e = !S_ISREG(nomme.st_mode) ? EINVAL : nomme.st_nlink > 1 ? pasUnTexte(fd) : 0)
         return {Ecriture::Issue::Erreur, e};
     Descripteur texte;
     int errMarque = 0;

@@ -161,8 +161,9 @@ public:
     // Called after every change of tenues(), for a record that must follow it.
     void surChangement(std::function<void()> f) { m_surChangement = std::move(f); }
 
-    // Whether two paths name the same file.
-    static bool memeFichier(const QString &a, const QString &b);
+    // Whether this copy holds a text known by this path: a text taken again
+    // by another of its names is known by the new one only.
+    bool tient(const QString &chemin) const;
 
 private:
     struct TexteTenu;
@@ -170,6 +171,7 @@ private:
     TexteTenu *tenu(const QString &chemin);
     // The text held as the open file `fd`, or null.
     TexteTenu *tenu(int fd);
+    TexteTenu *tenu(const struct sys::stat &vu);
     void tenir(TexteTenu &&t);
     void changement();
     // The claim of `nom` in `dossier` for this copy: 0 with its token in

@@ -224,10 +224,10 @@ bool sansCasse(int dossier)
     // not at each claim on a share where each question is a round trip.
     static QMutex garde;
     static QHash<QPair<quint64, quint64>, bool> connus;
-    struct sys::stat st {};
-    if (sys::fstat(dossier, &st) != 0)
+    quint64 peripherique = 0, inode = 0;
+    if (!DossierConnu::identite(dossier, peripherique, inode))
         return sys::nomsSansCasse(dossier);
-    const QPair<quint64, quint64> cle{quint64(st.st_dev), quint64(st.st_ino)};
+    const QPair<quint64, quint64> cle{peripherique, inode};
     {
         const QMutexLocker l(&garde);
         if (const auto i = connus.constFind(cle); i != connus.constEnd())

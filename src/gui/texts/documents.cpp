@@ -118,7 +118,8 @@ void Documents::liberer(const QString &chemin, const QString &sauf, std::functio
     m_partage.lancer(
         this,
         [chemin, sauf](FichiersTexte &f) -> std::optional<disque::Erreur> {
-            if (!sauf.isEmpty() && FichiersTexte::memeFichier(chemin, sauf))
+            // The text just opened was this one under another name: it is still held.
+            if (!sauf.isEmpty() && (chemin == sauf || !f.tient(chemin)))
                 return std::nullopt;
             return f.liberer(chemin);
         },

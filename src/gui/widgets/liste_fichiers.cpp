@@ -42,15 +42,17 @@ void ListeFichiers::focusInEvent(QFocusEvent *e)
 
 QStringList ListeFichiers::nomsTextes(const QString &dossier, bool *lisible)
 {
-    const QDir dir(dossier);
-    const bool ok = dir.exists() && dir.isReadable();
+    // Without QDir::CaseSensitive the pattern ignores case: "CONTE.TXT" is a
+    // text, as on Windows. Hidden files are not listed.
+    const QDir dir(dossier, QStringLiteral("*.txt"), QDir::Unsorted, QDir::Files);
+    const QStringList noms = dir.entryList();
+    // Only a listing that found nothing asks whether the folder is there to
+    // be read: on a share each question is a round trip, at every refresh.
+    const bool ok = !noms.isEmpty() || (dir.exists() && dir.isReadable());
     if (lisible)
         *lisible = ok;
     if (!ok)
         return {};
-    // Without QDir::CaseSensitive the pattern ignores case: "CONTE.TXT" is a
-    // text, as on Windows. Hidden files are not listed.
-    const QStringList noms = QDir(dossier, QStringLiteral("*.txt"), QDir::Unsorted, QDir::Files).entryList();
     // QDir's Name | IgnoreCase order, without QDir's sort, which copies file
     // information at every comparison and costs twice the listing: each name
     // lowered once, then compared as QDir compares them.
