@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 using Lecture = FichiersTexte::Lecture;
 using Ecriture = FichiersTexte::Ecriture;
@@ -171,6 +172,7 @@ int FichiersTexte::revendiquer(int dossier, const QByteArray &nom, int texte, in
     if (DossierConnu::identite(dossier, peripherique, inode) && m_nettoyes.insert({peripherique, inode}).second)
         prise::nettoyer(dossier);
     const prise::Detenteur moi = prise::pourCetteCopie(nom, modeAvant);
+    m_tentative = {{peripherique, inode}, nom, moi.jeton, modeAvant};
     // Nobody's any more: a claim this copy or a dead copy of this machine
     // left, or one on a free text whose mark came and went well after it (a
     // release by hand, from a Windows machine's file properties), as the file
@@ -189,6 +191,23 @@ int FichiersTexte::revendiquer(int dossier, const QByteArray &nom, int texte, in
     // and the mark alone keep the take single.
     jeton = err == 0 ? moi.jeton : QByteArray();
     return err == EEXIST ? EEXIST : 0;
+}
+
+bool FichiersTexte::reprisApresReponsePerdue(int dossier, std::pair<quint64, quint64> idDossier, const QByteArray &nom,
+                                             QByteArray &jeton, int &modeAvant)
+{
+    // Only this copy's last claim, by its token, which no other copy knew
+    // when it was made: a claim a pupil forged grants nothing.
+    // The folder by its inode: a share mounted again numbers its device anew.
+    const Tentative t = std::exchange(m_tentative, {});
+    if (t.jeton.isEmpty() || t.dossier.second != idDossier.second || t.nom != nom)
+        return false;
+    const prise::Lue p = prise::lire(dossier, nom);
+    if (!p.detenteur || p.detenteur->jeton != t.jeton)
+        return false;
+    jeton = t.jeton;
+    modeAvant = t.modeAvant;
+    return true;
 }
 
 bool FichiersTexte::changeEntreTemps(int fd, int dossier, const QByteArray &nom, const QByteArray &jeton)
@@ -389,8 +408,13 @@ Lecture FichiersTexte::prendre(const QString &chemin)
         verrou::lacher(fd);
         return {Lecture::Issue::Erreur, {}, a.erreur};
     }
-    const int modeAvant = permissions(fd);
+    int modeAvant = permissions(fd);
     QByteArray jeton;
+    if (attribut::estMarque(a.mot) && reprisApresReponsePerdue(dossier.fd(), idDossier, nom, jeton, modeAvant)) {
+        const std::optional<disque::Identite> id = disque::identite(fd);
+        tenir({{chemin, id.value_or(disque::Identite{}), jeton, modeAvant}, verrou.garder(), std::move(dossier), nom});
+        return lecture;
+    }
     if (attribut::estMarque(a.mot) || revendiquer(dossier.fd(), nom, fd, modeAvant, jeton) == EEXIST
         || changeEntreTemps(fd, dossier.fd(), nom, jeton)) {
         verrou::lacher(fd);
@@ -398,8 +422,12 @@ Lecture FichiersTexte::prendre(const QString &chemin)
     }
     // A text that cannot be marked is refused: other copies would not see it taken.
     if (const int err = marquer(fd)) {
-        m_attributs.ecrireFd(fd, a.mot);
-        retirerPrise(dossier.fd(), nom, jeton);
+        // A share gone may have set the mark before its reply was lost: mark
+        // and claim stay for the take asked again once it is back.
+        if (!partiDuPartage(err)) {
+            m_attributs.ecrireFd(fd, a.mot);
+            retirerPrise(dossier.fd(), nom, jeton);
+        }
         verrou::lacher(fd);
         return {Lecture::Issue::Erreur, {}, err};
     }

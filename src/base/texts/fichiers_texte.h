@@ -178,6 +178,11 @@ private:
     // `jeton` (empty where the folder holds none), or EEXIST when another's
     // claim is there. `texte`: the free text open, -1 for a new one.
     int revendiquer(int dossier, const QByteArray &nom, int texte, int modeAvant, QByteArray &jeton);
+    // Whether a marked text is this copy's own take, whose reply was lost on
+    // its way back (the share went and came back between its mark and the
+    // answer): its claim is there with the token this copy made it with.
+    bool reprisApresReponsePerdue(int dossier, std::pair<quint64, quint64> idDossier, const QByteArray &nom,
+                                  QByteArray &jeton, int &modeAvant);
     // Whether the text changed since it was tested: marked by a copy that
     // made no claim, or replaced under its name (by another program); then
     // this copy's claim goes.
@@ -205,4 +210,11 @@ private:
     std::function<int()> m_surReecriture;
     std::optional<Reecriture> m_reecriture;
     std::set<std::pair<quint64, quint64>> m_nettoyes; // folders whose dead claims' files went
+    // The last claim this copy tried to make, for a take whose reply was lost.
+    struct Tentative {
+        std::pair<quint64, quint64> dossier;
+        QByteArray nom, jeton;
+        int modeAvant = -1;
+    };
+    Tentative m_tentative;
 };
