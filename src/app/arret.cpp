@@ -2,6 +2,7 @@
 
 #include "gui/form1.h"
 #include "gui/reprise.h"
+#include "base/texts/partage.h"
 #include "gui/texts/documents.h"
 
 #include <QGuiApplication>
@@ -39,6 +40,15 @@ void garderPuisLacher(Form1 &fenetre)
 
 } // namespace
 
+void finDeSession(Form1 &fenetre)
+{
+    const bool tenait = !fenetre.partage().tenues().isEmpty();
+    garderPuisLacher(fenetre);
+    // exit(), not quit(): quit() would close the window, and its close asks questions.
+    if (tenait)
+        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
 void relierArretPropre(Form1 &fenetre)
 {
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &fenetre,
@@ -46,7 +56,7 @@ void relierArretPropre(Form1 &fenetre)
     // The end of the session (WM_ENDSESSION on Windows): no question may
     // wait for a pupil who logs out.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &fenetre,
-                     [&fenetre](QSessionManager &) { garderPuisLacher(fenetre); });
+                     [&fenetre](QSessionManager &) { finDeSession(fenetre); });
 #ifndef _WIN32
 
     if (g_tube[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_tube) != 0)

@@ -80,6 +80,24 @@ private slots:
         QCOMPARE(QDir(etat.filePath(QStringLiteral("plumor"))).entryList(QDir::Files).size(), zone.isEmpty() ? 0 : 1);
     }
 
+    // The session ends, and may yet be cancelled: the copy lets its text go
+    // and ends by itself, its words kept in the record.
+    void uneFinDeSession()
+    {
+        Classe classe;
+        QTemporaryDir etat;
+        m_env.insert(QStringLiteral("XDG_STATE_HOME"), etat.path());
+        const QString texte = classe.ecrire(QStringLiteral("conte.txt"), "Il \xE9tait une fois\r\n");
+        QProcess copie;
+        QCOMPARE(lancer(copie, {QStringLiteral("taper"), texte, QStringLiteral("Le loup. ")}), QStringLiteral("tape"));
+        QVERIFY(marqueSurDisque(texte));
+        copie.write("session\n");
+        QVERIFY(copie.waitForFinished(20000));
+        QCOMPARE(copie.exitCode(), 0);
+        QVERIFY(!marqueSurDisque(texte));
+        QCOMPARE(QDir(etat.filePath(QStringLiteral("plumor"))).entryList(QDir::Files).size(), 1);
+    }
+
     // A stop while the share hangs: the record is written on this machine
     // first, the stuck release abandoned, and the next start, the share back,
     // offers what was typed and holds the text again.

@@ -4,6 +4,7 @@
 // (default: the temporary folder):
 //   copie taper TEXTE MOTS      opens TEXTE (none for "-"), types MOTS, says
 //                               "tape" once past the record's delay
+//   a line "session" on its input ends the desktop session
 //   copie oui|non               answers the recovery question so, says
 //                               "<current file>\t<zone, | for CR LF>"
 #include "app/arret.h"
@@ -15,7 +16,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QSocketNotifier>
 #include <QTimer>
+
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -35,6 +39,15 @@ int main(int argc, char *argv[])
     const QString classe = qEnvironmentVariable("PLUMOR_CLASSE", QDir::tempPath());
     Fenetre f = ouvrirFenetre(classe, nullptr, {}, recuperation::dossierParDefaut());
     relierArretPropre(*f.form);
+    // A line "session" on its input: the desktop session ends.
+    QSocketNotifier entree(0, QSocketNotifier::Read);
+    QObject::connect(&entree, &QSocketNotifier::activated, [&f, &entree] {
+        char ligne[16] = {};
+        if (::read(0, ligne, sizeof ligne - 1) > 0 && QByteArray(ligne).startsWith("session"))
+            finDeSession(*f.form);
+        else
+            entree.setEnabled(false);
+    });
     if (mode == QLatin1String("taper")) {
         f.dialogues->fichiers << QString::fromLocal8Bit(argv[2]);
         if (f.dialogues->fichiers.constFirst() != QLatin1String("-"))
