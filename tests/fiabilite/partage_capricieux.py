@@ -14,6 +14,7 @@
 #                                          lost: the retry's answer comes back
 #   {"deconnecte": true}                   every call fails with ENOTCONN
 #   {"journal": "/tmp/appels"}             each call's name and path appended there
+#   {"bloquer": [...], "bloquer_s": 4}     each blocked call let go after 4 s
 #
 # Otherwise it answers as the school's NFS and SMB clients do: one round trip
 # per request (the attributes libfuse fetches to answer a create or a chmod
@@ -54,11 +55,14 @@ class Capricieux(Operations):
         if r.get("deconnecte"):
             raise FuseOSError(errno.ENOTCONN)
         time.sleep(r.get("retard_ms", 0) / 1000)
+        debut = time.monotonic()
         while appel in r.get("bloquer", []) or ("*" in r.get("bloquer", []) and appel != "flush"):
             # A process killed meanwhile is let go, as NFS and SMB clients let
             # a killed process go: the kernel interrupts its request.
             if fusepy._libfuse.fuse_interrupted():
                 raise FuseOSError(errno.EINTR)
+            if time.monotonic() - debut > r.get("bloquer_s", float("inf")):
+                break
             time.sleep(0.05)
             r = self.regles()
         return r
@@ -109,7 +113,11 @@ class Capricieux(Operations):
         os.chown(self.reel(chemin), uid, gid)
 
     def create(self, chemin, mode, fi=None):
-        return os.open(self.reel(chemin), os.O_WRONLY | os.O_CREAT | os.O_EXCL, mode)
+        # Owned by the caller, as a share's server makes it, not by this root daemon.
+        fd = os.open(self.reel(chemin), os.O_WRONLY | os.O_CREAT | os.O_EXCL, mode)
+        uid, gid, _ = fusepy.fuse_get_context()
+        os.fchown(fd, uid, gid)
+        return fd
 
     def flush(self, chemin, fh):  # every close(2); what a write-behind server says there
         perdue = self.regles().get("ecritures_perdues")

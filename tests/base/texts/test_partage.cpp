@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,18 +33,20 @@ private slots:
         QTest::addColumn<int>("issue");       // of the save
         QTest::addColumn<QByteArray>("apres"); // the text's bytes after it
         const QByteArray neuf("nouveau\r\n"), ancien("ancien\r\n");
-        QTest::newRow("200 ms par appel") << QByteArray(R"({"retard_ms": 200})") << int(Ecriture::Ecrit) << neuf;
-        QTest::newRow("renommage bloqué 4 s") << QByteArray(R"({"bloquer": ["rename"]})") << int(Ecriture::Ecrit) << neuf;
-        QTest::newRow("ENOSPC à la fermeture") << QByteArray(R"({"ecritures_perdues": "ENOSPC"})") << int(Ecriture::Erreur) << ancien;
-        QTest::newRow("EDQUOT à la fermeture") << QByteArray(R"({"ecritures_perdues": "EDQUOT"})") << int(Ecriture::Erreur) << ancien;
-        QTest::newRow("réponse du renommage perdue") << QByteArray(R"({"reponses_perdues": {"rename": "ENOENT"}})") << int(Ecriture::Ecrit) << neuf;
-        QTest::newRow("réponse du lien perdue") << QByteArray(R"({"reponses_perdues": {"link": "EEXIST"}})") << int(Ecriture::Ecrit) << neuf;
-        QTest::newRow("réponse de l'effacement perdue") << QByteArray(R"({"reponses_perdues": {"unlink": "ENOENT"}})") << int(Ecriture::Ecrit) << neuf;
-        // The take's mark landed, its reply did not: the share is asked again, and the text is its own.
-        QTest::newRow("réponse du marquage perdue") << QByteArray(R"({"reponses_perdues": {"chmod": "ENOTCONN"}})") << int(Ecriture::Ecrit) << neuf;
-        QTest::newRow("coupé, puis revenu") << QByteArray("{}") << int(Ecriture::Ecrit) << neuf;
-        // The text's own mark forbids a pupil to open it for writing.
-        QTest::newRow("coupé, puis revenu, en élève") << QByteArray("{}") << int(Ecriture::Ecrit) << neuf;
+        // Each as root and as a pupil, whose text's own mark forbids opening it for writing.
+        for (const char *qui : {"", ", en élève"}) {
+            const auto ligne = [qui](const char *cas) -> QTestData & { return QTest::newRow((QByteArray(cas) + qui).constData()); };
+            ligne("200 ms par appel") << QByteArray(R"({"retard_ms": 200})") << int(Ecriture::Ecrit) << neuf;
+            ligne("renommage bloqué 4 s") << QByteArray(R"({"bloquer": ["rename"], "bloquer_s": 4})") << int(Ecriture::Ecrit) << neuf;
+            ligne("ENOSPC à la fermeture") << QByteArray(R"({"ecritures_perdues": "ENOSPC"})") << int(Ecriture::Erreur) << ancien;
+            ligne("EDQUOT à la fermeture") << QByteArray(R"({"ecritures_perdues": "EDQUOT"})") << int(Ecriture::Erreur) << ancien;
+            ligne("réponse du renommage perdue") << QByteArray(R"({"reponses_perdues": {"rename": "ENOENT"}})") << int(Ecriture::Ecrit) << neuf;
+            ligne("réponse du lien perdue") << QByteArray(R"({"reponses_perdues": {"link": "EEXIST"}})") << int(Ecriture::Ecrit) << neuf;
+            ligne("réponse de l'effacement perdue") << QByteArray(R"({"reponses_perdues": {"unlink": "ENOENT"}})") << int(Ecriture::Ecrit) << neuf;
+            // The take's mark landed, its reply did not: the share is asked again, and the text is its own.
+            ligne("réponse du marquage perdue") << QByteArray(R"({"reponses_perdues": {"chmod": "ENOTCONN"}})") << int(Ecriture::Ecrit) << neuf;
+            ligne("coupé, puis revenu") << QByteArray("{}") << int(Ecriture::Ecrit) << neuf;
+        }
     }
     void unPartageQuiFlanche()
     {
@@ -92,8 +93,6 @@ private slots:
                      ENOTCONN);
             QVERIFY(partage.monter(eleve));
         }
-        if (cas.contains(u"bloqué"))
-            QTimer::singleShot(4000, [&] { partage.fautes("{}"); });
         const FichiersTexte::Ecriture e = commeEleve([&] {
             return p.appeler([&](FichiersTexte &t) {
                 return nouveau ? t.ecrireSous(texte, "nouveau\r\n") : t.reecrire(texte, "nouveau\r\n");
