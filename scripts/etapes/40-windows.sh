@@ -38,22 +38,18 @@ for suite in test_cp1252 test_lexique test_decoupe_mise_en_page test_disque test
 done
 
 classe=$(mktemp -d)
-trap 'rm -rf "$classe"; wineserver -k 2>/dev/null || true' EXIT
+trap 'rm -rf "$classe" "$WINEPREFIX/dosdevices/k:"; wineserver -k 2>/dev/null || true' EXIT
 
-# The window, titled as the Linux one, on a display of its own: Wine's own
-# processes, started by the suites without a display, go first.
+# The window, on a display of its own, driven through the platform's
+# dialogs and a kill on a mapped drive: Wine's own processes, started by the
+# suites without a display, go first.
 wineserver -k 2>/dev/null || true
-(cd "$classe" && xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  openbox >/dev/null 2>&1 &
-  wine "$0" >/dev/null 2>&1 &
-  for _ in $(seq 120); do
-    xdotool search --name "^b$" >/dev/null 2>&1 && exit 0
-    sleep 0.5
-  done
-  exit 1' "$windows/src/app/plumor.exe") \
-  || { echo "windows: plumor.exe showed no window titled b"; exit 1; }
+fenetre=$(date +%s)
+xvfb-run -a -s "-screen 0 1280x1024x24" bash "$racine/scripts/etapes/windows-fenetre.sh" \
+  "$windows/src/app/plumor.exe" "$classe"
 wineserver -k 2>/dev/null || true
-echo "windows: plumor.exe shows its window under Wine"
+rm -rf "$WINEPREFIX/dosdevices/k:" "$classe"/* "$classe"/.fenetre
+echo "windows: window checks in $(( $(date +%s) - fenetre )) s"
 
 # The mixed class: each copy answers one line per command.
 mkfifo "$classe/.l-in" "$classe/.l-out" "$classe/.w-in" "$classe/.w-out"

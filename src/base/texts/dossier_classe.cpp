@@ -100,37 +100,79 @@ QByteArray DossierClasse::relatif(const QString &chemin) const
     const QString racine = m_chemin.endsWith(u'/') ? m_chemin : m_chemin + u'/';
     if (absolu.startsWith(racine))
         return QFile::encodeName(absolu.mid(racine.size()));
-    return parAutreNom(QFile::encodeName(absolu));
+    return parAutreNom(absolu);
 }
 
 bool DossierClasse::estLeDossier(int fd) const
 {
-    struct sys::stat a {}, b {};
-    return sys::fstat(fd, &a) == 0 && sys::fstat(m_dossier.fd(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    struct sys::stat st {};
+    return sys::fstat(fd, &st) == 0 && m_id.second != 0 && std::pair<quint64, quint64>(st.st_dev, st.st_ino) == m_id;
 }
 
-QByteArray DossierClasse::parAutreNom(const QByteArray &absolu) const
+namespace {
+
+// The length of an absolute path's root: "/", "Z:/", "//serveur/partage/",
+// "//?/Z:/" or "//?/UNC/serveur/partage/"; 0 when there is none.
+qsizetype longueurRacine(const QString &absolu)
 {
-    // The folders the path crosses, opened as the system follows them, until
-    // one is the class folder: what comes after it lies below it.
-    QList<QByteArray> noms = absolu.split('/');
-    noms.removeAll(QByteArray());
-    if (noms.isEmpty())
-        return {};
-    Descripteur courant = depuis(sys::open("/", O_PATH | O_DIRECTORY | toujours));
-    for (qsizetype i = 0; courant.ok() && i + 1 < noms.size(); ++i) {
-        courant = depuis(sys::openat(courant.fd(), noms[i].constData(), O_PATH | O_DIRECTORY | toujours));
-        if (courant.ok() && estLeDossier(courant.fd()))
-            return QList<QByteArray>(noms.begin() + i + 1, noms.end()).join('/');
+    qsizetype debut = 0;
+    if (absolu.startsWith(QLatin1String("//?/UNC/"), Qt::CaseInsensitive))
+        debut = 8;
+    else if (absolu.startsWith(QLatin1String("//?/")))
+        debut = 4;
+    else if (absolu.startsWith(QLatin1String("//")))
+        debut = 2;
+    if (debut == 8 || (debut == 2 && absolu.size() > 2)) {
+        // A share: its server and its name.
+        const qsizetype serveur = absolu.indexOf(u'/', debut);
+        const qsizetype partage = serveur < 0 ? -1 : absolu.indexOf(u'/', serveur + 1);
+        return serveur < 0 ? 0 : partage < 0 ? absolu.size() : partage + 1;
     }
-    // Or a name of one of its sub-folders: their parents lead up to it.
-    const QList<QByteArray> noyau = cheminDe(courant.fd()).split('/');
-    for (qsizetype remonte = 1; courant.ok() && remonte < noyau.size() && remonte <= 64; ++remonte) {
-        courant = depuis(sys::openat(courant.fd(), "..", O_PATH | O_DIRECTORY | toujours));
-        if (courant.ok() && estLeDossier(courant.fd()))
-            return (QList<QByteArray>(noyau.end() - remonte, noyau.end()) << noms.constLast()).join('/');
+    if (absolu.size() >= debut + 2 && absolu.at(debut).isLetter() && absolu.at(debut + 1) == u':')
+        return absolu.size() == debut + 2 ? debut + 2 : absolu.at(debut + 2) == u'/' ? debut + 3 : 0;
+    return absolu.startsWith(u'/') ? 1 : 0;
+}
+
+} // namespace
+
+QByteArray DossierClasse::parIdentite(const QString &absolu) const
+{
+    // The folders the path crosses, root first, each opened by its own path
+    // as the system follows it, until one is the class folder: what comes
+    // after it lies below it. Identity, never the path's text, decides, so a
+    // mapped drive, a share's name, another case or a short name all lead
+    // to it.
+    const qsizetype racine = longueurRacine(absolu);
+    if (racine == 0)
+        return {};
+    const QStringList noms = absolu.mid(racine).split(u'/', Qt::SkipEmptyParts);
+    QString dossier = absolu.left(racine);
+    for (qsizetype i = 0; i < noms.size(); ++i) {
+        if (i > 0)
+            dossier += (dossier.endsWith(u'/') ? QString() : QStringLiteral("/")) + noms[i - 1];
+        const Descripteur d = depuis(sys::open(QFile::encodeName(dossier).constData(), O_PATH | O_DIRECTORY | toujours));
+        if (d.ok() && estLeDossier(d.fd()))
+            return QFile::encodeName(noms.mid(i).join(u'/'));
+        if (!d.ok())
+            break;
     }
     return {};
+}
+
+QByteArray DossierClasse::parAutreNom(const QString &absolu) const
+{
+    if (const QByteArray rel = parIdentite(absolu); !rel.isNull())
+        return rel;
+    // Or a name of one of its sub-folders (a link to it, a drive mapped to
+    // it): the system's own name of the folder holding it leads up to it.
+    const qsizetype barre = absolu.lastIndexOf(u'/');
+    if (barre <= 0)
+        return {};
+    const Descripteur parent = depuis(sys::open(QFile::encodeName(absolu.left(barre)).constData(), O_PATH | O_DIRECTORY | toujours));
+    const QString noyau = parent.ok() ? QFile::decodeName(cheminDe(parent.fd())) : QString();
+    if (noyau.isEmpty() || noyau == absolu.left(barre))
+        return {};
+    return parIdentite(noyau + u'/' + absolu.mid(barre + 1));
 }
 
 bool DossierClasse::contient(const QString &chemin) const

@@ -110,7 +110,8 @@ private:
     // The path relative to the folder ("." for the folder itself), or null
     // when outside.
     QByteArray relatif(const QString &chemin) const;
-    QByteArray parAutreNom(const QByteArray &absolu) const;
+    QByteArray parAutreNom(const QString &absolu) const;
+    QByteArray parIdentite(const QString &absolu) const;
     bool estLeDossier(int fd) const;
     Descripteur resoudre(const QByteArray &relatif, int options, mode_t mode) const;
     Descripteur parcourir(const QByteArray &relatif, int options, mode_t mode) const;
