@@ -38,6 +38,12 @@
 #define FILE_OVERWRITE 4
 #define FILE_OVERWRITE_IF 5
 #endif
+#ifndef ERROR_DISK_QUOTA_EXCEEDED
+#define ERROR_DISK_QUOTA_EXCEEDED 1295L
+#endif
+#ifndef ERROR_STOPPED_ON_SYMLINK
+#define ERROR_STOPPED_ON_SYMLINK 681L
+#endif
 #ifndef OBJ_CASE_INSENSITIVE
 #define OBJ_CASE_INSENSITIVE 0x40
 #endif
@@ -46,60 +52,106 @@ namespace sys {
 
 QByteArray cheminDe(int fd);
 
+int errnoWin32(unsigned long e)
+{
+    switch (e) {
+    case ERROR_SUCCESS:
+    case ERROR_HANDLE_EOF: return 0;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_NO_MORE_FILES:
+    case ERROR_DELETE_PENDING: return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_INVALID_ACCESS:
+    case ERROR_PRIVILEGE_NOT_HELD:
+    case ERROR_CANT_ACCESS_FILE: // a reparse point no driver here serves
+    case ERROR_NETWORK_ACCESS_DENIED:
+    case ERROR_LOGON_FAILURE:
+    case ERROR_SESSION_CREDENTIAL_CONFLICT: return EACCES;
+    // Another copy has the text open for writing: what POSIX says of a busy
+    // file, which the protocol then opens for reading only.
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_USER_MAPPED_FILE: return ETXTBSY;
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_LOCK_FAILED: return EAGAIN;
+    case ERROR_NOT_LOCKED:
+    case ERROR_SHARING_BUFFER_EXCEEDED: return ENOLCK;
+    case ERROR_BUSY:
+    case ERROR_DRIVE_LOCKED:
+    case ERROR_CURRENT_DIRECTORY:
+    case ERROR_REQ_NOT_ACCEP: // the server takes no more sessions: it is there
+    case ERROR_NETWORK_BUSY: return EBUSY;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_DISK_QUOTA_EXCEEDED: return EDQUOT; // a refusal, never a success
+    case ERROR_FILE_TOO_LARGE: return EFBIG;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_INVALID_PARAMETER:
+    case ERROR_NEGATIVE_SEEK:
+    case ERROR_NOT_A_REPARSE_POINT: return EINVAL;
+    case ERROR_INVALID_HANDLE: return EBADF;
+    case ERROR_DIRECTORY: return ENOTDIR;
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_INVALID_FUNCTION: return ENOTSUP;
+    case ERROR_CALL_NOT_IMPLEMENTED: return ENOSYS;
+    // The share went away: what FichiersTexte::partiDuPartage knows as gone,
+    // so that the copy reconnects instead of reporting a refusal.
+    case ERROR_NETNAME_DELETED:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_REM_NOT_LIST:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_VC_DISCONNECTED:
+    case ERROR_NETWORK_UNREACHABLE:
+    case ERROR_CONNECTION_ABORTED:
+    case ERROR_CONNECTION_INVALID:
+    case ERROR_NO_NETWORK:
+    case ERROR_NOT_CONNECTED:
+    case ERROR_DEVICE_NOT_CONNECTED: return ENOTCONN;
+    case ERROR_HOST_UNREACHABLE:
+    case ERROR_HOST_DOWN: return EHOSTDOWN;
+    case ERROR_NOT_READY: return ENODEV; // a removed key or disk
+    case ERROR_FILE_INVALID: return ESTALE; // the volume changed under the open file
+    // Slow is not gone: the caller may try again on the same share.
+    case ERROR_SEM_TIMEOUT:
+    case ERROR_TIMEOUT: return ETIMEDOUT;
+    case ERROR_CRC:
+    case ERROR_SECTOR_NOT_FOUND:
+    case ERROR_WRITE_FAULT:
+    case ERROR_READ_FAULT:
+    case ERROR_GEN_FAILURE:
+    case ERROR_NET_WRITE_FAULT:
+    case ERROR_IO_DEVICE: return EIO;
+    case ERROR_WRITE_PROTECT: return EROFS;
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_BUFFER_OVERFLOW: return ENAMETOOLONG;
+    case ERROR_DIR_NOT_EMPTY: return ENOTEMPTY;
+    case ERROR_NOT_SAME_DEVICE: return EXDEV;
+    case ERROR_TOO_MANY_OPEN_FILES: return EMFILE;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+    case ERROR_NOT_ENOUGH_QUOTA: return ENOMEM;
+    case ERROR_STOPPED_ON_SYMLINK:
+    case ERROR_CANT_RESOLVE_FILENAME: return ELOOP;
+    // Anything else is unexpected, neither a loss of the share (EIO would
+    // make the copy reconnect) nor a refusal it could explain.
+    default: return EPROTO;
+    }
+}
+
 namespace {
 
 constexpr NTSTATUS statutEstUnDossier = NTSTATUS(0xC00000BAL);    // STATUS_FILE_IS_A_DIRECTORY
 constexpr NTSTATUS statutPasUnDossier = NTSTATUS(0xC0000103L);    // STATUS_NOT_A_DIRECTORY
 constexpr NTSTATUS statutLienArrete = NTSTATUS(0xC000026BL);      // STATUS_STOPPED_ON_SYMLINK
 
-int errnoDe(DWORD e)
-{
-    switch (e) {
-    case ERROR_SUCCESS: return 0;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_DELETE_PENDING: return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_PRIVILEGE_NOT_HELD: return EACCES;
-    // Another copy has the text open for writing: what POSIX says of a busy
-    // file, which the protocol then opens for reading only.
-    case ERROR_SHARING_VIOLATION: return ETXTBSY;
-    case ERROR_LOCK_VIOLATION: return EAGAIN;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS: return EEXIST;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
-    case 1295: return EDQUOT; // ERROR_DISK_QUOTA_EXCEEDED: a refusal, never a success
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_INVALID_PARAMETER: return EINVAL;
-    case ERROR_DIRECTORY: return ENOTDIR;
-    case ERROR_NOT_SUPPORTED:
-    case ERROR_INVALID_FUNCTION: return ENOTSUP;
-    case ERROR_NETNAME_DELETED:
-    case ERROR_BAD_NETPATH:
-    case ERROR_UNEXP_NET_ERR:
-    case ERROR_NETWORK_UNREACHABLE:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_DEV_NOT_EXIST: return ENOTCONN;
-    case ERROR_SEM_TIMEOUT: return ETIMEDOUT;
-    case ERROR_WRITE_PROTECT: return EROFS;
-    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
-    case ERROR_DIR_NOT_EMPTY: return ENOTEMPTY;
-    case ERROR_NOT_SAME_DEVICE: return EXDEV;
-    case ERROR_TOO_MANY_OPEN_FILES: return EMFILE;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY: return ENOMEM;
-    case ERROR_CANT_RESOLVE_FILENAME:
-    case ERROR_CANT_ACCESS_FILE: return ELOOP;
-    case ERROR_HANDLE_EOF: return 0;
-    default: return EIO;
-    }
-}
-
 int echec(DWORD e)
 {
-    errno = errnoDe(e);
+    errno = errnoWin32(e);
     return -1;
 }
 int echecNt(NTSTATUS s)
@@ -107,7 +159,7 @@ int echecNt(NTSTATUS s)
     errno = s == statutEstUnDossier ? EISDIR
             : s == statutPasUnDossier ? ENOTDIR
             : s == statutLienArrete ? ELOOP
-                                    : errnoDe(RtlNtStatusToDosError(s));
+                                    : errnoWin32(RtlNtStatusToDosError(s));
     return -1;
 }
 
@@ -486,8 +538,9 @@ int fallocate(int fd, int, qint64 debut, qint64 taille)
     FILE_ALLOCATION_INFO place {};
     place.AllocationSize.QuadPart = debut + taille;
     if (!SetFileInformationByHandle(poignee(fd), FileAllocationInfo, &place, sizeof place)) {
-        const DWORD e = GetLastError();
-        errno = e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL ? ENOSPC : e == 1295 ? EDQUOT : EOPNOTSUPP;
+        // Only a full disk is worth telling: without a reservation the write still may work.
+        const int e = errnoWin32(GetLastError());
+        errno = e == ENOSPC || e == EDQUOT ? e : EOPNOTSUPP;
         return -1;
     }
     return 0;
