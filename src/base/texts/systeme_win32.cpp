@@ -337,6 +337,8 @@ NTSTATUS ouvrirPour(int dossier, const char *nom, ACCESS_MASK acces, HANDLE &h)
     if (dossier == AT_FDCWD)
         return ouvrirNt(nullptr, nomNt(nom), acces, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
                         FILE_OPEN_REPARSE_POINT, 0, h);
+    if (strchr(nom, ':')) // an alternate data stream, as in openat
+        return NTSTATUS(0xC0000033L); // STATUS_OBJECT_NAME_INVALID
     const std::wstring n = qstrcmp(nom, ".") == 0 ? std::wstring() : large(nom);
     return ouvrirNt(poignee(dossier), n, acces, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
                     FILE_OPEN_REPARSE_POINT, 0, h);
@@ -399,6 +401,11 @@ int openat(int dossier, const char *nom, int options, unsigned int mode)
     // NT names relative to a folder have no "..": a walk up leads nowhere here.
     if (qstrcmp(nom, "..") == 0) {
         errno = EXDEV;
+        return -1;
+    }
+    // A ':' below a folder names an alternate data stream of another file.
+    if (strchr(nom, ':')) {
+        errno = EINVAL;
         return -1;
     }
     return ouvrir(poignee(dossier), qstrcmp(nom, ".") == 0 ? std::wstring() : large(nom), options, mode);
@@ -690,49 +697,76 @@ int getrlimit(int, struct rlimit *limite)
     return 0;
 }
 
+// Entries are read from the folder's own handle, not from its path: the
+// walk goes on using the descriptor it gave, as POSIX lets it, and a folder
+// renamed or swapped meanwhile cannot send the listing elsewhere.
 struct DIR {
-    HANDLE recherche = INVALID_HANDLE_VALUE;
-    WIN32_FIND_DATAW trouve {};
+    int fd = -1;
     bool premier = true;
+    alignas(8) char tampon[32768];
+    DWORD suivant = 0;  // offset of the next entry in tampon
+    bool vide = true;   // nothing left in tampon
     dirent entree {};
 };
 
 DIR *opendir(const char *chemin)
 {
-    auto d = std::make_unique<DIR>();
-    const std::wstring motif = large(chemin) + L"\\*";
-    d->recherche = FindFirstFileW(motif.c_str(), &d->trouve);
-    if (d->recherche == INVALID_HANDLE_VALUE) {
-        echec(GetLastError());
-        return nullptr;
+    // NT takes no separator after a folder's name but a drive's.
+    QByteArray nom(chemin);
+    while (nom.size() > 3 && (nom.endsWith('/') || nom.endsWith('\\')))
+        nom.chop(1);
+    const int fd = open(nom.constData(), O_RDONLY | O_DIRECTORY);
+    DIR *d = fd < 0 ? nullptr : fdopendir(fd);
+    if (!d && fd >= 0) {
+        const int e = errno;
+        close(fd);
+        errno = e;
     }
-    return d.release();
+    return d;
 }
 
 DIR *fdopendir(int fd)
 {
-    const QByteArray chemin = cheminDe(fd);
-    DIR *d = chemin.isEmpty() ? nullptr : opendir(chemin.constData());
-    if (d)
-        close(fd);
-    return d;
+    struct stat st {};
+    if (fstat(fd, &st) != 0)
+        return nullptr;
+    if (!S_ISDIR(st.st_mode)) {
+        errno = ENOTDIR;
+        return nullptr;
+    }
+    auto d = std::make_unique<DIR>();
+    d->fd = fd;
+    return d.release();
 }
 
 dirent *readdir(DIR *d)
 {
-    if (!d->premier && !FindNextFileW(d->recherche, &d->trouve))
-        return nullptr;
-    d->premier = false;
-    const QByteArray nom = QFile::encodeName(QString::fromWCharArray(d->trouve.cFileName));
+    if (d->vide) {
+        const auto classe = d->premier ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo;
+        if (!GetFileInformationByHandleEx(poignee(d->fd), classe, d->tampon, sizeof d->tampon)) {
+            const DWORD e = GetLastError();
+            if (e != ERROR_NO_MORE_FILES)
+                errno = errnoWin32(e);
+            return nullptr;
+        }
+        d->premier = d->vide = false;
+        d->suivant = 0;
+    }
+    const auto *i = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO *>(d->tampon + d->suivant);
+    if (i->NextEntryOffset == 0)
+        d->vide = true;
+    else
+        d->suivant += i->NextEntryOffset;
+    const QByteArray nom = QFile::encodeName(QString::fromWCharArray(i->FileName, int(i->FileNameLength / sizeof(wchar_t))));
     qstrncpy(d->entree.d_name, nom.constData(), sizeof d->entree.d_name);
     return &d->entree;
 }
 
 int closedir(DIR *d)
 {
-    FindClose(d->recherche);
+    const int r = close(d->fd);
     delete d;
-    return 0;
+    return r;
 }
 
 std::optional<quint64> debutProcessus(qint64 pid)
