@@ -231,11 +231,20 @@ NTSTATUS ouvrirNt(HANDLE racine, const std::wstring &nom, ACCESS_MASK acces, ULO
                         optionsNt | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT, nullptr, 0);
 }
 
-bool estReparse(HANDLE h)
+// Only symbolic links and junctions lead elsewhere; the other reparse points
+// (OneDrive placeholders, deduplicated files) are the file itself.
+bool tagDeLien(DWORD attributs, DWORD tag)
 {
-    FILE_ATTRIBUTE_TAG_INFO tag {};
-    return GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag)
-           && (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return (attributs & FILE_ATTRIBUTE_REPARSE_POINT) && (tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT);
+}
+
+enum class Reparse { Aucun, Lien, Autre };
+Reparse reparse(HANDLE h)
+{
+    FILE_ATTRIBUTE_TAG_INFO t {};
+    if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &t, sizeof t) || !(t.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return Reparse::Aucun;
+    return tagDeLien(t.FileAttributes, t.ReparseTag) ? Reparse::Lien : Reparse::Autre;
 }
 
 int ouvrir(HANDLE racine, const std::wstring &nom, int options, unsigned int mode)
@@ -268,16 +277,29 @@ int ouvrir(HANDLE racine, const std::wstring &nom, int options, unsigned int mod
     // The mark is an attribute changed through the open file: ask for that
     // right too, and go without it where the file's owner did not grant it.
     const ACCESS_MASK attributsEcrits = (options & O_PATH) ? 0 : FILE_WRITE_ATTRIBUTES;
-    NTSTATUS s = ouvrirNt(racine, nom, droits | attributsEcrits, partage, disposition, optionsNt, attributs, h);
+    ACCESS_MASK accorde = droits | attributsEcrits;
+    NTSTATUS s = ouvrirNt(racine, nom, accorde, partage, disposition, optionsNt, attributs, h);
     if (s == NTSTATUS(0xC0000022L) && attributsEcrits) // STATUS_ACCESS_DENIED
-        s = ouvrirNt(racine, nom, droits, partage, disposition, optionsNt, attributs, h);
+        s = ouvrirNt(racine, nom, accorde = droits, partage, disposition, optionsNt, attributs, h);
     if (s < 0)
         return echecNt(s);
     // A link or junction is refused, never followed, whatever it points to.
-    if ((options & O_NOFOLLOW) && estReparse(h)) {
+    const Reparse r = (options & O_NOFOLLOW) ? reparse(h) : Reparse::Aucun;
+    if (r == Reparse::Lien) {
         CloseHandle(h);
         errno = (options & O_DIRECTORY) ? ENOTDIR : ELOOP;
         return -1;
+    }
+    // Any other reparse point opened as such would show its stub (a cloud
+    // placeholder's, a deduplicated file's zeros): opened again from itself,
+    // through its driver, it is the same file with its words.
+    if (r == Reparse::Autre) {
+        HANDLE fichier = INVALID_HANDLE_VALUE;
+        s = ouvrirNt(h, std::wstring(), accorde, partage, FILE_OPEN, optionsNt & ~ULONG(FILE_OPEN_REPARSE_POINT), 0, fichier);
+        CloseHandle(h);
+        if (s < 0)
+            return echecNt(s);
+        h = fichier;
     }
     return adopter(h, options);
 }
@@ -310,13 +332,17 @@ int etatDe(HANDLE h, struct stat *st)
     FILE_BASIC_INFO b {};
     if (!GetFileInformationByHandle(h, &i) || !GetFileInformationByHandleEx(h, FileBasicInfo, &b, sizeof b))
         return echec(GetLastError());
+    // A reparse point whose tag cannot be read is taken for a link.
+    FILE_ATTRIBUTE_TAG_INFO t {};
+    if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &t, sizeof t))
+        t.ReparseTag = IO_REPARSE_TAG_SYMLINK;
     *st = {};
     st->st_dev = i.dwVolumeSerialNumber;
     st->st_ino = (quint64(i.nFileIndexHigh) << 32) | i.nFileIndexLow;
     st->st_nlink = i.nNumberOfLinks;
     st->st_size = (qint64(i.nFileSizeHigh) << 32) | i.nFileSizeLow;
     const DWORD a = i.dwFileAttributes;
-    if (a & FILE_ATTRIBUTE_REPARSE_POINT)
+    if (tagDeLien(a, t.ReparseTag))
         st->st_mode = S_IFLNK | 0777;
     else if (a & FILE_ATTRIBUTE_DIRECTORY)
         st->st_mode = S_IFDIR | 0700; // this user's, as far as a POSIX caller needs to know
