@@ -390,16 +390,24 @@ bool poserAttributs(HANDLE h, DWORD attributs)
 
 int renommerPar(HANDLE h, int dossierVers, const char *vers, bool remplacer)
 {
-    const std::wstring cible = large(vers);
+    if (dossierVers != AT_FDCWD && strchr(vers, ':')) {
+        errno = EINVAL;
+        return -1;
+    }
+    // The new name as the folder's full NT path with no root handle: an SMB
+    // redirector takes no other form of rename (a root handle is for local
+    // volumes only). Relative to the handle where its path cannot be told.
+    const QByteArray dossier = dossierVers == AT_FDCWD ? QByteArray() : cheminDe(dossierVers);
+    const bool relatif = dossierVers != AT_FDCWD && dossier.isEmpty();
+    const std::wstring cible = dossierVers == AT_FDCWD || relatif ? large(vers) : nomNt((dossier + '/' + vers).constData());
     const size_t taille = sizeof(FILE_RENAME_INFO) + cible.size() * sizeof(wchar_t);
     std::unique_ptr<char[]> tampon(new char[taille]());
     auto *info = reinterpret_cast<FILE_RENAME_INFO *>(tampon.get());
     info->ReplaceIfExists = remplacer;
-    info->RootDirectory = dossierVers == AT_FDCWD ? nullptr : poignee(dossierVers);
+    info->RootDirectory = relatif ? poignee(dossierVers) : nullptr;
     info->FileNameLength = DWORD(cible.size() * sizeof(wchar_t));
     memcpy(info->FileName, cible.data(), info->FileNameLength);
-    // NT's own call: Win32's takes the new name for a path, never relative
-    // to the folder's handle.
+    // NT's own call, which keeps the no-replace rule on the open file.
     IO_STATUS_BLOCK io {};
     const NTSTATUS s = NtSetInformationFile(h, &io, info, ULONG(taille), FILE_INFORMATION_CLASS(10)); // FileRenameInformation
     return s < 0 ? echecNt(s) : 0;
