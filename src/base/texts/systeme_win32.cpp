@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <windows.h>
@@ -189,6 +190,7 @@ std::wstring nomNt(const char *chemin)
 struct Ouverture {
     int options = 0;
     QSet<qint64> verrous;
+    qint64 libreVu = -1; // the byte a test just found free, for the take that follows it
 };
 QMutex gardeOuvertures;
 QHash<int, Ouverture> ouvertures;
@@ -615,6 +617,29 @@ int fcntl(int fd, int commande, struct flock *v)
     const DWORD longueur = DWORD(v->l_len);
     const DWORD sorte = LOCKFILE_FAIL_IMMEDIATELY | (v->l_type == F_WRLCK ? LOCKFILE_EXCLUSIVE_LOCK : 0);
     const bool mien = o->verrous.contains(v->l_start);
+    // Windows cannot be asked who holds a lock without taking it: there is no
+    // F_GETLK, and reading the byte is no test (past the end of the file not
+    // every server refuses it, and a shared lock refuses no read). So a test
+    // takes the lock and lets it go at once; for those two calls, another
+    // copy taking or testing the text meets a holder that is none. A test,
+    // and a take right after a test of the same byte that found it free (how
+    // a copy takes a text), try such a conflict again for some 20 ms: longer
+    // than a test, shorter than any hold. Other takes try once: their callers
+    // repeat them (the exchange, a millisecond apart for 2 s). The table's
+    // guard is not kept through these calls to the server.
+    const bool reessayer = commande == F_OFD_GETLK || o->libreVu == v->l_start;
+    o->libreVu = -1;
+    const auto prendre = [&] {
+        l.unlock();
+        const auto reprendre = qScopeGuard([&] { l.relock(); });
+        for (int essai = 0;; ++essai) {
+            if (LockFileEx(h, sorte, 0, longueur, 0, &ov))
+                return DWORD(ERROR_SUCCESS);
+            if (const DWORD e = GetLastError(); e != ERROR_LOCK_VIOLATION || !reessayer || essai == 20)
+                return e;
+            Sleep(1);
+        }
+    };
     if (commande == F_OFD_GETLK) {
         // POSIX never reports a descriptor's own lock to it; other holders
         // show as a lock that cannot be taken at once.
@@ -622,14 +647,15 @@ int fcntl(int fd, int commande, struct flock *v)
             v->l_type = F_UNLCK;
             return 0;
         }
-        if (LockFileEx(h, sorte, 0, longueur, 0, &ov)) {
+        const DWORD e = prendre();
+        if (e == ERROR_SUCCESS)
             UnlockFileEx(h, 0, longueur, 0, &ov);
-            v->l_type = F_UNLCK;
-        } else if (GetLastError() == ERROR_LOCK_VIOLATION) {
-            v->l_type = F_WRLCK;
-        } else {
-            return echec(GetLastError());
-        }
+        else if (e != ERROR_LOCK_VIOLATION)
+            return echec(e);
+        v->l_type = e == ERROR_SUCCESS ? F_UNLCK : F_WRLCK;
+        // Found again, as below: the table may have changed while unguarded.
+        if (const auto encore = ouvertures.find(fd); encore != ouvertures.end() && e == ERROR_SUCCESS)
+            encore->libreVu = v->l_start;
         return 0;
     }
     if (v->l_type == F_UNLCK) {
@@ -642,9 +668,10 @@ int fcntl(int fd, int commande, struct flock *v)
     // A descriptor that locks a byte again keeps the lock it has, as POSIX does.
     if (mien)
         return 0;
-    if (!LockFileEx(h, sorte, 0, longueur, 0, &ov))
-        return echec(GetLastError());
-    o->verrous.insert(v->l_start);
+    if (const DWORD e = prendre())
+        return echec(e);
+    if (const auto encore = ouvertures.find(fd); encore != ouvertures.end())
+        encore->verrous.insert(v->l_start);
     return 0;
 }
 
