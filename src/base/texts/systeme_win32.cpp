@@ -857,10 +857,18 @@ QByteArray idMachine()
 
 QString idDemarrage()
 {
-    // The boot's instant, the same for every process of this boot.
-    SYSTEM_TIMEOFDAY_INFORMATION t {};
+    // The boot's instant, the same for every process of this boot. Windows
+    // moves it with every step of the clock and adds the step to its bias:
+    // without the bias it is the instant as first known, which a second copy
+    // started after a step still reads alike.
+    struct {
+        LARGE_INTEGER demarrage, maintenant, fuseau;
+        ULONG idFuseau, reserve;
+        ULONGLONG biaisDemarrage, biaisSommeil;
+    } t {};
+    static_assert(sizeof t == 48, "SYSTEM_TIMEOFDAY_INFORMATION");
     if (NtQuerySystemInformation(SystemTimeOfDayInformation, &t, sizeof t, nullptr) >= 0)
-        return QString::number(t.BootTime.QuadPart / 10000000);
+        return QString::number((t.demarrage.QuadPart - qint64(t.biaisDemarrage)) / 10000000);
     return {};
 }
 
