@@ -152,6 +152,9 @@ zip=$(ls "$windows"/paquets/*-windows-x64.zip)
 # The listing is read whole first: a grep that stops at its match must not
 # kill the lister mid-write and fail the step by chance.
 contenu=$(unzip -Z1 "$zip")
+for f in plumor.exe plumor-outils.exe; do
+  grep -qa longPathAware "$windows/programmes/$f" || { echo "windows: $f has no longPathAware manifest"; exit 1; }
+done
 for f in plumor.exe plumor-outils.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6PrintSupport.dll \
          platforms/qwindows.dll translations/qtbase_fr.qm lexique.stw libstdc++-6.dll \
          libgcc_s_seh-1.dll libwinpthread-1.dll LISEZMOI.txt; do
