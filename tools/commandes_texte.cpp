@@ -10,8 +10,14 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <cerrno>
 #include <cstdio>
 #include <optional>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 using namespace outils;
 
@@ -70,11 +76,23 @@ const QString unSeulTexte = QStringLiteral("un seul texte à la fois");
 // The text of a file, or of stdin for no name or "-".
 std::optional<QString> lireTexte(const QString &chemin)
 {
-    QFile fichier;
-    const bool ouvert = chemin.isEmpty() || chemin == u"-"
-        ? fichier.open(stdin, QIODevice::ReadOnly)
-        : (fichier.setFileName(chemin), QFileInfo(chemin).isFile() && fichier.open(QIODevice::ReadOnly));
-    if (!ouvert) {
+    if (chemin.isEmpty() || chemin == u"-") {
+        // Read by the C runtime: a QFile over stdin fails on a pipe under Wine.
+#ifdef _WIN32
+        _setmode(_fileno(stdin), _O_BINARY); // the text's own CR LF and bytes, a ^Z too
+#endif
+        QByteArray octets;
+        char bloc[4096];
+        for (size_t n; (n = std::fread(bloc, 1, sizeof bloc, stdin)) > 0;)
+            octets.append(bloc, qsizetype(n));
+        if (std::ferror(stdin)) {
+            ecrire(stderr, QStringLiteral("Erreur de lecture : %1\n").arg(qt_error_string(errno)));
+            return std::nullopt;
+        }
+        return cp1252::decode(octets);
+    }
+    QFile fichier(chemin);
+    if (!QFileInfo(chemin).isFile() || !fichier.open(QIODevice::ReadOnly)) {
         ecrire(stderr, QStringLiteral("Fichier %1 pas disponible!\n").arg(chemin));
         return std::nullopt;
     }

@@ -4,6 +4,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
+
 namespace outils {
 
 namespace {
@@ -79,6 +85,18 @@ std::optional<int> entier(const QString &texte, int min, int max)
 
 void ecrire(std::FILE *flux, const QString &texte)
 {
+#ifdef _WIN32
+    // A console shows its own UTF-16 whatever its code page; a file or a
+    // pipe gets the same UTF-8 bytes as on Linux, no '\r' added.
+    const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(flux)));
+    DWORD mode = 0, ecrits = 0;
+    if (GetConsoleMode(h, &mode)) {
+        std::fflush(flux);
+        WriteConsoleW(h, texte.utf16(), DWORD(texte.size()), &ecrits, nullptr);
+        return;
+    }
+    _setmode(_fileno(flux), _O_BINARY);
+#endif
     const QByteArray octets = texte.toUtf8();
     std::fwrite(octets.constData(), 1, size_t(octets.size()), flux);
     std::fflush(flux);

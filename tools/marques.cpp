@@ -238,11 +238,24 @@ TexteResolu resoudre(int racine, const QByteArray &chemin)
 {
     TexteResolu t;
     t.chemin = chemin;
-    if (chemin.startsWith('/')) {
+#ifdef _WIN32
+    // Windows splits at '\' too: passed whole, "CM1\conte.txt" would lead
+    // NT through CM1 even where CM1 is a pupil's junction. A ':' names a
+    // drive or an alternate data stream, never a text of the folder.
+    const QByteArray separes = QByteArray(chemin).replace('\\', '/');
+    if (separes.contains(':') && separes.indexOf(':') != 1) {
+        t.refus = QStringLiteral("« : » n'est jamais dans le nom d'un texte");
+        return t;
+    }
+    if (separes.startsWith('/') || separes.contains(':')) {
+#else
+    const QByteArray &separes = chemin;
+    if (separes.startsWith('/')) {
+#endif
         t.refus = QStringLiteral("chemin absolu : nommez le texte depuis le dossier");
         return t;
     }
-    QList<QByteArray> parties = chemin.split('/');
+    QList<QByteArray> parties = separes.split('/');
     parties.removeAll(QByteArray());
     parties.removeAll(QByteArray("."));
     if (parties.contains("..")) {

@@ -48,6 +48,9 @@ Var DossierClasse
 
 !define MUI_ABORTWARNING
 !define MUI_UNABORTWARNING
+; The program's own icon, as plumor.exe carries it.
+!define MUI_ICON "${__FILEDIR__}/plumor.ico"
+!define MUI_UNICON "${__FILEDIR__}/plumor.ico"
 
 !define MUI_WELCOMEPAGE_TEXT "Ce programme installe Plumor ${VERSION}, l'éditeur de textes de la classe, pour tous les comptes de ce poste.$\r$\n$\r$\nIl vous demandera où installer Plumor, puis où se trouve le dossier de la classe.$\r$\n$\r$\nFermez Plumor s'il est ouvert sur ce poste avant de continuer."
 !insertmacro MUI_PAGE_WELCOME

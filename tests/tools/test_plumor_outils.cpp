@@ -32,7 +32,7 @@ QString lance(const QStringList &args, const QString &dossier = {}, const QByteA
 {
     QProcess p;
     p.setWorkingDirectory(dossier);
-    avant << QStringLiteral(PLUMOR_OUTILS) << args;
+    avant << QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral(PLUMOR_OUTILS)) << args;
     p.start(avant.takeFirst(), avant);
     p.write(entree);
     p.closeWriteChannel();
@@ -82,7 +82,7 @@ ligne 103 : thème «perdu un» perdu : au-delà des 100 premiers
 ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
 )"_s);
 
-        QVERIFY(lance({"lexique", "/nulle/part.stw"}).contains(u"fichier : Fichier /nulle/part.stw pas disponible!"));
+        QVERIFY(lance({"lexique", "/nulle/part.stw"}).contains(QDir::toNativeSeparators(u"fichier : Fichier /nulle/part.stw pas disponible!"_s)));
         const QString livre = lance({"lexique"});
         QVERIFY(livre.contains(u"\n«les animaux» (ligne 1)\n    «les animaux» «un chat» «un chien»")
                 && livre.endsWith(u"\nAucun avertissement.\n"));
@@ -123,6 +123,7 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
     // drafts of interrupted saves shown; then released by name only.
     void marques()
     {
+        SANS_WINDOWS("a name that is not UTF-8, a symbolic link: the Windows step lists and releases under Wine");
         Classe classe, ailleurs;
         for (const char *nom : {"CM1/conte.txt", "LETTRE.TXT", "CM1/.cache.txt", "notes.doc"})
             QFile::setPermissions(classe.ecrire(nom, "x\r\n"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
@@ -192,6 +193,7 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         QFETCH(QString, liste);
         QFETCH(QString, liberee);
         QFETCH(int, mode);
+        SANS_WINDOWS("write bits, umask and group: the Windows step releases a Windows and a Linux copy's marks");
         const QString cas = QString::fromUtf8(QTest::currentDataTag());
         Classe classe;
         const QString dossier = QDir(classe.dossier()).canonicalPath(), a = classe.ecrire(u"CM1/a.txt"_s, "abc\r\n");
@@ -277,6 +279,8 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         QFETCH(QStringList, args);
         QFETCH(QString, attendu);
         QFETCH(int, statut);
+        SANS_WINDOWS("fifos, owners, hard links and descriptors past PATH_MAX are POSIX's");
+#ifndef _WIN32
         const QString cas = QString::fromLatin1(QTest::currentDataTag()).section(u' ', 0, 0);
         Classe classe, ailleurs;
         const QString prive = ailleurs.ecrire("prive.txt", "x"), dossier = QDir(classe.dossier()).canonicalPath();
@@ -346,6 +350,7 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
                      statut == 0 ? 0 : 2);
         QCOMPARE(ailleurs.mode("prive.txt"), 0444);
         QCOMPARE(ailleurs.octets("prive.txt"), "x");
+#endif
     }
 };
 

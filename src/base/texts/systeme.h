@@ -163,6 +163,11 @@ DIR *fdopendir(int fd);
 dirent *readdir(DIR *d);
 int closedir(DIR *d);
 
+// The errno a Win32 error stands for, the one table the layer maps through:
+// a share gone is ENOTCONN/EHOSTDOWN/ENODEV/ESTALE as on Linux, anything
+// unforeseen EPROTO (never EIO, which would read as the share gone).
+int errnoWin32(unsigned long erreur);
+
 } // namespace sys
 #else
 // Linux: the calls are the system's own.

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <windows.h>
@@ -38,6 +39,12 @@
 #define FILE_OVERWRITE 4
 #define FILE_OVERWRITE_IF 5
 #endif
+#ifndef ERROR_DISK_QUOTA_EXCEEDED
+#define ERROR_DISK_QUOTA_EXCEEDED 1295L
+#endif
+#ifndef ERROR_STOPPED_ON_SYMLINK
+#define ERROR_STOPPED_ON_SYMLINK 681L
+#endif
 #ifndef OBJ_CASE_INSENSITIVE
 #define OBJ_CASE_INSENSITIVE 0x40
 #endif
@@ -46,60 +53,106 @@ namespace sys {
 
 QByteArray cheminDe(int fd);
 
+int errnoWin32(unsigned long e)
+{
+    switch (e) {
+    case ERROR_SUCCESS:
+    case ERROR_HANDLE_EOF: return 0;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_NO_MORE_FILES:
+    case ERROR_DELETE_PENDING: return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_INVALID_ACCESS:
+    case ERROR_PRIVILEGE_NOT_HELD:
+    case ERROR_CANT_ACCESS_FILE: // a reparse point no driver here serves
+    case ERROR_NETWORK_ACCESS_DENIED:
+    case ERROR_LOGON_FAILURE:
+    case ERROR_SESSION_CREDENTIAL_CONFLICT: return EACCES;
+    // Another copy has the text open for writing: what POSIX says of a busy
+    // file, which the protocol then opens for reading only.
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_USER_MAPPED_FILE: return ETXTBSY;
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_LOCK_FAILED: return EAGAIN;
+    case ERROR_NOT_LOCKED:
+    case ERROR_SHARING_BUFFER_EXCEEDED: return ENOLCK;
+    case ERROR_BUSY:
+    case ERROR_DRIVE_LOCKED:
+    case ERROR_CURRENT_DIRECTORY:
+    case ERROR_REQ_NOT_ACCEP: // the server takes no more sessions: it is there
+    case ERROR_NETWORK_BUSY: return EBUSY;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_DISK_QUOTA_EXCEEDED: return EDQUOT; // a refusal, never a success
+    case ERROR_FILE_TOO_LARGE: return EFBIG;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_INVALID_PARAMETER:
+    case ERROR_NEGATIVE_SEEK:
+    case ERROR_NOT_A_REPARSE_POINT: return EINVAL;
+    case ERROR_INVALID_HANDLE: return EBADF;
+    case ERROR_DIRECTORY: return ENOTDIR;
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_INVALID_FUNCTION: return ENOTSUP;
+    case ERROR_CALL_NOT_IMPLEMENTED: return ENOSYS;
+    // The share went away: what FichiersTexte::partiDuPartage knows as gone,
+    // so that the copy reconnects instead of reporting a refusal.
+    case ERROR_NETNAME_DELETED:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_REM_NOT_LIST:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_VC_DISCONNECTED:
+    case ERROR_NETWORK_UNREACHABLE:
+    case ERROR_CONNECTION_ABORTED:
+    case ERROR_CONNECTION_INVALID:
+    case ERROR_NO_NETWORK:
+    case ERROR_NOT_CONNECTED:
+    case ERROR_DEVICE_NOT_CONNECTED: return ENOTCONN;
+    case ERROR_HOST_UNREACHABLE:
+    case ERROR_HOST_DOWN: return EHOSTDOWN;
+    case ERROR_NOT_READY: return ENODEV; // a removed key or disk
+    case ERROR_FILE_INVALID: return ESTALE; // the volume changed under the open file
+    // Slow is not gone: the caller may try again on the same share.
+    case ERROR_SEM_TIMEOUT:
+    case ERROR_TIMEOUT: return ETIMEDOUT;
+    case ERROR_CRC:
+    case ERROR_SECTOR_NOT_FOUND:
+    case ERROR_WRITE_FAULT:
+    case ERROR_READ_FAULT:
+    case ERROR_GEN_FAILURE:
+    case ERROR_NET_WRITE_FAULT:
+    case ERROR_IO_DEVICE: return EIO;
+    case ERROR_WRITE_PROTECT: return EROFS;
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_BUFFER_OVERFLOW: return ENAMETOOLONG;
+    case ERROR_DIR_NOT_EMPTY: return ENOTEMPTY;
+    case ERROR_NOT_SAME_DEVICE: return EXDEV;
+    case ERROR_TOO_MANY_OPEN_FILES: return EMFILE;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+    case ERROR_NOT_ENOUGH_QUOTA: return ENOMEM;
+    case ERROR_STOPPED_ON_SYMLINK:
+    case ERROR_CANT_RESOLVE_FILENAME: return ELOOP;
+    // Anything else is unexpected, neither a loss of the share (EIO would
+    // make the copy reconnect) nor a refusal it could explain.
+    default: return EPROTO;
+    }
+}
+
 namespace {
 
 constexpr NTSTATUS statutEstUnDossier = NTSTATUS(0xC00000BAL);    // STATUS_FILE_IS_A_DIRECTORY
 constexpr NTSTATUS statutPasUnDossier = NTSTATUS(0xC0000103L);    // STATUS_NOT_A_DIRECTORY
 constexpr NTSTATUS statutLienArrete = NTSTATUS(0xC000026BL);      // STATUS_STOPPED_ON_SYMLINK
 
-int errnoDe(DWORD e)
-{
-    switch (e) {
-    case ERROR_SUCCESS: return 0;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_DELETE_PENDING: return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_PRIVILEGE_NOT_HELD: return EACCES;
-    // Another copy has the text open for writing: what POSIX says of a busy
-    // file, which the protocol then opens for reading only.
-    case ERROR_SHARING_VIOLATION: return ETXTBSY;
-    case ERROR_LOCK_VIOLATION: return EAGAIN;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS: return EEXIST;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
-    case 1295: return EDQUOT; // ERROR_DISK_QUOTA_EXCEEDED: a refusal, never a success
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_INVALID_PARAMETER: return EINVAL;
-    case ERROR_DIRECTORY: return ENOTDIR;
-    case ERROR_NOT_SUPPORTED:
-    case ERROR_INVALID_FUNCTION: return ENOTSUP;
-    case ERROR_NETNAME_DELETED:
-    case ERROR_BAD_NETPATH:
-    case ERROR_UNEXP_NET_ERR:
-    case ERROR_NETWORK_UNREACHABLE:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_DEV_NOT_EXIST: return ENOTCONN;
-    case ERROR_SEM_TIMEOUT: return ETIMEDOUT;
-    case ERROR_WRITE_PROTECT: return EROFS;
-    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
-    case ERROR_DIR_NOT_EMPTY: return ENOTEMPTY;
-    case ERROR_NOT_SAME_DEVICE: return EXDEV;
-    case ERROR_TOO_MANY_OPEN_FILES: return EMFILE;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY: return ENOMEM;
-    case ERROR_CANT_RESOLVE_FILENAME:
-    case ERROR_CANT_ACCESS_FILE: return ELOOP;
-    case ERROR_HANDLE_EOF: return 0;
-    default: return EIO;
-    }
-}
-
 int echec(DWORD e)
 {
-    errno = errnoDe(e);
+    errno = errnoWin32(e);
     return -1;
 }
 int echecNt(NTSTATUS s)
@@ -107,7 +160,7 @@ int echecNt(NTSTATUS s)
     errno = s == statutEstUnDossier ? EISDIR
             : s == statutPasUnDossier ? ENOTDIR
             : s == statutLienArrete ? ELOOP
-                                    : errnoDe(RtlNtStatusToDosError(s));
+                                    : errnoWin32(RtlNtStatusToDosError(s));
     return -1;
 }
 
@@ -137,6 +190,7 @@ std::wstring nomNt(const char *chemin)
 struct Ouverture {
     int options = 0;
     QSet<qint64> verrous;
+    qint64 libreVu = -1; // the byte a test just found free, for the take that follows it
 };
 QMutex gardeOuvertures;
 QHash<int, Ouverture> ouvertures;
@@ -179,11 +233,20 @@ NTSTATUS ouvrirNt(HANDLE racine, const std::wstring &nom, ACCESS_MASK acces, ULO
                         optionsNt | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT, nullptr, 0);
 }
 
-bool estReparse(HANDLE h)
+// Only symbolic links and junctions lead elsewhere; the other reparse points
+// (OneDrive placeholders, deduplicated files) are the file itself.
+bool tagDeLien(DWORD attributs, DWORD tag)
 {
-    FILE_ATTRIBUTE_TAG_INFO tag {};
-    return GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag)
-           && (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return (attributs & FILE_ATTRIBUTE_REPARSE_POINT) && (tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT);
+}
+
+enum class Reparse { Aucun, Lien, Autre };
+Reparse reparse(HANDLE h)
+{
+    FILE_ATTRIBUTE_TAG_INFO t {};
+    if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &t, sizeof t) || !(t.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return Reparse::Aucun;
+    return tagDeLien(t.FileAttributes, t.ReparseTag) ? Reparse::Lien : Reparse::Autre;
 }
 
 int ouvrir(HANDLE racine, const std::wstring &nom, int options, unsigned int mode)
@@ -216,16 +279,29 @@ int ouvrir(HANDLE racine, const std::wstring &nom, int options, unsigned int mod
     // The mark is an attribute changed through the open file: ask for that
     // right too, and go without it where the file's owner did not grant it.
     const ACCESS_MASK attributsEcrits = (options & O_PATH) ? 0 : FILE_WRITE_ATTRIBUTES;
-    NTSTATUS s = ouvrirNt(racine, nom, droits | attributsEcrits, partage, disposition, optionsNt, attributs, h);
+    ACCESS_MASK accorde = droits | attributsEcrits;
+    NTSTATUS s = ouvrirNt(racine, nom, accorde, partage, disposition, optionsNt, attributs, h);
     if (s == NTSTATUS(0xC0000022L) && attributsEcrits) // STATUS_ACCESS_DENIED
-        s = ouvrirNt(racine, nom, droits, partage, disposition, optionsNt, attributs, h);
+        s = ouvrirNt(racine, nom, accorde = droits, partage, disposition, optionsNt, attributs, h);
     if (s < 0)
         return echecNt(s);
     // A link or junction is refused, never followed, whatever it points to.
-    if ((options & O_NOFOLLOW) && estReparse(h)) {
+    const Reparse r = (options & O_NOFOLLOW) ? reparse(h) : Reparse::Aucun;
+    if (r == Reparse::Lien) {
         CloseHandle(h);
         errno = (options & O_DIRECTORY) ? ENOTDIR : ELOOP;
         return -1;
+    }
+    // Any other reparse point opened as such would show its stub (a cloud
+    // placeholder's, a deduplicated file's zeros): opened again from itself,
+    // through its driver, it is the same file with its words.
+    if (r == Reparse::Autre) {
+        HANDLE fichier = INVALID_HANDLE_VALUE;
+        s = ouvrirNt(h, std::wstring(), accorde, partage, FILE_OPEN, optionsNt & ~ULONG(FILE_OPEN_REPARSE_POINT), 0, fichier);
+        CloseHandle(h);
+        if (s < 0)
+            return echecNt(s);
+        h = fichier;
     }
     return adopter(h, options);
 }
@@ -258,13 +334,17 @@ int etatDe(HANDLE h, struct stat *st)
     FILE_BASIC_INFO b {};
     if (!GetFileInformationByHandle(h, &i) || !GetFileInformationByHandleEx(h, FileBasicInfo, &b, sizeof b))
         return echec(GetLastError());
+    // A reparse point whose tag cannot be read is taken for a link.
+    FILE_ATTRIBUTE_TAG_INFO t {};
+    if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &t, sizeof t))
+        t.ReparseTag = IO_REPARSE_TAG_SYMLINK;
     *st = {};
     st->st_dev = i.dwVolumeSerialNumber;
     st->st_ino = (quint64(i.nFileIndexHigh) << 32) | i.nFileIndexLow;
     st->st_nlink = i.nNumberOfLinks;
     st->st_size = (qint64(i.nFileSizeHigh) << 32) | i.nFileSizeLow;
     const DWORD a = i.dwFileAttributes;
-    if (a & FILE_ATTRIBUTE_REPARSE_POINT)
+    if (tagDeLien(a, t.ReparseTag))
         st->st_mode = S_IFLNK | 0777;
     else if (a & FILE_ATTRIBUTE_DIRECTORY)
         st->st_mode = S_IFDIR | 0700; // this user's, as far as a POSIX caller needs to know
@@ -285,6 +365,8 @@ NTSTATUS ouvrirPour(int dossier, const char *nom, ACCESS_MASK acces, HANDLE &h)
     if (dossier == AT_FDCWD)
         return ouvrirNt(nullptr, nomNt(nom), acces, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
                         FILE_OPEN_REPARSE_POINT, 0, h);
+    if (strchr(nom, ':')) // an alternate data stream, as in openat
+        return NTSTATUS(0xC0000033L); // STATUS_OBJECT_NAME_INVALID
     const std::wstring n = qstrcmp(nom, ".") == 0 ? std::wstring() : large(nom);
     return ouvrirNt(poignee(dossier), n, acces, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
                     FILE_OPEN_REPARSE_POINT, 0, h);
@@ -310,16 +392,24 @@ bool poserAttributs(HANDLE h, DWORD attributs)
 
 int renommerPar(HANDLE h, int dossierVers, const char *vers, bool remplacer)
 {
-    const std::wstring cible = large(vers);
+    if (dossierVers != AT_FDCWD && strchr(vers, ':')) {
+        errno = EINVAL;
+        return -1;
+    }
+    // The new name as the folder's full NT path with no root handle: an SMB
+    // redirector takes no other form of rename (a root handle is for local
+    // volumes only). Relative to the handle where its path cannot be told.
+    const QByteArray dossier = dossierVers == AT_FDCWD ? QByteArray() : cheminDe(dossierVers);
+    const bool relatif = dossierVers != AT_FDCWD && dossier.isEmpty();
+    const std::wstring cible = dossierVers == AT_FDCWD || relatif ? large(vers) : nomNt((dossier + '/' + vers).constData());
     const size_t taille = sizeof(FILE_RENAME_INFO) + cible.size() * sizeof(wchar_t);
     std::unique_ptr<char[]> tampon(new char[taille]());
     auto *info = reinterpret_cast<FILE_RENAME_INFO *>(tampon.get());
     info->ReplaceIfExists = remplacer;
-    info->RootDirectory = dossierVers == AT_FDCWD ? nullptr : poignee(dossierVers);
+    info->RootDirectory = relatif ? poignee(dossierVers) : nullptr;
     info->FileNameLength = DWORD(cible.size() * sizeof(wchar_t));
     memcpy(info->FileName, cible.data(), info->FileNameLength);
-    // NT's own call: Win32's takes the new name for a path, never relative
-    // to the folder's handle.
+    // NT's own call, which keeps the no-replace rule on the open file.
     IO_STATUS_BLOCK io {};
     const NTSTATUS s = NtSetInformationFile(h, &io, info, ULONG(taille), FILE_INFORMATION_CLASS(10)); // FileRenameInformation
     return s < 0 ? echecNt(s) : 0;
@@ -347,6 +437,11 @@ int openat(int dossier, const char *nom, int options, unsigned int mode)
     // NT names relative to a folder have no "..": a walk up leads nowhere here.
     if (qstrcmp(nom, "..") == 0) {
         errno = EXDEV;
+        return -1;
+    }
+    // A ':' below a folder names an alternate data stream of another file.
+    if (strchr(nom, ':')) {
+        errno = EINVAL;
         return -1;
     }
     return ouvrir(poignee(dossier), qstrcmp(nom, ".") == 0 ? std::wstring() : large(nom), options, mode);
@@ -486,8 +581,9 @@ int fallocate(int fd, int, qint64 debut, qint64 taille)
     FILE_ALLOCATION_INFO place {};
     place.AllocationSize.QuadPart = debut + taille;
     if (!SetFileInformationByHandle(poignee(fd), FileAllocationInfo, &place, sizeof place)) {
-        const DWORD e = GetLastError();
-        errno = e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL ? ENOSPC : e == 1295 ? EDQUOT : EOPNOTSUPP;
+        // Only a full disk is worth telling: without a reservation the write still may work.
+        const int e = errnoWin32(GetLastError());
+        errno = e == ENOSPC || e == EDQUOT ? e : EOPNOTSUPP;
         return -1;
     }
     return 0;
@@ -521,6 +617,29 @@ int fcntl(int fd, int commande, struct flock *v)
     const DWORD longueur = DWORD(v->l_len);
     const DWORD sorte = LOCKFILE_FAIL_IMMEDIATELY | (v->l_type == F_WRLCK ? LOCKFILE_EXCLUSIVE_LOCK : 0);
     const bool mien = o->verrous.contains(v->l_start);
+    // Windows cannot be asked who holds a lock without taking it: there is no
+    // F_GETLK, and reading the byte is no test (past the end of the file not
+    // every server refuses it, and a shared lock refuses no read). So a test
+    // takes the lock and lets it go at once; for those two calls, another
+    // copy taking or testing the text meets a holder that is none. A test,
+    // and a take right after a test of the same byte that found it free (how
+    // a copy takes a text), try such a conflict again for some 20 ms: longer
+    // than a test, shorter than any hold. Other takes try once: their callers
+    // repeat them (the exchange, a millisecond apart for 2 s). The table's
+    // guard is not kept through these calls to the server.
+    const bool reessayer = commande == F_OFD_GETLK || o->libreVu == v->l_start;
+    o->libreVu = -1;
+    const auto prendre = [&] {
+        l.unlock();
+        const auto reprendre = qScopeGuard([&] { l.relock(); });
+        for (int essai = 0;; ++essai) {
+            if (LockFileEx(h, sorte, 0, longueur, 0, &ov))
+                return DWORD(ERROR_SUCCESS);
+            if (const DWORD e = GetLastError(); e != ERROR_LOCK_VIOLATION || !reessayer || essai == 20)
+                return e;
+            Sleep(1);
+        }
+    };
     if (commande == F_OFD_GETLK) {
         // POSIX never reports a descriptor's own lock to it; other holders
         // show as a lock that cannot be taken at once.
@@ -528,14 +647,15 @@ int fcntl(int fd, int commande, struct flock *v)
             v->l_type = F_UNLCK;
             return 0;
         }
-        if (LockFileEx(h, sorte, 0, longueur, 0, &ov)) {
+        const DWORD e = prendre();
+        if (e == ERROR_SUCCESS)
             UnlockFileEx(h, 0, longueur, 0, &ov);
-            v->l_type = F_UNLCK;
-        } else if (GetLastError() == ERROR_LOCK_VIOLATION) {
-            v->l_type = F_WRLCK;
-        } else {
-            return echec(GetLastError());
-        }
+        else if (e != ERROR_LOCK_VIOLATION)
+            return echec(e);
+        v->l_type = e == ERROR_SUCCESS ? F_UNLCK : F_WRLCK;
+        // Found again, as below: the table may have changed while unguarded.
+        if (const auto encore = ouvertures.find(fd); encore != ouvertures.end() && e == ERROR_SUCCESS)
+            encore->libreVu = v->l_start;
         return 0;
     }
     if (v->l_type == F_UNLCK) {
@@ -548,9 +668,10 @@ int fcntl(int fd, int commande, struct flock *v)
     // A descriptor that locks a byte again keeps the lock it has, as POSIX does.
     if (mien)
         return 0;
-    if (!LockFileEx(h, sorte, 0, longueur, 0, &ov))
-        return echec(GetLastError());
-    o->verrous.insert(v->l_start);
+    if (const DWORD e = prendre())
+        return echec(e);
+    if (const auto encore = ouvertures.find(fd); encore != ouvertures.end())
+        encore->verrous.insert(v->l_start);
     return 0;
 }
 
@@ -637,49 +758,76 @@ int getrlimit(int, struct rlimit *limite)
     return 0;
 }
 
+// Entries are read from the folder's own handle, not from its path: the
+// walk goes on using the descriptor it gave, as POSIX lets it, and a folder
+// renamed or swapped meanwhile cannot send the listing elsewhere.
 struct DIR {
-    HANDLE recherche = INVALID_HANDLE_VALUE;
-    WIN32_FIND_DATAW trouve {};
+    int fd = -1;
     bool premier = true;
+    alignas(8) char tampon[32768];
+    DWORD suivant = 0;  // offset of the next entry in tampon
+    bool vide = true;   // nothing left in tampon
     dirent entree {};
 };
 
 DIR *opendir(const char *chemin)
 {
-    auto d = std::make_unique<DIR>();
-    const std::wstring motif = large(chemin) + L"\\*";
-    d->recherche = FindFirstFileW(motif.c_str(), &d->trouve);
-    if (d->recherche == INVALID_HANDLE_VALUE) {
-        echec(GetLastError());
-        return nullptr;
+    // NT takes no separator after a folder's name but a drive's.
+    QByteArray nom(chemin);
+    while (nom.size() > 3 && (nom.endsWith('/') || nom.endsWith('\\')))
+        nom.chop(1);
+    const int fd = open(nom.constData(), O_RDONLY | O_DIRECTORY);
+    DIR *d = fd < 0 ? nullptr : fdopendir(fd);
+    if (!d && fd >= 0) {
+        const int e = errno;
+        close(fd);
+        errno = e;
     }
-    return d.release();
+    return d;
 }
 
 DIR *fdopendir(int fd)
 {
-    const QByteArray chemin = cheminDe(fd);
-    DIR *d = chemin.isEmpty() ? nullptr : opendir(chemin.constData());
-    if (d)
-        close(fd);
-    return d;
+    struct stat st {};
+    if (fstat(fd, &st) != 0)
+        return nullptr;
+    if (!S_ISDIR(st.st_mode)) {
+        errno = ENOTDIR;
+        return nullptr;
+    }
+    auto d = std::make_unique<DIR>();
+    d->fd = fd;
+    return d.release();
 }
 
 dirent *readdir(DIR *d)
 {
-    if (!d->premier && !FindNextFileW(d->recherche, &d->trouve))
-        return nullptr;
-    d->premier = false;
-    const QByteArray nom = QFile::encodeName(QString::fromWCharArray(d->trouve.cFileName));
+    if (d->vide) {
+        const auto classe = d->premier ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo;
+        if (!GetFileInformationByHandleEx(poignee(d->fd), classe, d->tampon, sizeof d->tampon)) {
+            const DWORD e = GetLastError();
+            if (e != ERROR_NO_MORE_FILES)
+                errno = errnoWin32(e);
+            return nullptr;
+        }
+        d->premier = d->vide = false;
+        d->suivant = 0;
+    }
+    const auto *i = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO *>(d->tampon + d->suivant);
+    if (i->NextEntryOffset == 0)
+        d->vide = true;
+    else
+        d->suivant += i->NextEntryOffset;
+    const QByteArray nom = QFile::encodeName(QString::fromWCharArray(i->FileName, int(i->FileNameLength / sizeof(wchar_t))));
     qstrncpy(d->entree.d_name, nom.constData(), sizeof d->entree.d_name);
     return &d->entree;
 }
 
 int closedir(DIR *d)
 {
-    FindClose(d->recherche);
+    const int r = close(d->fd);
     delete d;
-    return 0;
+    return r;
 }
 
 std::optional<quint64> debutProcessus(qint64 pid)
@@ -709,10 +857,18 @@ QByteArray idMachine()
 
 QString idDemarrage()
 {
-    // The boot's instant, the same for every process of this boot.
-    SYSTEM_TIMEOFDAY_INFORMATION t {};
+    // The boot's instant, the same for every process of this boot. Windows
+    // moves it with every step of the clock and adds the step to its bias:
+    // without the bias it is the instant as first known, which a second copy
+    // started after a step still reads alike.
+    struct {
+        LARGE_INTEGER demarrage, maintenant, fuseau;
+        ULONG idFuseau, reserve;
+        ULONGLONG biaisDemarrage, biaisSommeil;
+    } t {};
+    static_assert(sizeof t == 48, "SYSTEM_TIMEOFDAY_INFORMATION");
     if (NtQuerySystemInformation(SystemTimeOfDayInformation, &t, sizeof t, nullptr) >= 0)
-        return QString::number(t.BootTime.QuadPart / 10000000);
+        return QString::number((t.demarrage.QuadPart - qint64(t.biaisDemarrage)) / 10000000);
     return {};
 }
 

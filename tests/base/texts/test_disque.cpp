@@ -2,6 +2,7 @@
 // reads, and the recovery record.
 #include "classe.h"
 #include "base/texts/disque.h"
+#include "base/texts/fichiers_texte.h"
 #include "base/texts/processus.h"
 #include "base/texts/recuperation.h"
 
@@ -11,6 +12,10 @@
 
 #include <atomic>
 #include <cerrno>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 class TestDisque : public QObject
 {
@@ -109,6 +114,47 @@ private slots:
             });
         }
         QVERIFY(sur(QString()) && echecs == 1);
+    }
+
+    // Each Win32 error the layer meets, mapped on purpose: a share gone (P)
+    // is what the copy takes for gone and reconnects to, as on Linux; slow,
+    // busy or refused (L) is not, and the unforeseen is neither.
+    void erreursWindows_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("attendu");
+        QTest::addColumn<bool>("parti");
+#ifdef _WIN32
+#define L(code, e) QTest::newRow(#code) << int(code) << int(e) << false
+#define P(code, e) QTest::newRow(#code) << int(code) << int(e) << true
+        L(ERROR_FILE_NOT_FOUND, ENOENT), L(ERROR_DELETE_PENDING, ENOENT), L(ERROR_ACCESS_DENIED, EACCES);
+        L(ERROR_NETWORK_ACCESS_DENIED, EACCES), L(ERROR_CANT_ACCESS_FILE, EACCES), L(ERROR_SHARING_VIOLATION, ETXTBSY);
+        L(ERROR_USER_MAPPED_FILE, ETXTBSY), L(ERROR_LOCK_VIOLATION, EAGAIN), L(ERROR_NOT_LOCKED, ENOLCK);
+        L(ERROR_BUSY, EBUSY), L(ERROR_REQ_NOT_ACCEP, EBUSY), L(ERROR_FILE_EXISTS, EEXIST), L(ERROR_DISK_FULL, ENOSPC);
+        L(1295, EDQUOT), L(ERROR_FILE_TOO_LARGE, EFBIG), L(ERROR_INVALID_NAME, EINVAL), L(ERROR_INVALID_HANDLE, EBADF);
+        L(ERROR_DIRECTORY, ENOTDIR), L(ERROR_NOT_SUPPORTED, ENOTSUP), P(ERROR_NETNAME_DELETED, ENOTCONN);
+        P(ERROR_BAD_NETPATH, ENOTCONN), P(ERROR_UNEXP_NET_ERR, ENOTCONN), P(ERROR_VC_DISCONNECTED, ENOTCONN);
+        P(ERROR_CONNECTION_ABORTED, ENOTCONN), P(ERROR_NOT_CONNECTED, ENOTCONN), P(ERROR_HOST_UNREACHABLE, EHOSTDOWN);
+        P(ERROR_HOST_DOWN, EHOSTDOWN), P(ERROR_NOT_READY, ENODEV), P(ERROR_FILE_INVALID, ESTALE);
+        L(ERROR_SEM_TIMEOUT, ETIMEDOUT), P(ERROR_CRC, EIO), P(ERROR_NET_WRITE_FAULT, EIO), L(ERROR_WRITE_PROTECT, EROFS);
+        L(ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG), L(ERROR_DIR_NOT_EMPTY, ENOTEMPTY), L(ERROR_NOT_SAME_DEVICE, EXDEV);
+        L(ERROR_TOO_MANY_OPEN_FILES, EMFILE), L(ERROR_OUTOFMEMORY, ENOMEM), L(681, ELOOP), L(ERROR_HANDLE_EOF, 0);
+        L(ERROR_INVALID_DATA, EPROTO), L(ERROR_DS_BUSY, EPROTO);
+#undef L
+#undef P
+#else
+        QSKIP("Win32's error codes");
+#endif
+    }
+    void erreursWindows()
+    {
+        QFETCH(int, code);
+        QFETCH(int, attendu);
+        QFETCH(bool, parti);
+#ifdef _WIN32
+        QCOMPARE(sys::errnoWin32(DWORD(code)), attendu);
+        QCOMPARE(FichiersTexte::partiDuPartage(attendu), parti);
+#endif
     }
 };
 
