@@ -340,6 +340,11 @@ int etatDe(HANDLE h, struct stat *st)
         t.ReparseTag = IO_REPARSE_TAG_SYMLINK;
     *st = {};
     st->st_dev = i.dwVolumeSerialNumber;
+    // Wine gives a serial of 0 for a handle whose file was renamed through
+    // another one: the volume is asked for it, so a held text stays itself.
+    DWORD serie = 0;
+    if (st->st_dev == 0 && GetVolumeInformationByHandleW(h, nullptr, 0, &serie, nullptr, nullptr, nullptr, 0))
+        st->st_dev = serie;
     st->st_ino = (quint64(i.nFileIndexHigh) << 32) | i.nFileIndexLow;
     st->st_nlink = i.nNumberOfLinks;
     st->st_size = (qint64(i.nFileSizeHigh) << 32) | i.nFileSizeLow;
