@@ -438,54 +438,79 @@ private slots:
     }
 
     // A copy's next start after it was killed holding a text it was rewriting
-    // in place: it finishes the rewrite and takes the mark over only while
-    // the text is still its own.
+    // in place: it finishes the rewrite only while the text is still its own
+    // file, its bytes the new ones as far as the write went and the old ones
+    // after (never judged by its times, which the write itself moved); it
+    // takes the mark over while its claim is still the dead copy's.
     void uneCopieMorte_data()
     {
         QTest::addColumn<QString>("cas");
-        QTest::addColumn<bool>("repris");
-        QTest::newRow("rien depuis") << "rien" << true;
-        QTest::newRow("le disque remonté: un autre numéro de périphérique") << "remonte" << true;
-        QTest::newRow("libéré par l'enseignant") << "libere" << false;
-        QTest::newRow("libéré, puis tenu par une copie en marche") << "tenu" << false;
-        QTest::newRow("libéré, puis pris par une copie morte depuis") << "pris" << false;
-        QTest::newRow("un relevé qui nomme un texte hors de la classe") << "dehors" << false;
+        QTest::addColumn<QByteArray>("octets"); // the new text
+        QTest::addColumn<QByteArray>("laisse"); // what the kill left of "ancien texte\r\n"
+        QTest::addColumn<bool>("fini");
+        const QByteArray ancien = "ancien texte\r\n", nouveau = "nouveau texte, plus long\r\n", court = "court\r\n";
+        const QByteArray milieu = nouveau.left(4) + ancien.mid(4);
+        QTest::newRow("coupé avant le premier octet") << "rien" << nouveau << ancien << true;
+        QTest::newRow("coupé au milieu") << "rien" << nouveau << milieu << true;
+        QTest::newRow("plus long, écrit au-delà de l'ancien") << "rien" << nouveau << nouveau.left(20) << true;
+        QTest::newRow("écrit en entier") << "rien" << nouveau << nouveau << true;
+        QTest::newRow("plus court, pas encore coupé") << "rien" << court << court + ancien.mid(court.size()) << true;
+        QTest::newRow("plus court, coupé") << "rien" << court << court << true;
+        QTest::newRow("un octet ni neuf ni ancien") << "rien" << nouveau << nouveau.left(4) + 'X' + ancien.mid(5) << false;
+        QTest::newRow("le disque remonté: un autre numéro de périphérique") << "remonte" << nouveau << milieu << true;
+        QTest::newRow("un autre fichier depuis") << "remplace" << nouveau << milieu << false;
+        QTest::newRow("un second nom depuis (lien physique)") << "lien" << nouveau << milieu << false;
+        QTest::newRow("libéré par l'enseignant") << "libere" << nouveau << milieu << false;
+        QTest::newRow("libéré, puis tenu par une copie en marche") << "tenu" << nouveau << milieu << false;
+        QTest::newRow("libéré, puis pris par une copie morte depuis") << "pris" << nouveau << milieu << false;
+        QTest::newRow("un relevé qui nomme un texte hors de la classe") << "dehors" << nouveau << milieu << false;
     }
     void uneCopieMorte()
     {
         QFETCH(QString, cas);
-        QFETCH(bool, repris);
+        QFETCH(QByteArray, octets);
+        QFETCH(QByteArray, laisse);
+        QFETCH(bool, fini);
         Classe classe, ailleurs;
-        const QString t = (cas == u"dehors" ? ailleurs : classe).ecrire(QStringLiteral("t.txt"), "ancien\r\n");
+        Classe &ici = cas == u"dehors" ? ailleurs : classe;
+        const QString t = ici.ecrire(QStringLiteral("t.txt"), "ancien texte\r\n");
         const auto dossier = std::make_shared<const DossierClasse>(QFileInfo(t).path());
         AttributsSysteme attributs;
         auto morte = std::make_unique<FichiersTexte>(attributs, dossier), autre = std::make_unique<FichiersTexte>(attributs, dossier);
         QCOMPARE(morte->prendre(t).issue, Issue::Lu);
         FichiersTexte::Tenue tenue = morte->tenues().constFirst();
-        FichiersTexte::Reecriture r{t, tenue.identite, "nouveau texte\r\n", "ancien\r\n", tenue.jeton};
-        // Killed when the first bytes were written: its open file and its lock go with it.
-        QFile f(t);
-        QVERIFY(changerMode(t, 0644) && f.open(QIODevice::ReadWrite) && f.write("nouv") == 4);
-        f.close();
+        FichiersTexte::Reecriture r{t, tenue.identite, octets, "ancien texte\r\n", tenue.jeton};
+        // Killed once the write left `laisse` in the same file: its open file and its lock go with it.
+        ici.ecrire(QStringLiteral("t.txt"), laisse);
         changerMode(t, 0444);
         morte.reset();
         if (cas == u"remonte") {
             tenue.identite.peripherique += 1;
             r.identite.peripherique += 1;
+        } else if (cas == u"remplace") {
+            r.identite.inode += 1;
+        } else if (cas == u"lien") {
+            if (!lienPhysique(t, classe.chemin(QStringLiteral("l.txt"))))
+                SANS_WINDOWS("no hard link");
         } else if (cas != u"rien" && cas != u"dehors") {
             // The teacher's release takes its claim and its mark away; another copy may take it then.
             QVERIFY(QFile::remove(classe.chemin(QString::fromLatin1(prise::nom("t.txt", false)))) && changerMode(t, 0644));
             QVERIFY(cas == u"libere" || autre->prendre(t).issue == Issue::Lu);
             if (cas == u"pris")
                 autre.reset();
+            // Held with no claim (a folder that takes none): its mark and its lock alone tell.
+            else
+                r.jeton = tenue.jeton = QByteArray();
         }
         FichiersTexte suivante(attributs, std::make_shared<const DossierClasse>(classe.dossier()));
-        bool fini = false;
-        const std::optional<disque::Identite> id = suivante.terminer(r, fini);
-        QCOMPARE(id.has_value() && fini, repris);
+        bool fait = false;
+        const std::optional<disque::Identite> id = suivante.terminer(r, fait);
+        QCOMPARE(id.has_value() && fait, fini);
+        QCOMPARE(ici.octets(QStringLiteral("t.txt")), fini ? octets : laisse);
+        // Its claim, still the dead copy's, gives the mark over.
+        const bool repris = cas == u"rien" || cas == u"remonte" || cas == u"remplace";
         tenue.identite = id.value_or(tenue.identite);
         QCOMPARE(suivante.reprendre(tenue), repris);
-        QCOMPARE((cas == u"dehors" ? ailleurs : classe).octets(QStringLiteral("t.txt")), repris ? "nouveau texte\r\n" : "nouven\r\n");
         QCOMPARE(marqueSurDisque(t), cas != u"libere");
         suivante.libererTout();
         QCOMPARE(marqueSurDisque(t), !repris && cas != u"libere");
@@ -505,9 +530,9 @@ private slots:
         QVERIFY(fichiers->lire(illisible).erreur == EACCES && fichiers->prendre(illisible).issue == Issue::Erreur);
         // Its word is read all the same (plumor-outils lists such texts).
         QVERIFY(classe.mode(QStringLiteral("b.txt")) == 0200 && attributs.lire(illisible).ok());
-        // A folder made read-only under an open text.
-        QCOMPARE(fichiers->prendre(c).issue, Issue::Lu);
+        // A folder where nothing may be created: taken without a claim.
         changerMode(classe.dossier(), 0555);
+        QCOMPARE(fichiers->prendre(c).issue, Issue::Lu);
         // No draft may be created there: the text is rewritten in place. The
         // record holds the new bytes first, and the mark never goes.
         std::optional<FichiersTexte::Reecriture> vue;
@@ -524,27 +549,21 @@ private slots:
         fichiers->surReecriture([] { return ENOSPC; });
         QVERIFY(fichiers->reecrire(c, "C\r\n").erreur == ENOSPC && !fichiers->reecriture());
         QVERIFY(classe.octets(QStringLiteral("a.txt")) == "B\r\n" && classe.marqueSurDisque(QStringLiteral("a.txt")));
-        // No draft left; the held text's claim beside it, made before the folder was closed.
-        QCOMPARE(classe.fichiers(), (QStringList{QString::fromLatin1(prise::nom("a.txt", false)), QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+        // No draft left, nor any claim.
+        QCOMPARE(classe.fichiers(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
 
-        // Killed midway through a longer text: the next start finishes it.
-        recuperation::Releve r{true, QStringLiteral("un texte plus long"), c, fichiers->tenues(), *vue};
-        r.reecriture->octets = "un texte plus long\r\n";
-        r.reecriture->avant = "B\r\n";
-        changerMode(c, 0644);
-        QFile dechire(c);
-        QVERIFY(dechire.open(QIODevice::ReadWrite) && dechire.write("un t") == 4);
-        dechire.close();
+        // Killed midway through a longer text, its record read back: the next start finishes it.
+        vue->octets = "un texte plus long\r\n";
+        vue->avant = "B\r\n";
+        recuperation::Releve r = *recuperation::decoder(recuperation::encoder({true, QStringLiteral("un texte plus long"), c, fichiers->tenues(), *vue}));
+        classe.ecrire(QStringLiteral("a.txt"), "un t");
         changerMode(c, 0444);
-        // Killed: its open files and its lock go with it, its mark and its claim stay.
+        // Killed: its open files and its lock go with it, its mark stays.
         fichiers.reset();
         FichiersTexte suivante(attributs, std::make_shared<const DossierClasse>(classe.dossier()));
-        recuperation::Releve autre = r;
-        autre.reecriture->identite.inode += 1; // another file since: offered back instead
-        QVERIFY(!recuperation::terminer(autre, suivante) && autre.aRecuperer());
         QVERIFY(recuperation::terminer(r, suivante) && !r.aRecuperer());
         QVERIFY(classe.octets(QStringLiteral("a.txt")) == "un texte plus long\r\n" && classe.marqueSurDisque(QStringLiteral("a.txt")));
-        // Its mark is the dead copy's, known by the file as it is now.
+        // With no claim, its mark is known as the dead copy's by the file as it is now, not as the write left it.
         QVERIFY(suivante.reprendre(r.marques.constFirst()) && suivante.liberer(c) == 0);
         changerMode(classe.dossier(), 0755);
     }
