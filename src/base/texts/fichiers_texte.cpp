@@ -696,6 +696,8 @@ std::optional<disque::Identite> FichiersTexte::terminer(const Reecriture &r, boo
         return std::nullopt;
     const int fd = verrou.fd();
     const std::optional<disque::Identite> id = disque::identite(fd);
+    // The same file by its inode and birth, not by its times or size: the
+    // dead copy's own write moved those, and its bytes are judged below.
     if (!id || !id->memeTexte(r.identite) || pasUnTexte(fd) != 0 || tenu(fd) || tenuAilleurs(fd))
         return std::nullopt;
     const LectureAttribut a = m_attributs.lireFd(fd);

@@ -493,8 +493,7 @@ private slots:
         }
         FichiersTexte suivante(attributs, std::make_shared<const DossierClasse>((cas == u"dehors" ? ailleurs : classe).dossier()));
         bool fait = false;
-        const std::optional<disque::Identite> id = suivante.terminer(r, fait);
-        QCOMPARE(id.has_value() && fait, fini);
+        QCOMPARE(suivante.terminer(r, fait).has_value() && fait, fini);
         QCOMPARE(classe.octets(QStringLiteral("t.txt")), fini ? octets : laisse);
         // Its claim, still the dead copy's, gives the mark over.
         const bool repris = cas == u"rien" || cas == u"remonte" || cas == u"remplace";
