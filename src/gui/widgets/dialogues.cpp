@@ -51,8 +51,10 @@ public:
         m_question = true;
         const QString chemin = QFileInfo(nom).isAbsolute() ? nom : directory().absolutePath() + u'/' + nom;
         surUnFil([chemin, moi = QPointer<DialogueFichier>(this)] {
+            // One stat answers both: the folder question first, whose
+            // answer QFileInfo keeps for the other.
             const QFileInfo info(chemin);
-            const bool existe = info.exists(), dossier = existe && info.isDir();
+            const bool dossier = info.isDir(), existe = dossier || info.exists();
             return Suite([=] {
                 if (moi)
                     moi->conclure(chemin, existe, dossier);
