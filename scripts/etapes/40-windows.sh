@@ -45,7 +45,7 @@ trap 'rm -rf "$classe" "$tubes" "$WINEPREFIX/dosdevices/k:"; wineserver -k 2>/de
 # suites without a display, go first.
 wineserver -k 2>/dev/null || true
 fenetre=$(date +%s)
-xvfb-run -a -s "-screen 0 1280x1024x24" bash "$racine/scripts/etapes/windows-fenetre.sh" \
+xvfb-run -a -s "-screen 0 1280x1024x24" bash "$racine/scripts/windows-fenetre.sh" \
   "$windows/src/app/plumor.exe" "$classe"
 wineserver -k 2>/dev/null || true
 rm -rf "$WINEPREFIX/dosdevices/k:" "$classe"/* "$classe"/.fenetre

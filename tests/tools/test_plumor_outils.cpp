@@ -276,11 +276,11 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
     }
     void hostile()
     {
+        SANS_WINDOWS("fifos, owners, hard links and descriptors past PATH_MAX are POSIX's");
+#ifndef _WIN32
         QFETCH(QStringList, args);
         QFETCH(QString, attendu);
         QFETCH(int, statut);
-        SANS_WINDOWS("fifos, owners, hard links and descriptors past PATH_MAX are POSIX's");
-#ifndef _WIN32
         const QString cas = QString::fromLatin1(QTest::currentDataTag()).section(u' ', 0, 0);
         Classe classe, ailleurs;
         const QString prive = ailleurs.ecrire("prive.txt", "x"), dossier = QDir(classe.dossier()).canonicalPath();
