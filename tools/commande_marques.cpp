@@ -1,7 +1,9 @@
 #include "commandes.h"
 #include "ligne_commande.h"
 #include "marques.h"
+
 #include "base/texts/attributs.h"
+#include "base/texts/disque.h"
 
 #include <QDir>
 #include <QFile>
@@ -85,7 +87,7 @@ QString raison(int erreur)
     case EACCES:
     case EPERM: return QStringLiteral("accès refusé");
     case ENAMETOOLONG: return QStringLiteral("trop profond");
-    default: return qt_error_string(erreur);
+    default: return disque::raison(erreur);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "ligne_commande.h"
 #include "base/print/decoupe.h"
+#include "base/texts/disque.h"
 #include "base/print/mise_en_page.h"
 #include "base/cp1252.h"
 
@@ -86,7 +87,7 @@ std::optional<QString> lireTexte(const QString &chemin)
         for (size_t n; (n = std::fread(bloc, 1, sizeof bloc, stdin)) > 0;)
             octets.append(bloc, qsizetype(n));
         if (std::ferror(stdin)) {
-            ecrire(stderr, QStringLiteral("Erreur de lecture : %1\n").arg(qt_error_string(errno)));
+            ecrire(stderr, QStringLiteral("Erreur de lecture : %1\n").arg(disque::raison(errno)));
             return std::nullopt;
         }
         return cp1252::decode(octets);

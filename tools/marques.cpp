@@ -281,7 +281,7 @@ TexteResolu resoudre(int racine, const QByteArray &chemin)
     }
     struct sys::stat st {};
     if (sys::fstatat(t.dossier.fd(), t.nom.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        t.refus = errno == ENOENT ? QStringLiteral("introuvable") : qt_error_string(errno);
+        t.refus = errno == ENOENT ? QStringLiteral("introuvable") : disque::raison(errno);
     else if (const std::optional<QString> r = refus(st, t.nom))
         t.refus = *r;
     return t;
@@ -293,15 +293,15 @@ ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs, bool 
     const Descripteur f = DossierClasse::ouvrirDans(texte.dossier.fd(), texte.nom, O_RDONLY | O_NONBLOCK);
     if (!f.ok())
         return {Liberation::Echec, f.erreur() == ELOOP ? QStringLiteral("c'est un lien, pas un texte")
-                                                       : qt_error_string(f.erreur())};
+                                                       : disque::raison(f.erreur())};
     struct sys::stat st {};
     if (sys::fstat(f.fd(), &st) != 0)
-        return {Liberation::Echec, qt_error_string(errno)};
+        return {Liberation::Echec, disque::raison(errno)};
     if (const std::optional<QString> r = refus(st, texte.nom))
         return {Liberation::Echec, *r};
     const LectureAttribut avant = attributs.lireFd(f.fd());
     if (!avant.ok())
-        return {Liberation::Echec, qt_error_string(avant.erreur)};
+        return {Liberation::Echec, disque::raison(avant.erreur)};
     const prise::Lue p = prise::lire(texte.dossier.fd(), texte.nom);
     if (!forcer && enMarche(f.fd(), p.detenteur))
         return {Liberation::EnMarche, {}};
@@ -322,12 +322,12 @@ ResultatLiberation liberer(const TexteResolu &texte, Attributs &attributs, bool 
     const int modeAvant = p.detenteur && p.detenteur->modeAvant >= 0 ? int((unsigned(p.detenteur->modeAvant) | S_IWUSR) & plafond)
                                                                      : int(plafond);
     if (const int erreur = attributs.libererFd(f.fd(), modeAvant))
-        return {Liberation::Echec, qt_error_string(erreur)};
+        return {Liberation::Echec, disque::raison(erreur)};
     const LectureAttribut apres = attributs.lireFd(f.fd());
     if (!apres.ok() || attribut::estMarque(apres.mot))
         return {Liberation::Echec, QStringLiteral("la marque est restée")};
     // After the mark: a claim left on a free text is known stale by the copies.
     if (const int erreur = prise::retirer(texte.dossier.fd(), texte.nom, {}))
-        return {Liberation::Echec, QStringLiteral("sa prise est restée : %1").arg(qt_error_string(erreur))};
+        return {Liberation::Echec, QStringLiteral("sa prise est restée : %1").arg(disque::raison(erreur))};
     return {Liberation::Liberee, {}};
 }

@@ -431,4 +431,13 @@ QString description(Erreur e)
     }
 }
 
+QString raison(Erreur e)
+{
+    QString d = description(e);
+    d[0] = d[0].toLower();
+    if (d.endsWith(u'.'))
+        d.chop(1);
+    return d;
+}
+
 } // namespace disque

@@ -148,5 +148,9 @@ unsigned int masqueCreation();
 
 // A short French description of an error, for the "Erreur=" messages.
 QString description(Erreur erreur);
+// The same as a clause, for "…: reason" lines: "accès refusé". Never the
+// system's own text, which is English, and on Windows would read an errno as
+// a Win32 code.
+QString raison(Erreur erreur);
 
 } // namespace disque

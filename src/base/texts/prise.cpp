@@ -329,7 +329,7 @@ QString etranger(int dossier, const QByteArray &nomFichier, const QByteArray &no
     const Lue l = juger(dossier, nomFichier, nomTexte.isEmpty() ? nullptr : &nomTexte, sc);
     if (d && l.detenteur)
         *d = *l.detenteur;
-    return l.erreur == EINVAL ? l.etranger : l.erreur == 0 ? QString() : QStringLiteral("illisible : %1").arg(qt_error_string(l.erreur));
+    return l.erreur == EINVAL ? l.etranger : l.erreur == 0 ? QString() : QStringLiteral("illisible : %1").arg(disque::raison(l.erreur));
 }
 
 int prendre(int dossier, const Detenteur &d, const std::function<bool(const Lue &)> &perimee)

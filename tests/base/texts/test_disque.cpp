@@ -148,10 +148,10 @@ private slots:
     }
     void erreursWindows()
     {
+#ifdef _WIN32
         QFETCH(int, code);
         QFETCH(int, attendu);
         QFETCH(bool, parti);
-#ifdef _WIN32
         QCOMPARE(sys::errnoWin32(DWORD(code)), attendu);
         QCOMPARE(FichiersTexte::partiDuPartage(attendu), parti);
 #endif
