@@ -124,11 +124,18 @@ bool terminer(Releve &r, FichiersTexte &fichiers)
     const std::optional<disque::Identite> id = fichiers.terminer(e, fini);
     if (!id)
         return false;
-    // Its mark is known by the file as it is now, so it can be let go.
+    // Its mark is known by the file as it is now, so it can be let go. A
+    // free text saved over under a new name is rewritten before it is
+    // counted as held: its mark is the dead copy's all the same.
+    bool connue = false;
     for (FichiersTexte::Tenue &t : r.marques) {
-        if (t.chemin == e.chemin && t.identite.memeTexte(*id))
+        if (t.chemin == e.chemin && t.identite.memeTexte(*id)) {
             t.identite = *id;
+            connue = true;
+        }
     }
+    if (!connue)
+        r.marques.append({e.chemin, *id, e.jeton, -1});
     if (!fini)
         return false;
     r.modifie = false;

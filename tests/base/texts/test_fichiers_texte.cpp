@@ -511,6 +511,7 @@ private slots:
         Classe classe;
         const QString c = classe.ecrire(QStringLiteral("a.txt"), "A\r\n");
         const QString illisible = classe.ecrire(QStringLiteral("b.txt"), "B\r\n");
+        const QString d = classe.ecrire(QStringLiteral("d.txt"), "D\r\n");
         changerMode(illisible, 0200);
         AttributsSysteme attributs;
         auto fichiers = std::make_unique<FichiersTexte>(attributs);
@@ -537,7 +538,7 @@ private slots:
         QVERIFY(fichiers->reecrire(c, "un texte plus long\r\n").erreur == ENOSPC && !fichiers->reecriture());
         QVERIFY(classe.octets(QStringLiteral("a.txt")) == "B\r\n" && classe.marqueSurDisque(QStringLiteral("a.txt")));
         // No draft left, nor any claim.
-        QCOMPARE(classe.fichiers(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+        QCOMPARE(classe.fichiers(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("d.txt")}));
 
         // Killed midway through that longer text, its record written and read back: the next start finishes it.
         recuperation::Releve r = *recuperation::decoder(recuperation::encoder({true, QStringLiteral("un texte plus long"), c, fichiers->tenues(), *vue}));
@@ -550,6 +551,17 @@ private slots:
         QVERIFY(classe.octets(QStringLiteral("a.txt")) == "un texte plus long\r\n" && classe.marqueSurDisque(QStringLiteral("a.txt")));
         // With no claim, its mark is known as the dead copy's by the file as it is now, not as the write left it.
         QVERIFY(suivante.reprendre(r.marques.constFirst()) && suivante.liberer(c) == 0);
+
+        // Saved under the name of a free text there, killed midway: its mark too is let go after.
+        auto sous = std::make_unique<FichiersTexte>(attributs, std::make_shared<const DossierClasse>(classe.dossier()));
+        sous->surReecriture([&] { vue = sous->reecriture(); return 0; });
+        QVERIFY(sous->ecrireSous(d, "un texte plus long\r\n").ecrit() && vue);
+        r = *recuperation::decoder(recuperation::encoder({true, QStringLiteral("un texte plus long"), c, {}, *vue}));
+        classe.ecrire(QStringLiteral("d.txt"), "un t");
+        changerMode(d, 0444);
+        sous.reset();
+        QVERIFY(recuperation::terminer(r, suivante) && r.marques.size() == 1);
+        QVERIFY(suivante.reprendre(r.marques.constFirst()) && suivante.liberer(d) == 0 && !classe.marqueSurDisque(QStringLiteral("d.txt")));
         changerMode(classe.dossier(), 0755);
     }
 };
