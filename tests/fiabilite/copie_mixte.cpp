@@ -6,12 +6,17 @@
 //   sous NOM HEX       -> ecrit | refuse (writes a new text and holds it)
 //   liberer NOM        -> libre | erreur
 //   octets NOM         -> the file's bytes in hex
+//   noter FICHIER      -> note: an in-place rewrite is recorded there first,
+//                         as the recovery record holds it
+//   terminer FICHIER   -> fini | laisse (a dead copy's rewrite recorded there)
 #include "base/texts/attributs.h"
 #include "base/texts/disque.h"
 #include "base/texts/fichiers_texte.h"
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QDir>
+#include <QSaveFile>
 
 #include <cstdio>
 #include <iostream>
@@ -37,6 +42,27 @@ int main(int argc, char *argv[])
             reponse = fichiers.ecrireSous(nom, QByteArray::fromHex(mots.value(2))).ecrit() ? "ecrit" : "refuse";
         } else if (mots[0] == "liberer") {
             reponse = fichiers.liberer(nom).ok() ? "libre" : "erreur";
+        } else if (mots[0] == "noter") {
+            fichiers.surReecriture([&fichiers, nom] {
+                const FichiersTexte::Reecriture &r = *fichiers.reecriture();
+                const disque::Identite &i = r.identite;
+                QSaveFile f(nom);
+                if (!f.open(QIODevice::WriteOnly))
+                    return EIO;
+                QDataStream d(&f);
+                d << r.chemin << i.peripherique << i.inode << i.naissance << r.octets << r.avant << r.jeton;
+                return f.commit() ? 0 : EIO;
+            });
+            reponse = "note";
+        } else if (mots[0] == "terminer") {
+            FichiersTexte::Reecriture r;
+            QFile f(nom);
+            QDataStream d(&f);
+            if (f.open(QIODevice::ReadOnly))
+                d >> r.chemin >> r.identite.peripherique >> r.identite.inode >> r.identite.naissance
+                    >> r.octets >> r.avant >> r.jeton;
+            bool fini = false;
+            reponse = fichiers.terminer(r, fini) && fini ? "fini" : "laisse";
         } else if (mots[0] == "octets") {
             QByteArray octets;
             reponse = disque::lire(nom, 1 << 20, octets) == 0 ? octets.toHex() : "erreur";
