@@ -8,9 +8,11 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -78,6 +80,28 @@ private:
 
     bool m_question = false;
     QString m_choisi;
+};
+
+// Icons and types of the dialog's entries, from what its listing thread
+// already knows of each: Qt's own provider is asked again on the window's
+// thread for every entry the listing hands over, stats each file there, and
+// reads those whose name tells no type (a claim beside a text), a round trip
+// each on a share.
+class IconesSansDisque : public QFileIconProvider
+{
+public:
+    QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
+    QIcon icon(const QFileInfo &info) const override
+    {
+        return QFileIconProvider::icon(info.isDir() ? Folder : File);
+    }
+    QString type(const QFileInfo &info) const override
+    {
+        if (!info.isFile())
+            return QFileIconProvider::type(info);
+        const QMimeType m = QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+        return m.comment().isEmpty() ? m.name() : m.comment();
+    }
 };
 
 // The dialog reads its folder's attributes on the window's thread as it is
@@ -191,7 +215,9 @@ std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QStri
                                    "Réessayez dans un moment.").arg(QDir::toNativeSeparators(depart)));
         return std::nullopt;
     }
+    IconesSansDisque icones;
     DialogueFichier dialogue(m_parent);
+    dialogue.setIconProvider(&icones);
     dialogue.setNameFilter(QStringLiteral("text files (*.txt)"));
     dialogue.setDirectory(depart);
     // The program asks before overwriting, in its own words.
