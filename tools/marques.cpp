@@ -202,7 +202,11 @@ QString affichable(const QByteArray &chemin)
             for (qsizetype k = i; k < i + qMax<qsizetype>(n, 1); ++k)
                 texte += QStringLiteral("\\x") + QString::number(uchar(chemin.at(k)), 16).rightJustified(2, u'0').toUpper();
         } else {
-            texte += chemin.at(i) == '\\' ? QStringLiteral("\\\\") : QString::fromUtf8(chemin.mid(i, n));
+            // A backslash is doubled only where it would read as an escape:
+            // Windows paths keep their separators as they are.
+            const char suivant = i + 1 < chemin.size() ? chemin.at(i + 1) : '\0';
+            texte += chemin.at(i) == '\\' && (suivant == '\\' || suivant == 'x') ? QStringLiteral("\\\\")
+                                                                             : QString::fromUtf8(chemin.mid(i, n));
         }
         i += qMax<qsizetype>(n, 1);
     }

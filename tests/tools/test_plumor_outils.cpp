@@ -246,12 +246,12 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("attendu"); // DIR is the class folder, D a date, SC a mark without a running copy
         QTest::addColumn<int>("statut");
-        const QString ctl = u"a\\x1B[1A\\x1B[2K.txt"_s, c1 = u"b\\xC2\\x9B2K\\x7F📝.txt"_s;
+        const QString ctl = u"a\\x1B[1A\\x1B[2K.txt"_s, c1 = u"b\\xC2\\x9B2K\\x7F📝.txt"_s, bs = u"c\\\\x41\\e.txt"_s;
         QTest::newRow("controles") << QStringList{"marques"}
-            << u" %1 0 octets D SC\n %2 0 octets D SC\n2 textes marqués sous DIR.\n"_s.arg(ctl, c1) << 1;
+            << u" %1 0 octets D SC\n %2 0 octets D SC\n %3 0 octets D SC\n3 textes marqués sous DIR.\n"_s.arg(ctl, c1, bs) << 1;
         QTest::newRow("controles json") << QStringList{"marques", "--json"} << u"\"chemin\": \"a\\\\x1B[1A\\\\x1B[2K.txt\""_s << 1;
-        QTest::newRow("controles liberer") << QStringList{"marques", "--liberer", ctl, c1}
-            << u"%1 : libéré\n%2 : libéré\n"_s.arg(ctl, c1) << 0;
+        QTest::newRow("controles liberer") << QStringList{"marques", "--liberer", ctl, c1, bs}
+            << u"%1 : libéré\n%2 : libéré\n%3 : libéré\n"_s.arg(ctl, c1, bs) << 0;
         QTest::newRow("illisible") << QStringList{"marques"}
             << u" secret.txt 1 octets D SC\n1 texte marqué sous DIR.\n\nNon lus (la liste est incomplète) :\n CM1 (accès refusé)\n"_s << 1;
         QTest::newRow("illisible json") << QStringList{"marques", "--json"}
@@ -296,6 +296,7 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
         if (cas == u"controles") {
             marque(racine + "/a\x1B[1A\x1B[2K.txt");
             marque(racine + "/b\xC2\x9B" "2K\x7F\xF0\x9F\x93\x9D.txt");
+            marque(racine + "/c\\x41\\e.txt");
         } else if (cas == u"illisible") {
             // Root reads any folder: the tool runs as nobody, who owns the class
             // but may not read root's marked text (its word comes from its mode).
@@ -347,7 +348,7 @@ ligne 104 : thème «perdu deux» perdu : au-delà des 100 premiers
             QCOMPARE(QDir(dossier).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(), statut == 0 ? 1 : 2);
         if (cas == u"controles") // released on disk by --liberer only
             QCOMPARE(int(std::count_if(noms.cbegin(), noms.cend(), [&](const QString &n) { return classe.marqueSurDisque(n); })),
-                     statut == 0 ? 0 : 2);
+                     statut == 0 ? 0 : 3);
         QCOMPARE(ailleurs.mode("prive.txt"), 0444);
         QCOMPARE(ailleurs.octets("prive.txt"), "x");
 #endif
