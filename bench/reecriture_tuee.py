@@ -14,7 +14,11 @@ import argparse
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "fiabilite"))
+from tuer_partout import tuer_au  # noqa: E402
 
 ANCIEN = ("Il \xe9tait une fois une classe qui \xe9crivait.\r\n" * 40).encode("cp1252")
 NOUVEAU = ("La classe a r\xe9\xe9crit son conte, plus court.\r\n" * 25).encode("cp1252")
@@ -26,17 +30,6 @@ def lancer(args, dossier):
         commande = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] + commande
     return subprocess.Popen(commande, cwd=dossier, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, text=True)
-
-
-def tuer_au(p, appels, n):
-    """strace on every thread of the running copy, killing it at the n-th call."""
-    trace = subprocess.Popen(["strace", "-f", "-o", os.devnull, "-p", str(p.pid), "-e", "trace=" + appels,
-                              "-e", "inject=%s:signal=KILL:when=%d" % (appels, n)],
-                             stderr=subprocess.PIPE, text=True)
-    while "attached" not in trace.stderr.readline():
-        if trace.poll() is not None:
-            raise SystemExit("strace ne peut pas suivre la copie")
-    return trace
 
 
 def dire(p, ligne):

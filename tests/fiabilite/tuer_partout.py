@@ -14,8 +14,9 @@ import subprocess
 import sys
 import tempfile
 
-COPIE, OUTILS = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-OPERATIONS = sys.argv[3:] or ["prendre", "ecrire", "sous", "liberer", "remplacer"]
+if __name__ == "__main__":
+    COPIE, OUTILS = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    OPERATIONS = sys.argv[3:] or ["prendre", "ecrire", "sous", "liberer", "remplacer"]
 # Every call that changes the folder, or a lock or mark: a kill before each
 # one leaves every state the operation passes through.
 APPELS = ["openat", "write", "close", "renameat2", "renameat", "unlinkat", "fchmod", "fcntl", "fsetxattr",
@@ -68,19 +69,25 @@ def prises(dossier):
             if f.startswith(".plumor-prise-") or (f.startswith(".plumor-p") and len(f) == 15)]
 
 
+def tuer_au(p, appel, n):
+    """strace on every thread of the running copy p, killing it at the n-th
+    `appel`; returns once strace is attached, before any command is sent."""
+    trace = subprocess.Popen(["strace", "-f", "-o", os.devnull, "-p", str(p.pid), "-e", "trace=" + appel,
+                              "-e", "inject=%s:signal=KILL:when=%d" % (appel, n)],
+                             stderr=subprocess.PIPE, text=True)
+    while "attached" not in trace.stderr.readline():
+        if trace.poll() is not None:
+            raise SystemExit("strace ne peut pas suivre la copie")
+    return trace
+
+
 def essai(operation, appel, n):
     """Killed at the n-th `appel`: None when the operation ended first, else
     (refused texts, hidden files of claims, text drafts) afterwards."""
     dossier = tempfile.mkdtemp(prefix="tuer-")
     try:
         p = preparer(dossier, operation)
-        trace = subprocess.Popen(["strace", "-f", "-o", os.devnull, "-p", str(p.pid), "-e", "trace=" + appel,
-                                  "-e", "inject=%s:signal=KILL:when=%d" % (appel, n)],
-                                 stderr=subprocess.PIPE, text=True)
-        # Attached once strace says so, before any command is sent.
-        while "attached" not in trace.stderr.readline():
-            if trace.poll() is not None:
-                raise SystemExit("strace ne peut pas suivre la copie")
+        trace = tuer_au(p, appel, n)
         reponse = dire(p, COMMANDES[operation])
         if reponse:
             fin(p)
