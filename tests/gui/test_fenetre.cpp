@@ -9,6 +9,7 @@
 #include "gui/fenetre/disposition.h"
 #include "gui/widgets/geometrie.h"
 #include "gui/version.h"
+#include "gui/widgets/dialogue_textes.h"
 #include "gui/widgets/dialogues.h"
 #include "gui/widgets/focus_visible.h"
 #include "gui/widgets/liste_fichiers.h"
@@ -22,6 +23,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMenuBar>
@@ -31,6 +33,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 
 namespace {
@@ -266,12 +270,12 @@ private slots:
         m_classe.ecrire(QStringLiteral("ours.txt"), "L'ours\r\n");
         for (auto mode : {Dialogues::ModeFichier::Ouvrir, Dialogues::ModeFichier::Enregistrer}) {
             // The dialog comes once its folder answers, and its entries once
-            // its model has read them.
+            // they have been read.
             QTimer attente;
             attente.setInterval(20);
             QObject::connect(&attente, &QTimer::timeout, [&] {
                 QWidget *boite = QApplication::activeModalWidget();
-                const auto *v = boite ? boite->findChild<QAbstractItemView *>(QStringLiteral("listView")) : nullptr;
+                const auto *v = boite ? boite->findChild<QAbstractItemView *>() : nullptr;
                 if (!v || v->model()->rowCount(v->rootIndex()) < 2)
                     return;
                 attente.stop();
@@ -285,6 +289,59 @@ private slots:
             dansLaBoiteModale([&] { vrais.message({QStringLiteral("?"), boutons, Dialogues::Icone::Aucune, {}}); }, lire);
         dansLaBoiteModale([&] { vrais.choisirPolice(QFont(), Dialogues::ChoixPolice::FaceEtTaille); }, lire);
         QCOMPARE(anglais.join(QStringLiteral(" | ")), QString());
+    }
+
+    // The open and save dialog: folders first, then the texts, case ignored,
+    // hidden files left out; a folder opened by its name; a name saved
+    // without a suffix gets ".txt"; a text that is not there is not opened;
+    // a folder that does not answer says so, and Cancel still works.
+    void unDialogueDeTextes()
+    {
+        QTemporaryDir d;
+        QDir(d.path()).mkdir(QStringLiteral("CM1"));
+        for (const char *f : {"b.txt", "A.TXT", ".cache.txt", "notes.doc", "CM1/conte.txt"})
+            QFile(d.filePath(QString::fromLatin1(f))).open(QIODevice::WriteOnly);
+        const auto noms = [](QDialog &dialogue) {
+            QStringList n;
+            const auto *liste = dialogue.findChild<QListWidget *>();
+            for (int i = 0; i < liste->count(); ++i)
+                n << liste->item(i)->text();
+            return n;
+        };
+        DialogueTextes enregistrer(true, ici);
+        enregistrer.ouvrirSur(d.path(), QString());
+        enregistrer.show();
+        QCOMPARE(noms(enregistrer), (QStringList{u"CM1"_s, u"A.TXT"_s, u"b.txt"_s}));
+        auto *nom = enregistrer.findChild<QLineEdit *>();
+        nom->setText(u"CM1"_s);
+        QTest::keyClick(nom, Qt::Key_Return);
+        QVERIFY(enregistrer.dossier() == d.filePath(u"CM1"_s) && noms(enregistrer) == QStringList{u"conte.txt"_s});
+        nom->setText(u"loup"_s);
+        QTest::keyClick(nom, Qt::Key_Return);
+        QVERIFY(enregistrer.result() == QDialog::Accepted && enregistrer.choisi() == d.filePath(u"CM1/loup.txt"_s));
+
+        DialogueTextes ouvrir(false, ici);
+        ouvrir.ouvrirSur(d.path(), u"absent.txt"_s);
+        ouvrir.show();
+        int avertis = 0;
+        QTimer::singleShot(0, [&] {
+            if (auto *boite = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); boite && ++avertis)
+                boite->accept();
+        });
+        QTest::keyClick(ouvrir.findChild<QLineEdit *>(), Qt::Key_Return);
+        QVERIFY(avertis == 1 && ouvrir.result() != QDialog::Accepted);
+        ouvrir.findChild<QListWidget *>()->setCurrentRow(2);
+        QTest::keyClick(ouvrir.findChild<QLineEdit *>(), Qt::Key_Return);
+        QCOMPARE(ouvrir.choisi(), d.filePath(u"b.txt"_s));
+
+        DialogueTextes sansReponse(false, [](const std::function<Suite()> &) {});
+        sansReponse.ouvrirSur(d.path(), QString());
+        sansReponse.findChild<QTimer *>()->start(0);
+        QTRY_VERIFY(noms(sansReponse).value(0).startsWith(u"Le lecteur réseau ne répond pas"_s));
+        for (auto *b : sansReponse.findChildren<QPushButton *>())
+            if (b->text() == u"Annuler"_s)
+                b->click();
+        QCOMPARE(sansReponse.result(), int(QDialog::Rejected));
     }
 
     // A folder that does not answer: the dialog is not shown, the pupil is

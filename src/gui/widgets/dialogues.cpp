@@ -1,6 +1,7 @@
 #include "gui/widgets/dialogues.h"
 
 #include "gui/widgets/dialogue_police.h"
+#include "gui/widgets/dialogue_textes.h"
 #include "gui/widgets/arriere_plan.h"
 #include "gui/widgets/titre.h"
 
@@ -8,11 +9,9 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
-#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QMimeDatabase>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -29,6 +28,7 @@ void surUnFil(std::function<Suite()> travail)
     }).detach();
 }
 
+#ifdef Q_OS_WIN
 // Qt's file dialog asks the disk about the chosen name on the window's
 // thread when the pupil presses Return, several times over: on a share that
 // drags or hangs, the window stopped with it. The name is asked about once,
@@ -81,28 +81,7 @@ private:
     bool m_question = false;
     QString m_choisi;
 };
-
-// Icons and types of the dialog's entries, from what its listing thread
-// already knows of each: Qt's own provider is asked again on the window's
-// thread for every entry the listing hands over, stats each file there, and
-// reads those whose name tells no type (a claim beside a text), a round trip
-// each on a share.
-class IconesSansDisque : public QFileIconProvider
-{
-public:
-    QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
-    QIcon icon(const QFileInfo &info) const override
-    {
-        return QFileIconProvider::icon(info.isDir() ? Folder : File);
-    }
-    QString type(const QFileInfo &info) const override
-    {
-        if (!info.isFile())
-            return QFileIconProvider::type(info);
-        const QMimeType m = QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
-        return m.comment().isEmpty() ? m.name() : m.comment();
-    }
-};
+#endif
 
 // The dialog reads its folder's attributes on the window's thread as it is
 // built. They are asked for here first, on a thread of their own, while the
@@ -215,14 +194,14 @@ std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QStri
                                    "Réessayez dans un moment.").arg(QDir::toNativeSeparators(depart)));
         return std::nullopt;
     }
-    IconesSansDisque icones;
+    const bool enregistrer = mode == ModeFichier::Enregistrer;
+#ifdef Q_OS_WIN
+    // The platform's own dialog, as a Windows school knows it.
     DialogueFichier dialogue(m_parent);
-    dialogue.setIconProvider(&icones);
     dialogue.setNameFilter(QStringLiteral("text files (*.txt)"));
     dialogue.setDirectory(depart);
     // The program asks before overwriting, in its own words.
     dialogue.setOption(QFileDialog::DontConfirmOverwrite);
-    const bool enregistrer = mode == ModeFichier::Enregistrer;
     dialogue.setAcceptMode(enregistrer ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialogue.setFileMode(enregistrer ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialogue.setDefaultSuffix(enregistrer ? QStringLiteral("txt") : QString());
@@ -234,6 +213,15 @@ std::optional<QString> DialoguesQt::choisirFichier(ModeFichier mode, const QStri
     // Through the dialog's own checks (a folder typed, then a text in it), or ours.
     const QString nom = !choisi ? QString() : !dialogue.choisi().isEmpty() ? dialogue.choisi()
                                             : dialogue.selectedFiles().value(0);
+#else
+    // Qt's widget dialog asks the share on the window's thread as it builds
+    // its model and at every change of the name; this one never does.
+    DialogueTextes dialogue(enregistrer, surUnFil, m_parent);
+    dialogue.ouvrirSur(depart, m_dernierNom);
+    const bool choisi = dialogue.exec() == QDialog::Accepted;
+    m_dernierDossier = dialogue.dossier();
+    const QString nom = choisi ? dialogue.choisi() : QString();
+#endif
     if (nom.isEmpty())
         return std::nullopt;
     const QFileInfo chemin(nom);
