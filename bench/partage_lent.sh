@@ -7,10 +7,7 @@
 # python3-pyatspi, python3-fusepy.
 #
 #   bench/partage_lent.sh PLUMOR SONDE [SCENARIO...]   (lent 5s fin)
-#
-# DROITS=droits mounts the share with default_permissions: the kernel then
-# answers access() from the attributes it keeps, as a CIFS client does,
-# instead of asking the share each time.
+
 set -euo pipefail
 plumor=$(readlink -f "$1") sonde=$(readlink -f "$2")
 shift 2
@@ -31,7 +28,7 @@ for scenario in "${scenarios[@]}"; do
   for i in $(seq -w 1 60); do printf 'Texte num\xe9ro %s.\r\n' "$i" >"$tmp/source/texte-$i.txt"; done
   printf 'Il \xe9tait une fois\r\n' >"$tmp/source/conte.txt"
   echo '{}' >"$tmp/fautes.json"
-  /usr/bin/python3 "$racine/tests/fiabilite/partage_capricieux.py" "$tmp/source" "$tmp/point" "$tmp/fautes.json" ${DROITS:-} &
+  /usr/bin/python3 "$racine/tests/fiabilite/partage_capricieux.py" "$tmp/source" "$tmp/point" "$tmp/fautes.json" &
   for _ in $(seq 50); do mountpoint -q "$tmp/point" && break; sleep 0.1; done
   echo "== $scenario"
   dbus-run-session -- bash -c '
