@@ -16,6 +16,7 @@
 #include "gui/widgets/zone_texte.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QSet>
@@ -316,6 +317,18 @@ private slots:
         nom->setText(u"CM1"_s);
         QTest::keyClick(nom, Qt::Key_Return);
         QVERIFY(enregistrer.dossier() == d.filePath(u"CM1"_s) && noms(enregistrer) == QStringList{u"conte.txt"_s});
+        // « Voir dans » offers the folder and each one above it, up to the root.
+        const auto *voir = enregistrer.findChild<QComboBox *>();
+        QVERIFY(voir->itemData(0) == d.filePath(u"CM1"_s) && voir->itemData(1) == d.path() && voir->itemData(voir->count() - 1) == u"/"_s);
+        QTest::keyClick(enregistrer.findChild<QListWidget *>(), Qt::Key_Backspace);
+        QCOMPARE(enregistrer.dossier(), d.path());
+        QTest::keyClick(enregistrer.findChild<QListWidget *>(), Qt::Key_A);
+        QCOMPARE(enregistrer.dossier(), d.path());
+        for (QWidget *w : enregistrer.findChildren<QWidget *>())
+            if (w->focusPolicy() != Qt::NoFocus && w->isVisible())
+                QVERIFY2(!QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty(), w->metaObject()->className());
+        nom->setText(u"CM1"_s);
+        QTest::keyClick(nom, Qt::Key_Return);
         nom->setText(u"loup"_s);
         QTest::keyClick(nom, Qt::Key_Return);
         QVERIFY(enregistrer.result() == QDialog::Accepted && enregistrer.choisi() == d.filePath(u"CM1/loup.txt"_s));

@@ -60,7 +60,7 @@ Navigateur::Navigateur(EtatFenetre &etat, Controles &c, Dialogues &dialogues, Do
 {
     const ArrierePlan surLePartage = [&partage](std::function<Suite()> travail) {
         partage.poster([travail = std::move(travail)](FichiersTexte &) {
-            QMetaObject::invokeMethod(qApp, travail(), Qt::QueuedConnection);
+            plusTardSur(qApp, travail());
         });
     };
     m_c.Dir1->definirArrierePlan(surLePartage);

@@ -24,7 +24,7 @@ namespace {
 void surUnFil(std::function<Suite()> travail)
 {
     std::thread([travail = std::move(travail)] {
-        QMetaObject::invokeMethod(qApp, travail(), Qt::QueuedConnection);
+        plusTardSur(qApp, travail());
     }).detach();
 }
 
