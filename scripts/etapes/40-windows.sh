@@ -128,7 +128,7 @@ attendre "$classe/.laissees" "marque sans copie vivante" 3
 attendre "$classe/.laissees" "cette machine ne peut pas savoir" 2
 outils "$classe/.liberees" marques --liberer b.txt c.txt 'CM1\e.txt'
 attendre "$classe/.liberees" "c.txt : libéré"
-attendre "$classe/.liberees" 'CM1\\e.txt : libéré'
+attendre "$classe/.liberees" 'CM1\e.txt : libéré'
 outils "$classe/.ailleurs" marques --liberer d.txt
 attendre "$classe/.ailleurs" "d.txt : non libéré (pris sur"
 outils "$classe/.forcee" marques --liberer a.txt d.txt --forcer
