@@ -423,11 +423,12 @@ int main(int argc, char *argv[])
         }
     }
     // A hold of a name ends where the pupil made the name name another file,
-    // at the earliest.
+    // at the earliest: a take begun while the pupil was changing the name may
+    // have opened the file the name named before.
     for (auto it = tenues.begin(); it != tenues.end(); ++it) {
         for (Intervalle &t : it.value()) {
             for (const auto &[de, a] : changes.value(it.key()))
-                t.fin = de > t.debut && de < t.fin ? de : t.fin;
+                t.fin = de < t.fin && a > t.debut ? std::min(t.fin, std::max(de, t.debut)) : t.fin;
         }
     }
     // A double hold: a copy took a text while another still held it. A save
