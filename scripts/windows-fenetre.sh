@@ -107,9 +107,18 @@ marque "$classe/eleve/b.txt" || echouer "the killed copy's mark is gone"
 # again by its K: name, and saved in place.
 demarrer
 attendre titre '^Plumor$' || echouer "no recovery question after the kill"
-xdotool windowactivate --sync "$(head -1 "$journal")" 2>/dev/null || true
-xdotool key Return
-attendre titre '^[Kk]:/eleve/b\.txt$' || echouer "the recovered words are not in b.txt, held again"
+# The window may bear that title too while the question comes up, and a key
+# sent before Wine gives the question the focus is lost: Return again, to
+# each window of that title, until the text is shown.
+repondre() {
+  local w
+  titre '^[Kk]:/eleve/b\.txt$' && return 0
+  for w in $(xdotool search --name '^Plumor$' 2>/dev/null); do
+    xdotool windowactivate --sync "$w" key Return 2>/dev/null || true
+  done
+  return 1
+}
+attendre repondre || echouer "the recovered words are not in b.txt, held again"
 marque "$classe/eleve/b.txt" || echouer "the recovered text is not marked"
 fenetre=$(xdotool search --name '^[Kk]:/eleve/b\.txt$' | head -1)
 menu 3 contient "$classe/eleve/b.txt" 'La nuit tombe. ' || echouer "the recovered words were not saved into b.txt"
